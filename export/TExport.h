@@ -1,0 +1,69 @@
+#pragma once
+// The dump engine: writes one table of the connected database per DumpTable call as an
+// SQL script (MySQL, Firebird, FoxPro, Oracle) or as delimited text.
+#include <cstdint>
+#include <ctime>
+#include <functional>
+#include <memory>
+#include <string>
+
+class TODBC;
+class TODBCStatement;
+
+enum TExportDialect : std::uint8_t {
+    edMySQL = 0,
+    edFirebird = 1,
+    edFoxPro = 2,
+    edTabText = 3,
+    edCommaText = 4,
+    edOracle = 5,
+};
+
+// Progress: table name and row value; a negative value marks the end of the table.
+using TExportProgressEvent = std::function<void(const std::string& TableName, std::int32_t Row)>;
+
+// Clock and locale of the banner, injectable so tests can pin them.
+struct TBannerClock {
+    std::function<std::tm()> Now;                      // local date and time
+    std::function<std::string(int Month)> MonthAbbrev; // Month 1..12
+    std::function<char()> DateSeparator;
+    std::function<char()> TimeSeparator;
+
+    // The system's clock and the C library's locale data.
+    static TBannerClock System();
+};
+
+class TExport {
+  public:
+    TExport(TODBC* Connection, TExportDialect SourceDialect);
+    ~TExport();
+    TExport(const TExport&) = delete;
+    TExport& operator=(const TExport&) = delete;
+
+    // Result codes of DumpTable.
+    static constexpr std::int32_t ResultOK = 0;
+    static constexpr std::int32_t ResultNoColumns = 1;
+    static constexpr std::int32_t ResultCannotOpen = 2;
+    static constexpr std::int32_t ResultWriteError = 4;
+    static constexpr std::int32_t ResultBadDialect = 5;
+
+    TExportProgressEvent OnProgress;
+    std::uint8_t Dialect = 0;
+    std::uint8_t SourceDialect = 0;
+    bool DropFirst = false;
+    bool Cancelled = false;
+    bool OracleSelect = false;
+    std::string SelectSQL;
+    std::string TableName;
+    std::string FileName;
+    std::string WhereClause;
+    std::int32_t ResultCode = 0;
+    TODBC* Connection;
+    TODBCStatement* Statement;
+    TBannerClock Clock = TBannerClock::System();
+
+    // Dumps one table; never throws. Returns 0, 1, 2, 4 or 5.
+    std::int32_t DumpTable(std::uint8_t Dialect, const std::string& TableName, const std::string& FileName,
+                           const std::string& WhereClause, bool WithStructure, bool WithData, bool DropFirst,
+                           bool AppendToFile, const std::string& SelectSQL);
+};

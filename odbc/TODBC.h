@@ -1,0 +1,75 @@
+#pragma once
+// The connection: owns the environment and one connection handle, works out the kind
+// of database it reached and whether statements read through bound buffers.
+#include "ODBCApi.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+enum TDatabaseKind : std::uint8_t {
+    dkUnknown = 0,
+    dkOracle = 1,
+    dkMySQL = 2,
+    dkFoxPro = 3,
+    dkFirebird = 4,
+    dkAccess = 5,
+    dkSQLServer = 6,
+};
+
+class TODBCStatement;
+
+class TODBC {
+  public:
+    // Loads the driver manager and allocates the environment; never fails, but an object
+    // whose set-up failed fails every Connect.
+    TODBC();
+    ~TODBC();
+    TODBC(const TODBC&) = delete;
+    TODBC& operator=(const TODBC&) = delete;
+
+    SQLHENV EnvHandle = SQL_NULL_HENV;
+    SQLHDBC DbcHandle = SQL_NULL_HDBC;
+    // Statements created afterwards read their columns through bound buffers.
+    bool BindColumns = false;
+    bool UseDescribeCol = false;
+    // Gates every diagnostic message box of the connection and its statements.
+    bool ShowErrors = false;
+    bool AllowEmptyResult = false;
+    // Statements created on this connection; a slot may be empty. Disconnect destroys the rest.
+    std::vector<TODBCStatement*> Statements;
+    bool Connected = false;
+    std::string ConnectInfo;
+
+    bool Connect(const std::string& DataSource, const std::string& UserName, const std::string& Password,
+                 const std::string& Database = "", bool ManualCommit = false, const std::string& DriverName = "",
+                 const std::string& ConnectOptions = "");
+    void Disconnect();
+    bool EndTransaction(bool Commit);
+    TDatabaseKind DatabaseKind() const { return FDatabaseKind; }
+    // Lists data source names or descriptions; with a Match buffer (1024 bytes) holding a
+    // name, replaces it by that data source's description instead.
+    void GetDataSources(bool Names, std::vector<std::string>* List, char* Match);
+    // Shows the connection's diagnostics ("ODBC Error: ") when ShowErrors is set and Ret failed.
+    void CheckError(SQLRETURN Ret);
+
+    void RegisterStatement(TODBCStatement* Statement);
+    void UnregisterStatement(TODBCStatement* Statement);
+
+    // Kind for a text by the substring rules ("mariadb" counts as MySQL); dkUnknown when none matches.
+    static TDatabaseKind KindFromText(const std::string& Text);
+    // Connection string of a file data source: the keys of its "ODBC" section in file order.
+    static std::string FileDsnConnectString(const std::string& FileName);
+    // The connection string of the second connect route.
+    static std::string BuildConnectString(const std::string& DataSource, const std::string& UserName,
+                                          const std::string& Password, const std::string& Database,
+                                          const std::string& DriverName, const std::string& ConnectOptions);
+
+  private:
+    bool GetDiagText(SQLSMALLINT Record, std::string& Text);
+    void DetectDatabaseKind();
+    void DecideBindColumns();
+
+    TDatabaseKind FDatabaseKind = dkUnknown;
+    bool FLoaded = false;
+};

@@ -1,0 +1,92 @@
+#pragma once
+// The one object through which the program runs SQL and reads results: execute, and
+// while the result is true, read fields and Fetch the next row.
+#include "Format.h"
+#include "ODBCApi.h"
+#include "TColInfoList.h"
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class TODBC;
+
+enum TFetchDirection : std::uint8_t {
+    fdNext = 0,
+    fdFirst = 1,
+    fdLast = 2,
+    fdPrior = 3,
+    fdAbsolute = 4,
+    fdRelative = 5,
+};
+
+class TODBCStatement {
+  public:
+    // ReadOnly: read-only concurrency; PlainHandle: allocate the handle and nothing else.
+    // Never fails: a statement whose allocation failed stays unregistered and fails every execution.
+    TODBCStatement(TODBC* Connection, bool ReadOnly, bool PlainHandle);
+    ~TODBCStatement();
+    TODBCStatement(const TODBCStatement&) = delete;
+    TODBCStatement& operator=(const TODBCStatement&) = delete;
+
+    TODBC* Connection;
+    SQLHSTMT StmtHandle = SQL_NULL_HSTMT;
+    bool Allocated = false;
+    TColInfoList ColumnList;
+    bool BindColumns = false;
+    std::vector<TodBytes> ColumnBuffers;
+    std::int32_t BufferCount = 0;
+    bool ForwardOnly = false, CanRefresh = false, CanAbsolute = false, CanRelative = false;
+    // Set by a window handler during a direct execution to cancel it.
+    std::atomic<bool> CancelRequested{false};
+    // True while a direct execution is waiting.
+    std::atomic<bool> Executing{false};
+
+    // True: a row is current (row-returning statement) or the statement succeeded.
+    bool ExecSQL(const std::string& SQL, bool IsQuery = false, bool Prepared = false);
+    // Formats with the safe formatter (%s, %d, %%) and runs ExecSQL; a bad pattern raises FormatError.
+    bool ExecSQLFmt(std::string_view Fmt, FormatArgs Args);
+    bool Fetch(TFetchDirection Direction = fdNext, std::int32_t Offset = 1);
+
+    int ColumnCount() const { return ColumnList.Count(); }
+    std::string ColumnName(int Index) const;
+    int ColumnIndex(std::string_view Name) const;
+    TColumnType ColumnType(int Index) const;
+    std::int32_t ColumnSize(int Index) const;
+
+    // The trimmed text of a field of the current row, whole however long; empty for NULL
+    // and outside the columns.
+    std::string FieldAsString(int Index);
+    // As FieldAsString, without a copy: valid until the next read of this column, Fetch or
+    // execution. This is the dump's per-field path.
+    std::string_view FieldView(int Index);
+    // True when the field of the current row is NULL (the read that answers it counts as the column's read).
+    bool FieldIsNull(int Index);
+    std::string FieldByName(std::string_view Name);
+    std::int32_t FieldAsInteger(std::string_view Name);
+    bool FieldAsBoolean(std::string_view Name) { return FieldAsInteger(Name) != 0; }
+
+    // Shows the statement's diagnostics ("Stmt Error: ") when ShowErrors is set and Ret failed.
+    void CheckError(SQLRETURN Ret);
+    void Reset();
+    void DescribeColumns();
+
+    // Catalogue queries.
+    void GetTableList(std::string& Views, const std::string& Schema, bool WithSchema, std::string& Tables);
+    void GetColumnList(const std::string& Table, std::string& Columns);
+    bool Columns(const std::string& Catalog, const std::string& Schema, const std::string& Table,
+                 const std::string& Column);
+    bool Statistics(const std::string& Table, const std::string& Catalog, const std::string& Schema);
+    bool PrimaryKeys(const std::string& Table, const std::string& Catalog, const std::string& Schema);
+
+    // Third blank-separated word of Text, upper-cased ("INTO" for select x into y).
+    static std::string ThirdWord(std::string_view Text);
+
+  private:
+    friend class TODBC;
+    bool FullSetup(bool ReadOnly);
+    SQLRETURN ExecDirectThreaded(const std::string& SQL);
+    // Implementation state (chunked reads, per-row read cache) lives here.
+};

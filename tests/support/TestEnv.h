@@ -1,0 +1,49 @@
+#pragma once
+// Test environment: scratch folders, data sources for the real drivers, and the private
+// MariaDB server and Firebird tools that the test script provides.
+#include <string>
+
+// A fresh folder, removed with everything in it when the object goes.
+class ScratchDir {
+  public:
+    ScratchDir();
+    ~ScratchDir();
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+    const std::string& Path() const { return path_; }
+    std::string File(const std::string& name) const { return path_ + "/" + name; }
+
+  private:
+    std::string path_;
+};
+
+// The folder with the generated odbcinst.ini (drivers "SQLite3", "MariaDB", "Firebird Emulated").
+std::string TestEnvDir();
+std::string SourceDir();
+std::string BinaryDir();
+
+// Adds (or replaces) a data source in this process's user odbc.ini ($ODBCINI).
+// Lines are "Key=Value" pairs after Driver=.
+void AddDataSource(const std::string& name, const std::string& driver, const std::string& lines);
+// A data source named `name` for the SQLite database file dbPath (StepAPI=1 unless extra overrides).
+void AddSqliteDataSource(const std::string& name, const std::string& dbPath, const std::string& extra = "");
+
+// Runs SQL against a SQLite database file with the sqlite3 shell; fails the test on error.
+void SqliteExec(const std::string& dbPath, const std::string& sql);
+// Output of a query through the sqlite3 shell (list mode, '|' separated, one row a line).
+std::string SqliteQuery(const std::string& dbPath, const std::string& sql);
+
+// MariaDB: the private server started by the "mariadb" CTest fixture. Fails the test loudly
+// when it is not running.
+std::string MariaDBSocket();
+std::string MariaDBUser();     // a user with all rights
+std::string MariaDBPassword();
+// Creates a fresh, empty database and a data source of the same name pointing at it.
+std::string FreshMariaDBDatabase(const std::string& name);
+void MariaDBExec(const std::string& database, const std::string& sql);
+std::string MariaDBQuery(const std::string& database, const std::string& sql);
+
+// Runs a command, returns its exit status and collects standard output and error.
+int RunCommand(const std::string& command, std::string* output = nullptr);
+std::string ReadFile(const std::string& path);
+void WriteFile(const std::string& path, const std::string& content);
