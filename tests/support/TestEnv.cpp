@@ -32,9 +32,10 @@ std::string ShellQuote(const std::string& s) {
 
 std::string MariaDBDir() { return TestEnvDir() + "/mariadb"; }
 
+// The password travels in MYSQL_PWD: with -p the client warns on standard error.
 std::string MariaDBClient(const std::string& database) {
-    return "mariadb --no-defaults --protocol=socket -S " + ShellQuote(MariaDBSocket()) + " -u" + MariaDBUser() +
-           " -p" + MariaDBPassword() + " --batch --skip-column-names " +
+    return "MYSQL_PWD=" + ShellQuote(MariaDBPassword()) + " mariadb --no-defaults --protocol=socket -S " +
+           ShellQuote(MariaDBSocket()) + " -u" + MariaDBUser() + " --batch --skip-column-names " +
            (database.empty() ? std::string() : ShellQuote(database));
 }
 
@@ -55,8 +56,8 @@ std::string TestEnvDir() { return EnvOr("FERROCAN_TESTENV", "/tmp"); }
 std::string SourceDir() { return EnvOr("FERROCAN_SOURCE_DIR", "."); }
 std::string BinaryDir() { return EnvOr("FERROCAN_BINARY_DIR", "."); }
 
-int RunCommand(const std::string& command, std::string* output) {
-    std::string cmd = command + " 2>&1";
+namespace {
+int RunShell(const std::string& cmd, std::string* output) {
     FILE* p = popen(cmd.c_str(), "r");
     if (!p) return -1;
     std::array<char, 4096> buf;
@@ -66,6 +67,19 @@ int RunCommand(const std::string& command, std::string* output) {
     int status = pclose(p);
     if (output) *output = out;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+} // namespace
+
+int RunCommand(const std::string& command, std::string* output) {
+    return RunShell("( " + command + " ) 2>&1", output);
+}
+
+int RunCommand(const std::string& command, std::string* output, std::string* errors) {
+    ScratchDir tmp;
+    std::string errFile = tmp.File("stderr");
+    int rc = RunShell("( " + command + " ) 2>" + ShellQuote(errFile), output);
+    if (errors) *errors = ReadFile(errFile);
+    return rc;
 }
 
 std::string ReadFile(const std::string& path) {
@@ -83,10 +97,9 @@ void WriteFile(const std::string& path, const std::string& content) {
 
 void AddDataSource(const std::string& name, const std::string& driver, const std::string& lines) {
     // Each test process gets its own user odbc.ini, so tests never see each other's sources.
+    static const ScratchDir iniDir;
     static const std::string iniPath = [] {
-        std::string dir = (fs::temp_directory_path() / ("ferrocan-odbcini-" + std::to_string(getpid()))).string();
-        fs::create_directories(dir);
-        std::string path = dir + "/odbc.ini";
+        std::string path = iniDir.File("odbc.ini");
         setenv("ODBCINI", path.c_str(), 1);
         std::ofstream(path, std::ios::trunc).flush();
         return path;
@@ -122,9 +135,9 @@ void SqliteExec(const std::string& dbPath, const std::string& sql) {
 std::string SqliteQuery(const std::string& dbPath, const std::string& sql) {
     ScratchDir tmp;
     WriteFile(tmp.File("in.sql"), sql);
-    std::string out;
-    int rc = RunCommand("sqlite3 -bail " + ShellQuote(dbPath) + " < " + ShellQuote(tmp.File("in.sql")), &out);
-    EXPECT_EQ(rc, 0) << "sqlite3 failed: " << out;
+    std::string out, err;
+    int rc = RunCommand("sqlite3 -bail " + ShellQuote(dbPath) + " < " + ShellQuote(tmp.File("in.sql")), &out, &err);
+    EXPECT_EQ(rc, 0) << "sqlite3 failed: " << err << out;
     return out;
 }
 
@@ -141,7 +154,7 @@ std::string MariaDBPassword() { return "ferrocan"; }
 
 std::string FreshMariaDBDatabase(const std::string& name) {
     std::string out;
-    int rc = RunCommand("echo " + ShellQuote("DROP DATABASE IF EXISTS `" + name + "`; CREATE DATABASE `" + name +
+    int rc = RunCommand("printf '%s\\n' " + ShellQuote("DROP DATABASE IF EXISTS `" + name + "`; CREATE DATABASE `" + name +
                                              "` CHARACTER SET utf8mb4;") +
                             " | " + MariaDBClient(""),
                         &out);
@@ -163,8 +176,8 @@ void MariaDBExec(const std::string& database, const std::string& sql) {
 std::string MariaDBQuery(const std::string& database, const std::string& sql) {
     ScratchDir tmp;
     WriteFile(tmp.File("in.sql"), sql);
-    std::string out;
-    int rc = RunCommand(MariaDBClient(database) + " < " + ShellQuote(tmp.File("in.sql")), &out);
-    EXPECT_EQ(rc, 0) << "mariadb failed: " << out;
+    std::string out, err;
+    int rc = RunCommand(MariaDBClient(database) + " < " + ShellQuote(tmp.File("in.sql")), &out, &err);
+    EXPECT_EQ(rc, 0) << "mariadb failed: " << err << out;
     return out;
 }

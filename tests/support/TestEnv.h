@@ -45,5 +45,7 @@ std::string MariaDBQuery(const std::string& database, const std::string& sql);
 
 // Runs a command, returns its exit status and collects standard output and error.
 int RunCommand(const std::string& command, std::string* output = nullptr);
+// The same with standard error kept apart from standard output.
+int RunCommand(const std::string& command, std::string* output, std::string* errors);
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& content);
