@@ -22,6 +22,9 @@ class FormatArg {
     FormatArg(long v) : number_(v) {}
     FormatArg(long long v) : number_(v) {}
     FormatArg(unsigned v) : number_(v) {}
+    // Sizes and counts; values above the signed 64-bit range do not occur here.
+    FormatArg(unsigned long v) : number_(static_cast<long long>(v)) {}
+    FormatArg(unsigned long long v) : number_(static_cast<long long>(v)) {}
 
     bool IsText() const { return isText_; }
     std::string_view Text() const { return text_; }

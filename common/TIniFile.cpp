@@ -2,16 +2,25 @@
 
 #include "Text.h"
 
+#include <filesystem>
 #include <fstream>
 
 TIniFile::TIniFile(const std::string& fileName) {
+    std::error_code ec;
+    // A folder opens as a stream on Linux but reads nothing.
+    if (std::filesystem::is_directory(fileName, ec)) return;
     std::ifstream in(fileName, std::ios::binary);
     if (!in) return;
     loaded_ = true;
     Section* current = nullptr;
     std::string line;
+    bool first = true;
     while (std::getline(in, line)) {
-        std::string_view l = TrimView(line);
+        std::string_view l = line;
+        // Editors may save a UTF-8 byte order mark; it is not part of the first line.
+        if (first && l.starts_with("\xEF\xBB\xBF")) l.remove_prefix(3);
+        first = false;
+        l = TrimView(l);
         if (l.empty() || l.front() == ';') continue;
         if (l.front() == '[') {
             std::size_t close = l.find(']');
@@ -45,6 +54,9 @@ std::string TIniFile::ReadString(std::string_view section, std::string_view key,
     if (const Section* s = FindSection(section))
         for (const Entry& e : s->entries)
             if (SameText(e.key, key)) return e.value;
+    // Like the profile interface, the default loses its trailing blanks.
+    std::size_t end = defaultValue.find_last_not_of(' ');
+    defaultValue = end == std::string_view::npos ? std::string_view() : defaultValue.substr(0, end + 1);
     return std::string(defaultValue.substr(0, MaxValueLength));
 }
 
