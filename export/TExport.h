@@ -1,14 +1,21 @@
 #pragma once
 // The dump engine: writes one table of the connected database per DumpTable call as an
 // SQL script (MySQL, Firebird, FoxPro, Oracle) or as delimited text.
+#include "Format.h"
+
 #include <cstdint>
 #include <ctime>
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 class TODBC;
 class TODBCStatement;
+class TOutFile;
+class TOutDevice;
+struct TNameList;
 
 enum TExportDialect : std::uint8_t {
     edMySQL = 0,
@@ -66,4 +73,41 @@ class TExport {
     std::int32_t DumpTable(std::uint8_t Dialect, const std::string& TableName, const std::string& FileName,
                            const std::string& WhereClause, bool WithStructure, bool WithData, bool DropFirst,
                            bool AppendToFile, const std::string& SelectSQL);
+
+    // Tests only: where the output goes instead of the named file (null = the file), and
+    // the size of the output buffer.
+    using TDeviceFactory = std::function<std::unique_ptr<TOutDevice>(const std::string& FileName, bool Append)>;
+    void SetOutputDevice(TDeviceFactory Factory, std::size_t BufferSize);
+
+  private:
+    bool OpenOut(bool AppendToFile, bool& Created);
+    void WriteBanner();
+    std::int32_t DumpSQL(bool WithStructure, bool WithData, bool AppendToFile);
+    std::int32_t DumpDelimited(bool WithStructure, bool WithData, bool AppendToFile);
+    void ReportProgress(std::int32_t Row);
+    bool RunRowSelect();
+    void ResolveReadColumns();
+    void WriteDataSection();
+    void WriteDelimitedRows(bool WithHeader);
+    void WriteDelimitedHeader(const std::string& Delimiter);
+    void WriteStructure();
+    void WriteColumnDef(TNameList& AutoIncColumns, TNameList& KeyColumns, TNameList& TimestampColumns,
+                        std::string& AutoIncDef);
+    void WriteIndexes(const TNameList& KeyColumns);
+    void WriteFirebirdFromMySQL(const TNameList& AutoIncColumns, const TNameList& TimestampColumns);
+    void WriteFirebirdFromFirebird();
+    void WriteGrant();
+    void WriteGeneratorValues();
+    // Identifiers: for the script (target quoting) and for statements run on the source.
+    std::string Ident(std::string_view Name) const;
+    std::string SourceIdent(std::string_view Name) const;
+    void Line(std::string_view Text);
+    void LineFmt(std::string_view Pattern, FormatArgs Args);
+    void Text(std::string_view Text);
+
+    std::unique_ptr<TOutFile> FOut;
+    TDeviceFactory FDeviceFactory;
+    std::size_t FBufferSize;
+    std::vector<int> FReadIndex;              // per result column: the column its value is read from
+    std::vector<std::uint8_t> FReadType;      // per result column: its type code
 };

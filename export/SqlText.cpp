@@ -1,0 +1,126 @@
+#include "SqlText.h"
+
+#include "TExport.h"
+
+namespace {
+bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+} // namespace
+
+bool IsPlainIdentifier(std::string_view Name) {
+    if (Name.empty() || IsDigit(Name.front())) return false;
+    for (char c : Name)
+        if (!IsAsciiLetter(c) && !IsDigit(c) && c != '_' && c != '$') return false;
+    return true;
+}
+
+char IdentQuote(std::uint8_t Dialect) { return Dialect == edMySQL ? '`' : '"'; }
+
+void AppendIdent(std::string& Out, std::string_view Name, std::uint8_t Dialect) {
+    if (IsPlainIdentifier(Name)) {
+        Out.append(Name);
+        return;
+    }
+    const char q = IdentQuote(Dialect);
+    Out += q;
+    for (char c : Name) {
+        if (c == q) Out += q;
+        if (c != '\0') Out += c; // no identifier can carry a NUL
+    }
+    Out += q;
+}
+
+std::string QuoteIdent(std::string_view Name, std::uint8_t Dialect) {
+    std::string r;
+    AppendIdent(r, Name, Dialect);
+    return r;
+}
+
+std::string CommentText(std::string_view Text) {
+    std::string r;
+    r.reserve(Text.size());
+    for (std::size_t i = 0; i < Text.size(); ++i) {
+        r += Text[i];
+        if (Text[i] == '*' && i + 1 < Text.size() && Text[i + 1] == '/') r += ' ';
+    }
+    return r;
+}
+
+std::string LiteralBody(std::string_view Text) {
+    std::string r;
+    r.reserve(Text.size());
+    for (char c : Text) {
+        if (c == '\'') r += '\'';
+        r += c;
+    }
+    return r;
+}
+
+void AppendSqlValue(std::string& Out, std::string_view Value, TColumnType Type, bool MySQLTarget) {
+    if (Type != ctString) {
+        if (Value.empty() || (Type == ctDate && Value == "0000-00-00") ||
+            (Type == ctDateTime && Value == "0000-00-00 00:00:00")) {
+            Out.append("null");
+            return;
+        }
+    }
+    Out += '\'';
+    std::size_t run = 0; // start of the current stretch of bytes that need no care
+    for (std::size_t i = 0; i < Value.size(); ++i) {
+        const char c = Value[i];
+        if (c != '\'' && c != '\\' && c != '\0') continue;
+        Out.append(Value.data() + run, i - run);
+        run = i + 1;
+        if (c == '\'')
+            Out.append("''");
+        else if (c == '\\')
+            Out.append(MySQLTarget ? "\\\\" : "\\");
+        else if (MySQLTarget)
+            Out.append("\\0");
+    }
+    Out.append(Value.data() + run, Value.size() - run);
+    Out += '\'';
+}
+
+void AppendDelimited(std::string& Out, std::string_view Value, std::string_view Delimiter) {
+    const bool enclose = (!Delimiter.empty() && Value.find(Delimiter) != std::string_view::npos) ||
+                         Value.find_first_of("\r\n") != std::string_view::npos;
+    if (!enclose) {
+        Out.append(Value);
+        return;
+    }
+    Out += '"';
+    for (char c : Value) {
+        if (c == '"') Out += '"';
+        Out += c;
+    }
+    Out += '"';
+}
+
+std::string QuoteDelimited(std::string_view Value, std::string_view Delimiter) {
+    std::string r;
+    AppendDelimited(r, Value, Delimiter);
+    return r;
+}
+
+bool IsNumber(std::string_view Text) {
+    std::size_t i = 0;
+    const std::size_t n = Text.size();
+    while (i < n && (Text[i] == ' ' || Text[i] == '\t')) ++i;
+    if (i < n && (Text[i] == '+' || Text[i] == '-')) ++i;
+    std::size_t digits = 0;
+    while (i < n && IsDigit(Text[i])) ++i, ++digits;
+    if (i < n && Text[i] == '.') {
+        ++i;
+        while (i < n && IsDigit(Text[i])) ++i, ++digits;
+    }
+    if (digits == 0) return false;
+    if (i < n && (Text[i] == 'e' || Text[i] == 'E')) {
+        ++i;
+        if (i < n && (Text[i] == '+' || Text[i] == '-')) ++i;
+        std::size_t expDigits = 0;
+        while (i < n && IsDigit(Text[i])) ++i, ++expDigits;
+        if (expDigits == 0) return false;
+    }
+    return i == n;
+}

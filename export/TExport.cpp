@@ -1,0 +1,213 @@
+#include "TExport.h"
+
+#include "SqlText.h"
+#include "TODBC.h"
+#include "TODBCStatement.h"
+#include "TOutFile.h"
+
+#include <filesystem>
+#include <langinfo.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The first separator character of a strftime-style pattern (D_FMT, T_FMT), or Fallback.
+char PatternSeparator(const char* Pattern, char Fallback) {
+    if (!Pattern) return Fallback;
+    for (const char* p = Pattern; *p; ++p) {
+        if (*p == '%') {
+            ++p;
+            if (*p == 'E' || *p == 'O') ++p; // alternative-representation modifiers
+            if (!*p) break;
+            // Composite conversions carry their own separators.
+            if (*p == 'D') return '/';
+            if (*p == 'F') return '-';
+            if (*p == 'T' || *p == 'R' || *p == 'r') return ':';
+            continue;
+        }
+        if (*p != ' ') return *p;
+    }
+    return Fallback;
+}
+
+void AppendTwoDigits(std::string& Out, int Value) {
+    Out += char('0' + (Value / 10) % 10);
+    Out += char('0' + Value % 10);
+}
+
+} // namespace
+
+TBannerClock TBannerClock::System() {
+    TBannerClock c;
+    c.Now = [] {
+        std::time_t t = std::time(nullptr);
+        std::tm tm{};
+        localtime_r(&t, &tm);
+        return tm;
+    };
+    c.MonthAbbrev = [](int Month) -> std::string {
+        static const nl_item items[12] = {ABMON_1, ABMON_2, ABMON_3, ABMON_4,  ABMON_5,  ABMON_6,
+                                          ABMON_7, ABMON_8, ABMON_9, ABMON_10, ABMON_11, ABMON_12};
+        if (Month < 1 || Month > 12) return {};
+        const char* s = nl_langinfo(items[Month - 1]);
+        return s ? s : "";
+    };
+    c.DateSeparator = [] { return PatternSeparator(nl_langinfo(D_FMT), '/'); };
+    c.TimeSeparator = [] { return PatternSeparator(nl_langinfo(T_FMT), ':'); };
+    return c;
+}
+
+TExport::TExport(TODBC* Connection, TExportDialect SourceDialect)
+    : SourceDialect(SourceDialect), Connection(Connection),
+      Statement(new TODBCStatement(Connection, false, false)), FBufferSize(TOutFile::DefaultCapacity) {}
+
+TExport::~TExport() { delete Statement; }
+
+void TExport::SetOutputDevice(TDeviceFactory Factory, std::size_t BufferSize) {
+    FDeviceFactory = std::move(Factory);
+    FBufferSize = BufferSize;
+}
+
+std::int32_t TExport::DumpTable(std::uint8_t Dialect, const std::string& TableName, const std::string& FileName,
+                                const std::string& WhereClause, bool WithStructure, bool WithData, bool DropFirst,
+                                bool AppendToFile, const std::string& SelectSQL) {
+    try {
+        this->Dialect = Dialect;
+        ResultCode = ResultOK;
+        Cancelled = false;
+        this->TableName = TableName;
+        this->SelectSQL = SelectSQL;
+        this->FileName = FileName;
+        std::error_code ec;
+        const fs::path folder = fs::path(FileName).parent_path();
+        if (!folder.empty()) fs::create_directories(folder, ec); // failure shows when the file is opened
+        this->DropFirst = DropFirst;
+        this->WhereClause = WhereClause;
+        switch (Dialect) {
+        case edMySQL:
+        case edFirebird:
+        case edFoxPro:
+        case edOracle:
+            return DumpSQL(WithStructure, WithData, AppendToFile);
+        case edTabText:
+        case edCommaText:
+            return DumpDelimited(WithStructure, WithData, AppendToFile);
+        default:
+            return ResultBadDialect;
+        }
+    } catch (...) {
+        // Only an allocation failure outside the sections can get here.
+        if (FOut) FOut->Close();
+        ResultCode = ResultWriteError;
+        return ResultCode;
+    }
+}
+
+bool TExport::OpenOut(bool AppendToFile, bool& Created) {
+    std::error_code ec;
+    const bool append = AppendToFile && fs::exists(FileName, ec);
+    Created = !append;
+    if (!FOut) FOut = std::make_unique<TOutFile>(FBufferSize);
+    if (FDeviceFactory) {
+        std::unique_ptr<TOutDevice> device = FDeviceFactory(FileName, append);
+        if (!device) return false;
+        FOut->Attach(std::move(device));
+        return true;
+    }
+    auto device = std::make_unique<TFileDevice>();
+    std::string error;
+    if (!device->Open(FileName, append, error)) return false;
+    FOut->Attach(std::move(device));
+    return true;
+}
+
+void TExport::WriteBanner() {
+    Line("/*");
+    switch (Dialect) {
+    case edMySQL:
+        Line(" MySQL Dump using uExport");
+        break;
+    case edFirebird:
+        Line(" Firebird Dump using uExport");
+        break;
+    case edOracle:
+        Line(" Oracle Dump using uExport");
+        break;
+    default:
+        Line(" FoxPro Dump using uExport");
+        break;
+    }
+    Line("");
+    const std::tm date = Clock.Now();
+    std::string text = " Date: " + Clock.MonthAbbrev(date.tm_mon + 1) + ' ';
+    AppendTwoDigits(text, date.tm_mday);
+    text += Clock.DateSeparator();
+    text += std::to_string(date.tm_year + 1900);
+    Line(text);
+    const std::tm time = Clock.Now();
+    const char sep = Clock.TimeSeparator();
+    text = " Time: ";
+    AppendTwoDigits(text, time.tm_hour);
+    text += sep;
+    AppendTwoDigits(text, time.tm_min);
+    text += sep;
+    AppendTwoDigits(text, time.tm_sec);
+    Line(text);
+    Line("--------------------------------------------------------");
+    Line("*/");
+}
+
+std::int32_t TExport::DumpSQL(bool WithStructure, bool WithData, bool AppendToFile) {
+    bool created = false;
+    const bool opened = OpenOut(AppendToFile, created);
+    Cancelled = false;
+    if (!opened) {
+        ResultCode = ResultCannotOpen;
+        return ResultCode;
+    }
+    try {
+        if (created) WriteBanner();
+        if (WithStructure) WriteStructure();
+        if (WithData) WriteDataSection();
+        if (WithStructure) WriteGeneratorValues();
+    } catch (...) {
+        ResultCode = ResultWriteError;
+    }
+    if (!FOut->Close()) ResultCode = ResultWriteError;
+    return ResultCode;
+}
+
+std::int32_t TExport::DumpDelimited(bool WithStructure, bool WithData, bool AppendToFile) {
+    bool created = false;
+    const bool opened = OpenOut(AppendToFile, created);
+    Cancelled = false;
+    if (!opened) {
+        ResultCode = ResultCannotOpen;
+        return ResultCode;
+    }
+    try {
+        if (WithData) WriteDelimitedRows(WithStructure);
+    } catch (...) {
+        ResultCode = ResultWriteError;
+    }
+    if (!FOut->Close()) ResultCode = ResultWriteError;
+    return ResultCode;
+}
+
+void TExport::ReportProgress(std::int32_t Row) {
+    if (OnProgress) OnProgress(TableName, Row);
+}
+
+std::string TExport::Ident(std::string_view Name) const { return QuoteIdent(Name, Dialect); }
+
+std::string TExport::SourceIdent(std::string_view Name) const { return QuoteIdent(Name, SourceDialect); }
+
+void TExport::Line(std::string_view Text) { FOut->WriteLine(Text); }
+
+void TExport::LineFmt(std::string_view Pattern, FormatArgs Args) {
+    // Formatted apart, so a pattern that fails leaves no half line behind.
+    FOut->WriteLine(Format(Pattern, Args));
+}
+
+void TExport::Text(std::string_view Text) { FOut->Write(Text); }
