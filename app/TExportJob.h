@@ -1,0 +1,72 @@
+#pragma once
+// The export job behind "Get Bid Data": lists the tables, works out the bid filter and has
+// the dump engine write every table whose name begins with "bid" into one script file.
+#include "TJobWindow.h"
+
+#include <cstdint>
+#include <ctime>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class TODBC;
+class TExport;
+
+// Splits a name list at commas and at characters of code 1 to 32, dropping empty items.
+std::vector<std::string> SplitNameList(std::string_view Text);
+// The letters that follow base_ in the free-name candidate number Index (0 gives A,
+// 25 Z, 26 AA, 701 ZZ, 702 AAA).
+std::string FreeNameSuffix(std::size_t Index);
+// The first of Name, base_A.ext ... base_ZZZ.ext for which no file exists; empty when
+// every candidate is taken, so that no file is ever overwritten.
+std::string MakeFreeFileName(const std::string& Name);
+// Removes a file even when it is read-only; reports nothing.
+void ForceDeleteFile(const std::string& Name);
+// Name with its extension (from the last dot of the file part on) replaced by NewExt.
+std::string ChangeFileExt(const std::string& Name, std::string_view NewExt);
+// True when Text holds ";", "--" or "/*" outside quoted strings, or leaves a quote open.
+bool BidLinkIsUnsafe(std::string_view Text);
+// Text with every "%" doubled, so the engine's formatter gives it back unchanged.
+std::string DoublePercent(std::string_view Text);
+// Text between single quotes with its single quotes doubled.
+std::string QuoteSQLText(std::string_view Text);
+// Strict integer reading of the month box: anything but an optionally signed run of
+// digits reads as 0.
+int MonthBoxValue(std::string_view Text);
+// The two log lines of the progress handler.
+std::string ProgressLine(const std::string& TableName, std::int32_t Row);
+
+class TExportJob {
+  public:
+    TExportJob(TODBC* Connection, TExport* Exporter, std::uint8_t Dialect, TJobWindow& Window);
+
+    // Local date for the month filter; the system clock unless a test pins it.
+    std::function<std::tm()> Now;
+    // The output name before the free-name rule.
+    std::string BaseFileName = "Bid_Oracle_Data.sql";
+
+    // Runs one job from start to end; true when the output file exists afterwards.
+    bool Run();
+
+    // Outcome of the last Run.
+    std::string OutputName;
+    bool FileCreated = false;
+    bool Refused = false;   // the bid link box was refused, or no free name was left
+    bool Failed = false;    // an error was raised out of a lower layer
+    bool Stopped = false;   // StopRequested ended the job early
+    int TablesDumped = 0;
+    int TablesFailed = 0;   // DumpTable returned non-zero
+
+  private:
+    void RunSteps();
+    bool WorkOutFilter(class TODBCStatement& Statement, const std::string& BidLink, const std::string& Month,
+                       std::string& Filter, bool& FromBox);
+    std::string WhereClauseFor(class TODBCStatement& Statement, const std::string& Table,
+                               const std::string& Filter, bool FromBox);
+
+    TODBC* FConnection;
+    TExport* FExporter;
+    std::uint8_t FDialect;
+    TJobWindow& FWindow;
+};

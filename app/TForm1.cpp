@@ -1,0 +1,215 @@
+#include "TForm1.h"
+
+#include "Settings.h"
+#include "TExportJob.h"
+#include "TODBC.h"
+#include "UiHooks.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QStyleOptionButton>
+#include <QStylePainter>
+#include <QVBoxLayout>
+
+TForm1* Form1 = nullptr;
+TODBC* MainConnection = nullptr;
+
+namespace {
+
+QString ToQ(const std::string& s) { return QString::fromLocal8Bit(s.data(), qsizetype(s.size())); }
+std::string FromQ(const QString& s) { return s.toLocal8Bit().toStdString(); }
+
+// A check box whose caption wraps onto further lines within the box's width.
+class TWrapCheckBox : public QCheckBox {
+  public:
+    using QCheckBox::QCheckBox;
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        QStylePainter p(this);
+        QStyleOptionButton opt;
+        initStyleOption(&opt);
+        const QString caption = opt.text;
+        opt.text.clear();
+        QStyleOptionButton indicator = opt;
+        indicator.rect = style()->subElementRect(QStyle::SE_CheckBoxIndicator, &opt, this);
+        indicator.rect.moveTop((height() - indicator.rect.height()) / 2);
+        p.drawPrimitive(QStyle::PE_IndicatorCheckBox, indicator);
+        QRect textRect = rect();
+        textRect.setLeft(indicator.rect.right() + 4);
+        p.drawItemText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap, palette(), isEnabled(), caption,
+                       QPalette::WindowText);
+    }
+    bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
+};
+
+} // namespace
+
+std::uint8_t DialectForKind(std::uint8_t DatabaseKind) {
+    switch (DatabaseKind) {
+    case dkMySQL: return edMySQL;
+    case dkFirebird: return edFirebird;
+    default: return edOracle;
+    }
+}
+
+TForm1::TForm1(const std::string& SettingsFile, QWidget* Parent) : QWidget(Parent), FSettingsFile(SettingsFile) {
+    CreateControls();
+    FormCreate(this);
+}
+
+TForm1::~TForm1() { FormDestroy(this); }
+
+void TForm1::CreateControls() {
+    setWindowTitle(QStringLiteral("Export Bid Data"));
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPointSize(8);
+    setFont(font);
+    setAutoFillBackground(true);
+    setBackgroundRole(QPalette::Button);
+    resize(498, 308);
+
+    Memo = new QPlainTextEdit(this);
+    Memo->setObjectName("Memo");
+    Memo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    Memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Memo->setTabChangesFocus(true);
+
+    Panel1 = new QFrame(this);
+    Panel1->setObjectName("Panel1");
+    Panel1->setFrameShape(QFrame::NoFrame);
+    Panel1->setFixedHeight(61);
+
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setObjectName("StatusBar1");
+    StatusBar1->setFixedHeight(19);
+    StatusBar1->setFocusPolicy(Qt::NoFocus);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(Memo, 1);
+    layout->addWidget(Panel1);
+    layout->addWidget(StatusBar1);
+
+    auto label = [this](const char* name, const char* caption, int left, int top) {
+        auto* l = new QLabel(QString::fromLatin1(caption), Panel1);
+        l->setObjectName(name);
+        l->move(left, top);
+        l->adjustSize();
+        return l;
+    };
+    Label1 = label("Label1", "Bid Link - (Blank=All)", 6, 10);
+    Label2 = label("Label2", "- or -", 42, 24);
+    Label3 = label("Label3", "Since Month (MM)", 12, 37);
+
+    btnGrabit = new QPushButton(QStringLiteral("Get Bid Data"), Panel1);
+    btnGrabit->setObjectName("btnGrabit");
+    btnGrabit->setGeometry(415, 6, 75, 25);
+    Button2 = new QPushButton(QStringLiteral("Exit"), Panel1);
+    Button2->setObjectName("Button2");
+    Button2->setGeometry(415, 33, 75, 25);
+    for (QPushButton* b : {btnGrabit, Button2}) {
+        b->setAutoDefault(false);
+        b->setDefault(false);
+    }
+    ebxBidLink = new QLineEdit(Panel1);
+    ebxBidLink->setObjectName("ebxBidLink");
+    ebxBidLink->setGeometry(109, 6, 125, 21);
+    ebxMMYY = new QLineEdit(Panel1);
+    ebxMMYY->setObjectName("ebxMMYY");
+    ebxMMYY->setGeometry(109, 33, 60, 21);
+    cbxODBCError = new TWrapCheckBox(QStringLiteral("Oracle ODBC Select (use this when SQLGetColumns() fails)"), Panel1);
+    cbxODBCError->setObjectName("cbxODBCError");
+    cbxODBCError->setGeometry(244, 30, 161, 25);
+
+    // Tab order: the log, then the panel's controls by their own order.
+    setTabOrder(Memo, Button2);
+    setTabOrder(Button2, btnGrabit);
+    setTabOrder(btnGrabit, ebxBidLink);
+    setTabOrder(ebxBidLink, ebxMMYY);
+    setTabOrder(ebxMMYY, cbxODBCError);
+    Memo->setFocus();
+
+    connect(btnGrabit, &QPushButton::clicked, this, [this] { btnGrabitClick(btnGrabit); });
+    connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(Button2); });
+
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void TForm1::FormCreate(QObject*) {
+    // The flat look (MainLook) attaches here, before anything else, so that it is in force
+    // before the window first shows.
+
+    MainConnection = new TODBC();
+    std::string dataSource, userName, password;
+    ReadODBCSettings(dataSource, userName, password, FSettingsFile);
+    if (!MainConnection->Connect(dataSource, userName, password, "", false, "", "")) {
+        delete MainConnection;
+        MainConnection = nullptr;
+    }
+    if (MainConnection) {
+        ExportDialect = DialectForKind(MainConnection->DatabaseKind());
+        Exporter = std::make_unique<TExport>(MainConnection, static_cast<TExportDialect>(ExportDialect));
+        Exporter->OnProgress = [this](const std::string& TableName, std::int32_t Row) {
+            ExportProgress(TableName, Row);
+        };
+    } else {
+        FStartFailed = true;
+        ShowMessage("Cannot connect to Datasource: " + dataSource);
+        // Queued, so that it also ends an event loop that has not started yet.
+        QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
+    }
+}
+
+void TForm1::FormDestroy(QObject*) {
+    // The engine's statement is registered with the connection: engine first.
+    Exporter.reset();
+    delete MainConnection;
+    MainConnection = nullptr;
+    // The flat look (MainLook) is released here, last.
+}
+
+void TForm1::btnGrabitClick(QObject*) {
+    if (FJobRunning || !Exporter) return;
+    FJobRunning = true;
+    TExportJob job(MainConnection, Exporter.get(), ExportDialect, *this);
+    if (JobClock) job.Now = JobClock;
+    job.Run();
+    FJobRunning = false;
+    // "Exit" or the close box during the job: the job has run to its end, now close.
+    if (FCloseRequested) close();
+}
+
+void TForm1::Button2Click(QObject*) { close(); }
+
+void TForm1::ExportProgress(const std::string& TableName, std::int32_t Row) { AppendLog(ProgressLine(TableName, Row)); }
+
+void TForm1::closeEvent(QCloseEvent* Event) {
+    if (FJobRunning) {
+        FCloseRequested = true;
+        Event->ignore();
+        return;
+    }
+    Event->accept();
+}
+
+std::string TForm1::BidLinkText() { return FromQ(ebxBidLink->text()); }
+void TForm1::SetBidLinkText(const std::string& Text) { ebxBidLink->setText(ToQ(Text)); }
+std::string TForm1::MonthText() { return FromQ(ebxMMYY->text()); }
+bool TForm1::OracleSelectChecked() { return cbxODBCError->isChecked(); }
+void TForm1::SetStatusText(const std::string& Text) { StatusBar1->showMessage(ToQ(Text)); }
+void TForm1::AppendLog(const std::string& Line) { Memo->appendPlainText(ToQ(Line)); }
+void TForm1::ShowMessageBox(const std::string& Text) { ShowMessage(Text); }
+void TForm1::SetButtonEnabled(bool Enabled) { btnGrabit->setEnabled(Enabled); }
