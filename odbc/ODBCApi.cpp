@@ -1,5 +1,6 @@
 #include "ODBCApi.h"
 
+#include <cstdint>
 #include <cstdio>
 
 #ifdef _WIN32

@@ -88,5 +88,25 @@ class TODBCStatement {
     friend class TODBC;
     bool FullSetup(bool ReadOnly);
     SQLRETURN ExecDirectThreaded(const std::string& SQL);
-    // Implementation state (chunked reads, per-row read cache) lives here.
+    // Per-column read state: the value read this row (unbound reads, long and unlisted
+    // columns, bound values the driver cut) and, in bound mode, the announced buffer length.
+    struct TFieldSlot {
+        TodBytes Data;               // reused from row to row
+        std::size_t Length = 0;
+        bool Null = false;
+        std::uint64_t Row = 0;       // RowSerial when Data was read; 0 = never
+        bool Bound = false;
+        SQLLEN BindLength = 0;       // buffer length given to SQLBindCol
+        std::size_t GrowTo = 0;      // rebind this wide before the next fetch
+    };
+
+    // Field text of the current row, read into the column's slot once per row.
+    const TFieldSlot& ReadField(int Index);
+    SQLRETURN GetData(int Index, SQLSMALLINT CType, SQLPOINTER Buffer, SQLLEN BufferLength, SQLLEN* Indicator);
+    bool BindColumn(int Index, std::size_t Bytes);
+    bool GetDiagText(SQLSMALLINT Record, std::string& Text);
+
+    std::vector<TFieldSlot> slots_;
+    std::uint64_t rowSerial_ = 1; // changes with every fetch and execution
+    bool growPending_ = false;
 };

@@ -1,0 +1,270 @@
+#include "TODBC.h"
+
+#include "TIniFile.h"
+#include "TODBCStatement.h"
+#include "Text.h"
+#include "UiHooks.h"
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+
+namespace {
+
+SQLCHAR* Chars(const std::string& s) { return reinterpret_cast<SQLCHAR*>(const_cast<char*>(s.c_str())); }
+
+void AddConnectPair(std::string& Text, const std::string& Key, const std::string& Value) {
+    if (Value.empty()) return;
+    if (!Text.empty()) Text += ';';
+    Text += Key;
+    Text += '=';
+    Text += Value;
+}
+
+bool IsFile(const std::string& Name) {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(Name, ec);
+}
+
+} // namespace
+
+TODBC::TODBC() {
+    FLoaded = LoadODBC();
+    if (!FLoaded) return;
+    if (!SQLSucceeded(ODBC_CALL(SQLAllocHandle, SQL_HANDLE_ENV, SQL_NULL_HANDLE, &EnvHandle))) {
+        EnvHandle = SQL_NULL_HENV;
+        return;
+    }
+    ODBC_CALL(SQLSetEnvAttr, EnvHandle, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+}
+
+TODBC::~TODBC() {
+    Disconnect();
+    Statements.clear();
+    Statements.shrink_to_fit();
+    if (EnvHandle != SQL_NULL_HENV) {
+        CheckError(ODBC_CALL(SQLFreeHandle, SQL_HANDLE_ENV, EnvHandle));
+        EnvHandle = SQL_NULL_HENV;
+    }
+    if (FLoaded) {
+        UnloadODBC();
+        FLoaded = false;
+    }
+}
+
+bool TODBC::Connect(const std::string& DataSource, const std::string& UserName, const std::string& Password,
+                    const std::string& Database, bool ManualCommit, const std::string& DriverName,
+                    const std::string& ConnectOptions) {
+    if (Connected) return true;
+    // Without a loaded driver manager no table slot may be called.
+    if (!FLoaded || EnvHandle == SQL_NULL_HENV) return false;
+    if (!SQLSucceeded(ODBC_CALL(SQLAllocHandle, SQL_HANDLE_DBC, EnvHandle, &DbcHandle))) {
+        DbcHandle = SQL_NULL_HDBC;
+        return false;
+    }
+
+    CheckError(ODBC_CALL(SQLSetConnectAttr, DbcHandle, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(5), 0));
+    if (!Database.empty())
+        CheckError(ODBC_CALL(SQLSetConnectAttr, DbcHandle, SQL_ATTR_CURRENT_CATALOG, Chars(Database), SQL_NTS));
+    if (ManualCommit)
+        CheckError(ODBC_CALL(SQLSetConnectAttr, DbcHandle, SQL_ATTR_AUTOCOMMIT,
+                             reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), SQL_IS_INTEGER));
+    CheckError(ODBC_CALL(SQLSetConnectAttr, DbcHandle, SQL_ATTR_ODBC_CURSORS,
+                         reinterpret_cast<SQLPOINTER>(SQL_CUR_USE_IF_NEEDED), SQL_IS_INTEGER));
+
+    SQLRETURN ret = SQL_ERROR;
+    if (!DataSource.empty())
+        ret = ODBC_CALL(SQLConnect, DbcHandle, Chars(DataSource), SQL_NTS, Chars(UserName), SQL_NTS, Chars(Password),
+                        SQL_NTS);
+    if (SQLSucceeded(ret)) {
+        char match[1024] = {};
+        std::strncpy(match, DataSource.c_str(), sizeof match - 1);
+        GetDataSources(false, nullptr, match);
+        ConnectInfo = match;
+    } else {
+        std::string text = BuildConnectString(DataSource, UserName, Password, Database, DriverName, ConnectOptions);
+        SQLCHAR out[1024] = {};
+        SQLSMALLINT outLength = 0;
+        ret = ODBC_CALL(SQLDriverConnect, DbcHandle, nullptr, Chars(text), SQL_NTS, out, 1023, &outLength,
+                        SQL_DRIVER_NOPROMPT);
+        if (SQLSucceeded(ret)) {
+            std::size_t n = std::clamp<int>(outLength, 0, 1023);
+            ConnectInfo.assign(reinterpret_cast<const char*>(out), strnlen(reinterpret_cast<const char*>(out), n));
+        }
+    }
+    if (!SQLSucceeded(ret)) {
+        CheckError(ret);
+        ODBC_CALL(SQLFreeHandle, SQL_HANDLE_DBC, DbcHandle);
+        DbcHandle = SQL_NULL_HDBC;
+        return false;
+    }
+
+    DetectDatabaseKind();
+    DecideBindColumns();
+    Connected = true;
+    return true;
+}
+
+void TODBC::DetectDatabaseKind() {
+    TDatabaseKind kind = KindFromText(ConnectInfo);
+    if (kind == dkUnknown) {
+        // unixODBC reports a data source's driver name as its description, which often
+        // names no database; the DBMS name then decides.
+        char name[256] = {};
+        SQLSMALLINT length = 0;
+        if (SQLSucceeded(ODBC_CALL(SQLGetInfo, DbcHandle, SQL_DBMS_NAME, name, sizeof name - 1, &length)))
+            kind = KindFromText(name);
+    }
+    if (kind != dkUnknown) FDatabaseKind = kind;
+}
+
+void TODBC::DecideBindColumns() {
+    SQLUINTEGER value = 0;
+    CheckError(ODBC_CALL(SQLGetInfo, DbcHandle, SQL_GETDATA_EXTENSIONS, &value, sizeof value, nullptr));
+    BindColumns = !((value & SQL_GD_ANY_COLUMN) && (value & SQL_GD_ANY_ORDER));
+    if (BindColumns) return;
+    CheckError(ODBC_CALL(SQLGetInfo, DbcHandle, SQL_SCROLL_OPTIONS, &value, sizeof value, nullptr));
+    SQLUSMALLINT query = SQL_FORWARD_ONLY_CURSOR_ATTRIBUTES1;
+    if (value & SQL_SO_DYNAMIC)
+        query = SQL_DYNAMIC_CURSOR_ATTRIBUTES1;
+    else if ((value & SQL_SO_KEYSET_DRIVEN) && FDatabaseKind != dkOracle && FDatabaseKind != dkMySQL)
+        query = SQL_KEYSET_CURSOR_ATTRIBUTES1;
+    CheckError(ODBC_CALL(SQLGetInfo, DbcHandle, query, &value, sizeof value, nullptr));
+    BindColumns = !(value & SQL_CA1_POS_REFRESH);
+}
+
+TDatabaseKind TODBC::KindFromText(const std::string& Text) {
+    static constexpr struct {
+        const char* text;
+        TDatabaseKind kind;
+    } rules[] = {
+        {"oracle", dkOracle},          {"firebird", dkFirebird}, {"mysql", dkMySQL}, {"mariadb", dkMySQL},
+        {"sql server", dkSQLServer}, {"foxpro", dkFoxPro},     {"dbf", dkFoxPro},  {"access", dkAccess},
+    };
+    std::string lower = LowerCase(Text);
+    for (const auto& rule : rules)
+        if (lower.find(rule.text) != std::string::npos) return rule.kind;
+    return dkUnknown;
+}
+
+std::string TODBC::FileDsnConnectString(const std::string& FileName) {
+    TIniFile ini(FileName);
+    std::string result;
+    for (const std::string& key : ini.ReadSectionKeys("ODBC")) {
+        std::string value = ini.ReadString("ODBC", key, "");
+        if (value.find(' ') != std::string::npos && UpperCase(key) == "DRIVER") value = "{" + value + "}";
+        if (!result.empty()) result += ';';
+        result += key;
+        result += '=';
+        result += value;
+    }
+    return result;
+}
+
+std::string TODBC::BuildConnectString(const std::string& DataSource, const std::string& UserName,
+                                      const std::string& Password, const std::string& Database,
+                                      const std::string& DriverName, const std::string& ConnectOptions) {
+    std::string text;
+    if (!DataSource.empty() && IsFile(DataSource)) text = FileDsnConnectString(DataSource);
+    if (text.empty()) {
+        AddConnectPair(text, "DSN", DataSource);
+        AddConnectPair(text, "DRIVER", "{" + DriverName + "}");
+        std::string driver = LowerCase(DriverName);
+        const char* databaseKey = driver.find("oracle") != std::string::npos   ? "DBQ"
+                                  : driver.find("foxpro") != std::string::npos ? "SourceDB"
+                                                                                : "Database";
+        AddConnectPair(text, databaseKey, Database);
+    }
+    AddConnectPair(text, "UID", UserName);
+    AddConnectPair(text, "PWD", Password);
+    if (!ConnectOptions.empty()) {
+        if (!text.empty()) text += ';';
+        text += ConnectOptions;
+    }
+    return text;
+}
+
+void TODBC::Disconnect() {
+    // Each destruction empties its own slot.
+    for (std::size_t i = 0; i < Statements.size(); ++i)
+        if (TODBCStatement* statement = Statements[i]) delete statement;
+    if (Connected) {
+        EndTransaction(true);
+        CheckError(ODBC_CALL(SQLDisconnect, DbcHandle));
+        CheckError(ODBC_CALL(SQLFreeHandle, SQL_HANDLE_DBC, DbcHandle));
+        DbcHandle = SQL_NULL_HDBC;
+        Connected = false;
+    }
+}
+
+bool TODBC::EndTransaction(bool Commit) {
+    if (!Connected) return true;
+    return SQLSucceeded(
+        ODBC_CALL(SQLEndTran, SQL_HANDLE_DBC, DbcHandle, static_cast<SQLSMALLINT>(Commit ? SQL_COMMIT : SQL_ROLLBACK)));
+}
+
+void TODBC::GetDataSources(bool Names, std::vector<std::string>* List, char* Match) {
+    if (List) List->clear();
+    if (EnvHandle == SQL_NULL_HENV) return;
+    SQLCHAR name[255], description[255];
+    SQLSMALLINT nameLength = 0, descriptionLength = 0;
+    SQLUSMALLINT direction = SQL_FETCH_FIRST;
+    for (;;) {
+        name[0] = description[0] = 0;
+        SQLRETURN ret = ODBC_CALL(SQLDataSources, EnvHandle, direction, name, sizeof name, &nameLength, description,
+                                  sizeof description, &descriptionLength);
+        if (!SQLSucceeded(ret)) break;
+        direction = SQL_FETCH_NEXT;
+        const char* entryName = reinterpret_cast<const char*>(name);
+        const char* entryDescription = reinterpret_cast<const char*>(description);
+        if (Match) {
+            if (std::strcmp(entryName, Match) == 0) {
+                // Match is a 1024-byte buffer; the description fits in 255.
+                std::strcpy(Match, entryDescription);
+                return;
+            }
+        } else if (List) {
+            List->push_back(Names ? entryName : entryDescription);
+        }
+    }
+}
+
+bool TODBC::GetDiagText(SQLSMALLINT Record, std::string& Text) {
+    Text.clear();
+    if (DbcHandle == SQL_NULL_HDBC) return false;
+    SQLCHAR state[6] = {};
+    SQLCHAR message[512] = {};
+    SQLINTEGER nativeError = 0;
+    SQLSMALLINT length = 0;
+    SQLRETURN ret = ODBC_CALL(SQLGetDiagRec, SQL_HANDLE_DBC, DbcHandle, Record, state, &nativeError, message,
+                              sizeof message, &length);
+    if (SQLSucceeded(ret) && std::strcmp(reinterpret_cast<char*>(state), "HY000") == 0)
+        ret = ODBC_CALL(SQLGetDiagField, SQL_HANDLE_DBC, DbcHandle, Record, SQL_DIAG_MESSAGE_TEXT, message,
+                        sizeof message, &length);
+    if (!SQLSucceeded(ret)) return false;
+    if (std::strcmp(reinterpret_cast<char*>(state), "IM001") == 0) return false;
+    message[sizeof message - 1] = 0;
+    Text = reinterpret_cast<char*>(message);
+    Text += ". State:  ";
+    Text += reinterpret_cast<char*>(state);
+    return true;
+}
+
+void TODBC::CheckError(SQLRETURN Ret) {
+    if (!ShowErrors || SQLSucceeded(Ret)) return;
+    std::string text;
+    for (SQLSMALLINT record = 1; GetDiagText(record, text); ++record) ShowMessage("ODBC Error: " + text);
+}
+
+void TODBC::RegisterStatement(TODBCStatement* Statement) {
+    auto slot = std::find(Statements.begin(), Statements.end(), nullptr);
+    if (slot != Statements.end())
+        *slot = Statement;
+    else
+        Statements.push_back(Statement);
+}
+
+void TODBC::UnregisterStatement(TODBCStatement* Statement) {
+    auto slot = std::find(Statements.begin(), Statements.end(), Statement);
+    if (slot != Statements.end()) *slot = nullptr;
+}

@@ -1,0 +1,480 @@
+#include "TODBCStatement.h"
+
+#include "TMyThread.h"
+#include "TODBC.h"
+#include "Text.h"
+#include "UiHooks.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+
+namespace {
+
+// Bound buffers and first chunks never start wider than this; longer values are read on demand.
+constexpr std::size_t MaxInitialBuffer = 64 * 1024;
+// A bound buffer that the driver cut is widened up to this for the following rows.
+constexpr std::size_t MaxBoundBuffer = 1024 * 1024;
+// Growth of one chunk when the driver cannot tell the total length (SQL_NO_TOTAL).
+constexpr std::size_t MaxChunkGrowth = 1024 * 1024;
+
+bool IsNumeric(TColumnType Type) { return Type == ctFloat || Type == ctInteger; }
+
+// Bytes for a column's text: display sizes count characters, and UTF-8 takes up to 4 bytes each.
+std::size_t TextBytes(TColumnType Type, std::int32_t Size) {
+    std::size_t length = Size < 1 ? 10 : static_cast<std::size_t>(Size);
+    if (IsNumeric(Type)) length += 20;
+    if (Type == ctString) length = std::min<std::size_t>(length, MaxInitialBuffer / 4) * 4;
+    return std::min(length, MaxInitialBuffer);
+}
+
+// Optional sign and decimal digits, fitting in 32 bits; anything else is 0.
+std::int32_t StrictInteger(std::string_view Text) {
+    std::int32_t value = 0;
+    const char* first = Text.data();
+    const char* last = first + Text.size();
+    if (first != last && *first == '+') ++first;
+    if (first == last || (first + 1 == last && *first == '-')) return 0;
+    auto [end, ec] = std::from_chars(first, last, value);
+    return (ec == std::errc() && end == last) ? value : 0;
+}
+
+// What a driver's conversion to SQL_C_LONG gives for a text: fractions are cut, a number
+// out of range or a text that is no number leaves the preset 0.
+std::int32_t DriverInteger(std::string_view Text) {
+    if (Text.empty()) return 0;
+    std::int32_t strict = StrictInteger(Text);
+    if (strict != 0 || Text == "0" || Text == "-0" || Text == "+0") return strict;
+    std::string copy(Text);
+    char* end = nullptr;
+    double d = std::strtod(copy.c_str(), &end);
+    if (end != copy.c_str() + copy.size() || !std::isfinite(d)) return 0;
+    d = std::trunc(d);
+    if (d < std::numeric_limits<std::int32_t>::min() || d > std::numeric_limits<std::int32_t>::max()) return 0;
+    return static_cast<std::int32_t>(d);
+}
+
+} // namespace
+
+TODBCStatement::TODBCStatement(TODBC* Connection_, bool ReadOnly, bool PlainHandle)
+    : Connection(Connection_) {
+    BindColumns = Connection && Connection->BindColumns;
+    BufferCount = 0;
+    // Without a connection handle the driver manager would reject the allocation; with a
+    // driver manager that failed to load there is no table to call at all.
+    if (Connection && Connection->DbcHandle != SQL_NULL_HDBC && ODBCLoaded()) {
+        if (PlainHandle)
+            Allocated =
+                SQLSucceeded(ODBC_CALL(SQLAllocHandle, SQL_HANDLE_STMT, Connection->DbcHandle, &StmtHandle));
+        else
+            Allocated = FullSetup(ReadOnly);
+    }
+    if (!Allocated) StmtHandle = SQL_NULL_HSTMT;
+    CancelRequested = false;
+    Executing = false;
+    if (Allocated) Connection->RegisterStatement(this);
+}
+
+TODBCStatement::~TODBCStatement() {
+    if (Connection) Connection->UnregisterStatement(this);
+    if (Allocated) {
+        CheckError(ODBC_CALL(SQLCancel, StmtHandle));
+        Reset();
+        CheckError(ODBC_CALL(SQLFreeHandle, SQL_HANDLE_STMT, StmtHandle));
+        StmtHandle = SQL_NULL_HSTMT;
+        Allocated = false;
+    }
+    ColumnBuffers.clear();
+    BufferCount = 0;
+    ColumnList.Clear();
+}
+
+bool TODBCStatement::FullSetup(bool ReadOnly) {
+    if (!SQLSucceeded(ODBC_CALL(SQLAllocHandle, SQL_HANDLE_STMT, Connection->DbcHandle, &StmtHandle))) return false;
+    auto setAttr = [this](SQLINTEGER attr, SQLULEN value) {
+        return ODBC_CALL(SQLSetStmtAttr, StmtHandle, attr, reinterpret_cast<SQLPOINTER>(value), SQL_IS_UINTEGER);
+    };
+    if (ReadOnly) {
+        CheckError(setAttr(SQL_ATTR_CONCURRENCY, SQL_CONCUR_READ_ONLY));
+    } else {
+        for (SQLULEN concurrency : {SQL_CONCUR_ROWVER, SQL_CONCUR_VALUES, SQL_CONCUR_LOCK})
+            if (setAttr(SQL_ATTR_CONCURRENCY, concurrency) != SQL_ERROR) break;
+    }
+    CheckError(setAttr(SQL_ATTR_CURSOR_TYPE, SQL_CURSOR_DYNAMIC));
+
+    auto cursorType = [this] {
+        SQLULEN type = 0;
+        CheckError(ODBC_CALL(SQLGetStmtAttr, StmtHandle, SQL_ATTR_CURSOR_TYPE, &type, SQL_IS_UINTEGER, nullptr));
+        return type;
+    };
+    TDatabaseKind kind = Connection->DatabaseKind();
+    if (kind == dkOracle || kind == dkMySQL) {
+        SQLULEN type = cursorType();
+        if ((kind == dkOracle && type == SQL_CURSOR_KEYSET_DRIVEN) || (kind == dkMySQL && type == SQL_CURSOR_STATIC))
+            CheckError(setAttr(SQL_ATTR_CURSOR_TYPE, SQL_CURSOR_FORWARD_ONLY));
+    }
+
+    SQLULEN type = cursorType();
+    SQLUSMALLINT query = SQL_FORWARD_ONLY_CURSOR_ATTRIBUTES1;
+    if (type == SQL_CURSOR_KEYSET_DRIVEN)
+        query = SQL_KEYSET_CURSOR_ATTRIBUTES1;
+    else if (type == SQL_CURSOR_DYNAMIC)
+        query = SQL_DYNAMIC_CURSOR_ATTRIBUTES1;
+    else if (type == SQL_CURSOR_STATIC)
+        query = SQL_STATIC_CURSOR_ATTRIBUTES1;
+    SQLUINTEGER attributes = 0;
+    SQLRETURN ret = ODBC_CALL(SQLGetInfo, Connection->DbcHandle, query, &attributes, sizeof attributes, nullptr);
+    Connection->CheckError(ret);
+    if (!SQLSucceeded(ret)) attributes = 0;
+    CanRefresh = (attributes & SQL_CA1_POS_REFRESH) && type != SQL_CURSOR_STATIC;
+    CanAbsolute = attributes & SQL_CA1_ABSOLUTE;
+    CanRelative = attributes & SQL_CA1_RELATIVE;
+    ForwardOnly = !CanAbsolute && !CanRelative;
+
+    CheckError(setAttr(SQL_ATTR_MAX_ROWS, 0));
+    return true;
+}
+
+void TODBCStatement::Reset() {
+    if (!Allocated) return;
+    CheckError(ODBC_CALL(SQLFreeStmt, StmtHandle, SQL_CLOSE));
+    CheckError(ODBC_CALL(SQLFreeStmt, StmtHandle, SQL_UNBIND));
+    CheckError(ODBC_CALL(SQLFreeStmt, StmtHandle, SQL_RESET_PARAMS));
+}
+
+bool TODBCStatement::ExecSQL(const std::string& SQL, bool IsQuery, bool Prepared) {
+    // An unallocated statement fails here as the driver manager would fail its null handle.
+    if (!Allocated) return false;
+    if (!Prepared) ODBC_CALL(SQLFreeStmt, StmtHandle, SQL_UNBIND);
+    CheckError(ODBC_CALL(SQLFreeStmt, StmtHandle, SQL_CLOSE));
+    ++rowSerial_;
+
+    SQLRETURN ret = Prepared ? ODBC_CALL(SQLExecute, StmtHandle) : ExecDirectThreaded(SQL);
+    std::string keyword = Trim(UpperCase(std::string_view(SQL).substr(0, 6)));
+
+    if (SQLSucceeded(ret)) {
+        DescribeColumns();
+        if (keyword == "SELECT" || IsQuery) {
+            if (ThirdWord(SQL) == "INTO") return true;
+            if (Fetch(fdNext, 1)) return true;
+            return Connection->AllowEmptyResult;
+        }
+        return true;
+    }
+    if (ret == SQL_NO_DATA) return keyword == "INSERT" || keyword == "DELETE" || keyword == "UPDATE";
+    return false;
+}
+
+bool TODBCStatement::ExecSQLFmt(std::string_view Fmt, FormatArgs Args) {
+    return ExecSQL(Format(Fmt, Args), false, false);
+}
+
+SQLRETURN TODBCStatement::ExecDirectThreaded(const std::string& SQL) {
+    CancelRequested = false;
+    std::atomic<std::int32_t> result{TMyThread::Running};
+    Executing = true;
+    {
+        TMyThread worker(SQL, StmtHandle, result);
+        while (result.load() == TMyThread::Running) {
+            // Wakes at once when the worker stores its result, else after 20 ms to pump events.
+            worker.WaitFor(20);
+            ProcessMessages();
+            if (CancelRequested) ODBC_CALL(SQLCancel, StmtHandle);
+        }
+        Executing = false;
+    } // joins the worker
+    return static_cast<SQLRETURN>(result.load());
+}
+
+std::string TODBCStatement::ThirdWord(std::string_view Text) {
+    // Positions as in a 1-based string: 0 means "no blank".
+    std::size_t blank = Text.find(' ');
+    std::size_t p1 = blank == std::string_view::npos ? 0 : blank + 1;
+    blank = Text.substr(p1).find(' ');
+    std::size_t p2 = blank == std::string_view::npos ? 0 : blank + 1;
+    std::string tail = Trim(UpperCase(Text.substr(std::min(p1 + p2, Text.size()))));
+    blank = tail.find(' ');
+    if (blank != std::string::npos) tail.resize(blank);
+    return tail;
+}
+
+bool TODBCStatement::BindColumn(int Index, std::size_t Bytes) {
+    TFieldSlot& slot = slots_[Index];
+    TodBytes& buffer = ColumnBuffers[Index];
+    buffer.assign(Bytes + 2, 0);
+    slot.BindLength = static_cast<SQLLEN>(Bytes + 1);
+    SQLRETURN ret = ODBC_CALL(SQLBindCol, StmtHandle, static_cast<SQLUSMALLINT>(Index + 1), SQL_C_CHAR, buffer.data(),
+                              slot.BindLength, &ColumnList[Index].Indicator);
+    CheckError(ret);
+    slot.Bound = SQLSucceeded(ret);
+    return slot.Bound;
+}
+
+void TODBCStatement::DescribeColumns() {
+    ColumnList.Clear();
+    ++rowSerial_;
+    growPending_ = false;
+    SQLSMALLINT count = 0;
+    if (!Allocated || !SQLSucceeded(ODBC_CALL(SQLNumResultCols, StmtHandle, &count))) count = 0;
+    if (count < 0) count = 0;
+    if (BindColumns) {
+        ColumnBuffers.clear();
+        ColumnBuffers.resize(count);
+        BufferCount = count;
+    }
+    // Slots keep their buffers across executions so that repeated queries do not allocate.
+    if (slots_.size() < static_cast<std::size_t>(count)) slots_.resize(count);
+    for (auto& slot : slots_) {
+        slot.Row = 0;
+        slot.Bound = false;
+        slot.BindLength = 0;
+        slot.GrowTo = 0;
+    }
+
+    for (SQLUSMALLINT column = 1; column <= count; ++column) {
+        char name[254] = {};
+        SQLSMALLINT nameLength = 0;
+        SQLSMALLINT sqlType = SQL_CHAR;
+        std::int64_t size = 0;
+        if (Connection->UseDescribeCol) {
+            SQLULEN columnSize = 0;
+            SQLSMALLINT decimals = 0, nullable = 0;
+            CheckError(ODBC_CALL(SQLDescribeCol, StmtHandle, column, reinterpret_cast<SQLCHAR*>(name), sizeof name,
+                                 &nameLength, &sqlType, &columnSize, &decimals, &nullable));
+            size = static_cast<std::int64_t>(columnSize);
+        } else {
+            CheckError(ODBC_CALL(SQLColAttribute, StmtHandle, column, SQL_DESC_NAME, name, sizeof name, &nameLength,
+                                 nullptr));
+            char scratch[32] = {};
+            SQLLEN number = 0;
+            CheckError(ODBC_CALL(SQLColAttribute, StmtHandle, column, SQL_DESC_DISPLAY_SIZE, scratch, sizeof scratch,
+                                 nullptr, &number));
+            size = number;
+            number = 0;
+            SQLRETURN ret =
+                ODBC_CALL(SQLColAttribute, StmtHandle, column, SQL_DESC_CONCISE_TYPE, nullptr, 0, nullptr, &number);
+            sqlType = SQLSucceeded(ret) ? static_cast<SQLSMALLINT>(number & 0xFFFF) : SQL_CHAR;
+        }
+        std::size_t length = std::clamp<int>(nameLength, 0, 253);
+        std::string_view columnName(name, strnlen(name, length));
+        // Sizes beyond 32 bits (MariaDB reports 4294967295 for LONGTEXT) are held at the largest value.
+        std::int32_t size32 = static_cast<std::int32_t>(
+            std::clamp<std::int64_t>(size, std::numeric_limits<std::int32_t>::min(),
+                                     std::numeric_limits<std::int32_t>::max()));
+        TColumnType type = ColumnTypeOf(sqlType);
+        if (type == ctUnknown && sqlType != SQL_UNKNOWN_TYPE) size32 = 0;
+        int index = ColumnList.AddColumn(columnName, type, size32);
+
+        if (BindColumns) {
+            // Long text and unlisted types are read in full with SQLGetData, never bound.
+            if (type == ctMemo || type == ctUnknown)
+                ColumnBuffers[index].assign(1, 0);
+            else
+                BindColumn(index, TextBytes(type, size32));
+        }
+    }
+}
+
+bool TODBCStatement::Fetch(TFetchDirection Direction, std::int32_t Offset) {
+    if (!Allocated) return false;
+    ++rowSerial_;
+    if (BindColumns) {
+        if (growPending_) {
+            // A value was cut in the previous row: widen that buffer for the rows to come.
+            growPending_ = false;
+            for (int i = 0; i < BufferCount && i < ColumnList.Count(); ++i)
+                if (slots_[i].GrowTo) {
+                    BindColumn(i, slots_[i].GrowTo);
+                    slots_[i].GrowTo = 0;
+                }
+        }
+        for (int i = 0; i < BufferCount && i < ColumnList.Count(); ++i) {
+            ColumnBuffers[i][0] = 0;
+            ColumnList[i].Indicator = 0;
+        }
+    }
+    int direction = Direction;
+    if ((Direction == fdFirst || Direction == fdLast || Direction == fdAbsolute) && !CanAbsolute) direction = -1;
+    if ((Direction == fdPrior || Direction == fdRelative) && !CanRelative) direction = -1;
+    if (Direction > fdRelative) direction = -1;
+
+    SQLRETURN ret;
+    if (ForwardOnly || direction == fdNext) {
+        ret = ODBC_CALL(SQLFetch, StmtHandle);
+    } else {
+        switch (direction) {
+        case fdFirst:
+            ret = ODBC_CALL(SQLFetchScroll, StmtHandle, SQL_FETCH_FIRST, 0);
+            break;
+        case fdLast:
+            ret = ODBC_CALL(SQLFetchScroll, StmtHandle, SQL_FETCH_LAST, 0);
+            break;
+        case fdPrior:
+            ret = ODBC_CALL(SQLFetchScroll, StmtHandle, SQL_FETCH_PRIOR, 0);
+            break;
+        case fdAbsolute:
+            ret = ODBC_CALL(SQLFetchScroll, StmtHandle, SQL_FETCH_ABSOLUTE, Offset);
+            break;
+        case fdRelative:
+            ret = ODBC_CALL(SQLFetchScroll, StmtHandle, SQL_FETCH_RELATIVE, Offset);
+            break;
+        default:
+            return false;
+        }
+    }
+    return SQLSucceeded(ret);
+}
+
+std::string TODBCStatement::ColumnName(int Index) const {
+    if (Index < 0 || Index >= ColumnList.Count()) return {};
+    return ColumnList[Index].Name;
+}
+
+int TODBCStatement::ColumnIndex(std::string_view Name) const {
+    std::string upper = UpperCase(Name);
+    for (int i = 0; i < ColumnList.Count(); ++i)
+        if (ColumnList[i].Name == upper) return i;
+    return -1;
+}
+
+TColumnType TODBCStatement::ColumnType(int Index) const {
+    if (Index < 0 || Index >= ColumnList.Count()) return ctUnknown;
+    return ColumnList[Index].ColType;
+}
+
+std::int32_t TODBCStatement::ColumnSize(int Index) const {
+    if (Index < 0 || Index >= ColumnList.Count()) return -1;
+    return ColumnList[Index].Size;
+}
+
+SQLRETURN TODBCStatement::GetData(int Index, SQLSMALLINT CType, SQLPOINTER Buffer, SQLLEN BufferLength,
+                                  SQLLEN* Indicator) {
+    *Indicator = 0;
+    auto column = static_cast<SQLUSMALLINT>(Index + 1);
+    SQLRETURN ret = ODBC_CALL(SQLGetData, StmtHandle, column, CType, Buffer, BufferLength, Indicator);
+    if (ret == SQL_NO_DATA && CanRefresh) {
+        // The column was read already in this row: refresh the row and read it again.
+        if (ODBC_CALL(SQLSetPos, StmtHandle, 1, SQL_REFRESH, SQL_LOCK_NO_CHANGE) != SQL_ERROR)
+            ret = ODBC_CALL(SQLGetData, StmtHandle, column, CType, Buffer, BufferLength, Indicator);
+    }
+    return ret;
+}
+
+const TODBCStatement::TFieldSlot& TODBCStatement::ReadField(int Index) {
+    TFieldSlot& slot = slots_[Index];
+    // A second read in the same row is served from the first: drivers that cannot refresh
+    // the row (MariaDB's forward-only cursor) would otherwise give nothing.
+    if (slot.Row == rowSerial_) return slot;
+    slot.Row = rowSerial_;
+    slot.Length = 0;
+    slot.Null = false;
+
+    TodBytes& data = slot.Data;
+    if (data.size() < 2)
+        data.resize(std::max<std::size_t>(TextBytes(ColumnList[Index].ColType, ColumnList[Index].Size) + 2, 64));
+    std::size_t got = 0;
+    for (;;) {
+        auto available = static_cast<SQLLEN>(data.size() - got);
+        SQLLEN indicator = 0;
+        SQLRETURN ret = got == 0 ? GetData(Index, SQL_C_CHAR, data.data(), available, &indicator)
+                                 : ODBC_CALL(SQLGetData, StmtHandle, static_cast<SQLUSMALLINT>(Index + 1), SQL_C_CHAR,
+                                             data.data() + got, available, &indicator);
+        if (!SQLSucceeded(ret)) break; // SQL_NO_DATA after the last chunk, or a failure
+        if (indicator == SQL_NULL_DATA) {
+            slot.Null = true;
+            break;
+        }
+        bool cut = ret == SQL_SUCCESS_WITH_INFO && (indicator == SQL_NO_TOTAL || indicator > available - 1);
+        if (!cut) {
+            got += static_cast<std::size_t>(std::clamp<SQLLEN>(indicator, 0, available - 1));
+            break;
+        }
+        // Each piece arrives terminated, so the buffer holds available - 1 bytes of it.
+        got += static_cast<std::size_t>(available - 1);
+        std::size_t more = indicator == SQL_NO_TOTAL
+                               ? std::min(data.size(), MaxChunkGrowth)
+                               : static_cast<std::size_t>(indicator - (available - 1)) + 1;
+        data.resize(got + std::max<std::size_t>(more, 2));
+    }
+    slot.Length = got;
+    return slot;
+}
+
+std::string_view TODBCStatement::FieldView(int Index) {
+    if (Index < 0 || Index >= ColumnList.Count()) return {};
+    TFieldSlot& slot = slots_[Index];
+    if (BindColumns && slot.Bound) {
+        SQLLEN indicator = ColumnList[Index].Indicator;
+        const char* text = ColumnBuffers[Index].data();
+        if (indicator == SQL_NULL_DATA) return {};
+        auto room = static_cast<std::size_t>(slot.BindLength - 1);
+        if (indicator != SQL_NO_TOTAL && static_cast<std::size_t>(indicator) <= room)
+            return TrimView(std::string_view(text, strnlen(text, static_cast<std::size_t>(indicator))));
+        // The driver cut the value: read it whole and bind wider for the following rows.
+        if (slot.GrowTo == 0) {
+            std::size_t want = indicator == SQL_NO_TOTAL ? room * 2 : static_cast<std::size_t>(indicator) + 16;
+            slot.GrowTo = std::min(want, MaxBoundBuffer);
+            growPending_ = true;
+        }
+        const TFieldSlot& whole = ReadField(Index);
+        if (whole.Length > 0)
+            return TrimView(std::string_view(whole.Data.data(), whole.Length));
+        // SQLGetData refused on a bound column: the cut text is all there is.
+        return TrimView(std::string_view(text, strnlen(text, room)));
+    }
+    const TFieldSlot& read = ReadField(Index);
+    return TrimView(std::string_view(read.Data.data(), read.Length));
+}
+
+std::string TODBCStatement::FieldAsString(int Index) { return std::string(FieldView(Index)); }
+
+bool TODBCStatement::FieldIsNull(int Index) {
+    if (Index < 0 || Index >= ColumnList.Count()) return false;
+    if (BindColumns && slots_[Index].Bound) return ColumnList[Index].Indicator == SQL_NULL_DATA;
+    return ReadField(Index).Null;
+}
+
+std::string TODBCStatement::FieldByName(std::string_view Name) { return FieldAsString(ColumnIndex(Name)); }
+
+std::int32_t TODBCStatement::FieldAsInteger(std::string_view Name) {
+    int index = ColumnIndex(Name);
+    if (index < 0) return 0;
+    if (BindColumns) {
+        // Long text is not held in a bound buffer, so it never reads as a number.
+        if (!slots_[index].Bound) return 0;
+        return StrictInteger(FieldView(index));
+    }
+    // The text read once per row serves both kinds of read, so a later text read of the
+    // same field still has its value.
+    return DriverInteger(FieldView(index));
+}
+
+bool TODBCStatement::GetDiagText(SQLSMALLINT Record, std::string& Text) {
+    Text.clear();
+    SQLCHAR state[6] = {};
+    SQLCHAR message[512] = {};
+    SQLINTEGER nativeError = 0;
+    SQLSMALLINT length = 0;
+    SQLRETURN ret = ODBC_CALL(SQLGetDiagRec, SQL_HANDLE_STMT, StmtHandle, Record, state, &nativeError, message,
+                              sizeof message, &length);
+    if (SQLSucceeded(ret) && std::strcmp(reinterpret_cast<char*>(state), "HY000") == 0)
+        ret = ODBC_CALL(SQLGetDiagField, SQL_HANDLE_STMT, StmtHandle, Record, SQL_DIAG_MESSAGE_TEXT, message,
+                        sizeof message, &length);
+    if (!SQLSucceeded(ret)) return false;
+    if (std::strcmp(reinterpret_cast<char*>(state), "IM001") == 0) return false;
+    message[sizeof message - 1] = 0;
+    Text = reinterpret_cast<char*>(message);
+    Text += ". State:  ";
+    Text += reinterpret_cast<char*>(state);
+    return true;
+}
+
+void TODBCStatement::CheckError(SQLRETURN Ret) {
+    if (!Connection || !Connection->ShowErrors || SQLSucceeded(Ret)) return;
+    if (!ODBCLoaded()) return;
+    std::string text;
+    for (SQLSMALLINT record = 1; GetDiagText(record, text); ++record) ShowMessage("Stmt Error: " + text);
+}

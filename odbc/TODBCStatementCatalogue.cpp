@@ -1,0 +1,131 @@
+// The catalogue queries of TODBCStatement.
+#include "TODBC.h"
+#include "TODBCStatement.h"
+#include "Text.h"
+
+#include <cstring>
+
+namespace {
+
+// An empty text goes to the catalogue functions as a null pointer with length 0.
+struct CatalogArg {
+    explicit CatalogArg(const std::string& s)
+        : text(s.empty() ? nullptr : reinterpret_cast<SQLCHAR*>(const_cast<char*>(s.c_str()))),
+          length(s.empty() ? 0 : SQL_NTS) {}
+    SQLCHAR* text;
+    SQLSMALLINT length;
+};
+
+void AddToCommaList(std::string& List, std::string_view Item) {
+    if (!List.empty()) List += ',';
+    List += Item;
+}
+
+// Catalogue columns are bound to 128-byte buffers announced as 126 bytes.
+struct NameBuffer {
+    char text[128];
+    SQLLEN indicator;
+    void Clear() {
+        text[0] = 0;
+        indicator = 0;
+    }
+    std::string_view View() const {
+        if (indicator == SQL_NULL_DATA) return {};
+        return std::string_view(text, strnlen(text, sizeof text));
+    }
+};
+
+} // namespace
+
+void TODBCStatement::GetTableList(std::string& Views, const std::string& Schema, bool WithSchema,
+                                  std::string& Tables) {
+    Tables.clear();
+    if (!Allocated) return;
+    Reset();
+    CatalogArg schema(Schema);
+    SQLRETURN ret = ODBC_CALL(SQLTables, StmtHandle, nullptr, 0, schema.text, schema.length, nullptr, 0, nullptr, 0);
+    Tables.clear();
+    if (SQLSucceeded(ret)) {
+        NameBuffer schemaName{}, tableName{}, tableType{};
+        CheckError(ODBC_CALL(SQLBindCol, StmtHandle, 2, SQL_C_CHAR, schemaName.text, 126, &schemaName.indicator));
+        CheckError(ODBC_CALL(SQLBindCol, StmtHandle, 3, SQL_C_CHAR, tableName.text, 126, &tableName.indicator));
+        CheckError(ODBC_CALL(SQLBindCol, StmtHandle, 4, SQL_C_CHAR, tableType.text, 126, &tableType.indicator));
+        for (;;) {
+            schemaName.Clear();
+            tableName.Clear();
+            tableType.Clear();
+            // A row that comes with SQL_SUCCESS_WITH_INFO ends the list.
+            if (ODBC_CALL(SQLFetch, StmtHandle) != SQL_SUCCESS) break;
+            std::string name(tableName.View());
+            std::string type = LowerCase(tableType.View());
+            bool isTable, isView;
+            if (WithSchema) {
+                if (!schemaName.View().empty()) name = std::string(schemaName.View()) + "." + name;
+                isTable = type.find("table") != std::string::npos;
+                isView = !isTable && type.find("view") != std::string::npos;
+            } else {
+                isTable = type == "table";
+                isView = type == "view";
+            }
+            if (isTable)
+                AddToCommaList(Tables, name);
+            else if (isView)
+                AddToCommaList(Views, name);
+        }
+    }
+    ODBC_CALL(SQLFreeStmt, StmtHandle, SQL_UNBIND);
+}
+
+void TODBCStatement::GetColumnList(const std::string& Table, std::string& Columns) {
+    Columns.clear();
+    if (!Allocated) return;
+    Reset();
+    // The table name goes as a string even when empty.
+    SQLRETURN ret = ODBC_CALL(SQLColumns, StmtHandle, nullptr, 0, nullptr, 0,
+                              reinterpret_cast<SQLCHAR*>(const_cast<char*>(Table.c_str())), SQL_NTS, nullptr, 0);
+    Columns.clear();
+    if (SQLSucceeded(ret)) {
+        NameBuffer columnName{};
+        CheckError(ODBC_CALL(SQLBindCol, StmtHandle, 4, SQL_C_CHAR, columnName.text, 126, &columnName.indicator));
+        for (;;) {
+            columnName.Clear();
+            if (ODBC_CALL(SQLFetch, StmtHandle) != SQL_SUCCESS) break;
+            AddToCommaList(Columns, UpperCase(columnName.View()));
+        }
+    }
+    ODBC_CALL(SQLFreeStmt, StmtHandle, SQL_UNBIND);
+}
+
+bool TODBCStatement::Columns(const std::string& Catalog, const std::string& Schema, const std::string& Table,
+                             const std::string& Column) {
+    if (!Allocated) return false;
+    Reset();
+    CatalogArg catalog(Catalog), schema(Schema), table(Table), column(Column);
+    SQLRETURN ret = ODBC_CALL(SQLColumns, StmtHandle, catalog.text, catalog.length, schema.text, schema.length,
+                              table.text, table.length, column.text, column.length);
+    if (!SQLSucceeded(ret)) return false;
+    DescribeColumns();
+    return Fetch(fdNext, 1);
+}
+
+bool TODBCStatement::Statistics(const std::string& Table, const std::string& Catalog, const std::string& Schema) {
+    if (!Allocated) return false;
+    Reset();
+    CatalogArg catalog(Catalog), schema(Schema), table(Table);
+    SQLRETURN ret = ODBC_CALL(SQLStatistics, StmtHandle, catalog.text, catalog.length, schema.text, schema.length,
+                              table.text, table.length, SQL_INDEX_ALL, SQL_QUICK);
+    if (!SQLSucceeded(ret)) return false;
+    DescribeColumns();
+    return Fetch(fdNext, 1);
+}
+
+bool TODBCStatement::PrimaryKeys(const std::string& Table, const std::string& Catalog, const std::string& Schema) {
+    if (!Allocated) return false;
+    Reset();
+    CatalogArg catalog(Catalog), schema(Schema), table(Table);
+    SQLRETURN ret = ODBC_CALL(SQLPrimaryKeys, StmtHandle, catalog.text, catalog.length, schema.text, schema.length,
+                              table.text, table.length);
+    if (!SQLSucceeded(ret)) return false;
+    DescribeColumns();
+    return Fetch(fdNext, 1);
+}
