@@ -1,0 +1,226 @@
+// The engine's pure pieces: quoting, comment escaping, number test, type texts, banner
+// locale parsing and the output writer with a device that fails.
+#include "SqlText.h"
+#include "TExport.h"
+#include "TOutFile.h"
+#include "TypeMapping.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <map>
+
+TEST(SqlText, ValuesQuoteByTypeAndTarget) {
+    auto value = [](std::string_view v, TColumnType t, bool mysql) {
+        std::string out;
+        AppendSqlValue(out, v, t, mysql);
+        return out;
+    };
+    // The row of the data-section example.
+    EXPECT_EQ(value("5", ctInteger, false), "'5'");
+    EXPECT_EQ(value("O'Hara", ctString, false), "'O''Hara'");
+    EXPECT_EQ(value("", ctDate, false), "null");
+    EXPECT_EQ(value("", ctString, false), "''");
+    // Zero dates only in their own types.
+    EXPECT_EQ(value("0000-00-00", ctDate, false), "null");
+    EXPECT_EQ(value("0000-00-00 00:00:00", ctDateTime, false), "null");
+    EXPECT_EQ(value("0000-00-00", ctString, false), "'0000-00-00'");
+    EXPECT_EQ(value("0000-00-00", ctDateTime, false), "'0000-00-00'");
+    // Quotes doubled in every type, memo included.
+    EXPECT_EQ(value("it's", ctMemo, false), "'it''s'");
+    EXPECT_EQ(value("''", ctUnknown, false), "''''''");
+    // Backslash and NUL: MySQL escapes them, other targets keep the backslash and drop NUL.
+    EXPECT_EQ(value(std::string_view("a\\b\0c", 5), ctString, true), "'a\\\\b\\0c'");
+    EXPECT_EQ(value(std::string_view("a\\b\0c", 5), ctMemo, false), "'a\\bc'");
+    EXPECT_EQ(value("\\'", ctString, true), "'\\\\'''");
+}
+
+TEST(SqlText, IdentifiersAndComments) {
+    EXPECT_TRUE(IsPlainIdentifier("items"));
+    EXPECT_TRUE(IsPlainIdentifier("GEN$ITEMS$ID"));
+    EXPECT_TRUE(IsPlainIdentifier("_x9"));
+    EXPECT_FALSE(IsPlainIdentifier("9x"));
+    EXPECT_FALSE(IsPlainIdentifier("my table"));
+    EXPECT_FALSE(IsPlainIdentifier(""));
+    EXPECT_FALSE(IsPlainIdentifier("caf\xc3\xa9"));
+    EXPECT_EQ(QuoteIdent("items", edMySQL), "items");
+    EXPECT_EQ(QuoteIdent("a`b c", edMySQL), "`a``b c`");
+    EXPECT_EQ(QuoteIdent("a\"b;", edFirebird), "\"a\"\"b;\"");
+    EXPECT_EQ(QuoteIdent("x--y", edOracle), "\"x--y\"");
+    EXPECT_EQ(QuoteIdent("a`b", edFoxPro), "\"a`b\"");
+    EXPECT_EQ(CommentText("a*/b"), "a* /b");
+    EXPECT_EQ(CommentText("**//*/"), "** //* /");
+    EXPECT_EQ(CommentText("plain"), "plain");
+    EXPECT_EQ(LiteralBody("O'Hara"), "O''Hara");
+}
+
+TEST(SqlText, DelimitedFields) {
+    EXPECT_EQ(QuoteDelimited("a,b", ","), "\"a,b\"");
+    EXPECT_EQ(QuoteDelimited("a,b", "\t"), "a,b");
+    EXPECT_EQ(QuoteDelimited("say \"hi\"", ","), "say \"hi\"");
+    EXPECT_EQ(QuoteDelimited("say \"hi\",x", ","), "\"say \"\"hi\"\",x\"");
+    EXPECT_EQ(QuoteDelimited("two\nlines \"q\"", "\t"), "\"two\nlines \"\"q\"\"\"");
+    EXPECT_EQ(QuoteDelimited("cr\r", ","), "\"cr\r\"");
+    EXPECT_EQ(QuoteDelimited("", ","), "");
+}
+
+TEST(SqlText, IsNumber) {
+    for (const char* yes : {"0", "1.5", "-3", "+2.", ".5", "1e10", "2E-3", "  7", "-0.25e+2"})
+        EXPECT_TRUE(IsNumber(yes)) << yes;
+    for (const char* no : {"", " ", "abc", "1,5", "1.5x", "e5", "1e", "--1", "CURRENT_TIMESTAMP", "'0'", "1 ", "."})
+        EXPECT_FALSE(IsNumber(no)) << no;
+}
+
+namespace {
+std::string Type(std::uint8_t target, std::uint8_t source, std::map<std::string, std::string> row,
+                 bool oracleSelect = false, bool stampOverride = false) {
+    return TypeText(target, source, oracleSelect, stampOverride, [&](std::string_view c) {
+        auto it = row.find(std::string(c));
+        return it == row.end() ? std::string() : it->second;
+    });
+}
+} // namespace
+
+TEST(TypeMapping, TablesHaveTheirSizes) {
+    EXPECT_EQ(TypeTableA.size(), 30u); // 22 plus the text and blob entries
+    EXPECT_EQ(TypeTableB.size(), 10u);
+    EXPECT_EQ(TypeTableC.size(), 5u);
+    EXPECT_EQ(TypeTableD.size(), 10u);
+    EXPECT_EQ(TypeTableE.size(), 19u);
+    EXPECT_EQ(TypeTableF.size(), 5u);
+    EXPECT_TRUE(TypeTableFor(edMySQL, edOracle).empty());
+    EXPECT_EQ(TypeTableFor(edFirebird, edMySQL).data(), TypeTableA.data());
+}
+
+TEST(TypeMapping, TypeTexts) {
+    // MySQL to MySQL.
+    EXPECT_EQ(Type(edMySQL, edMySQL, {{"type_name", "VARCHAR"}, {"column_size", "40"}}), "varchar(40)");
+    EXPECT_EQ(Type(edMySQL, edMySQL, {{"type_name", "decimal"}, {"column_size", "10"}, {"decimal_digits", "2"}}),
+              "decimal(10,2)");
+    EXPECT_EQ(Type(edMySQL, edMySQL, {{"type_name", "timestamp"}, {"column_size", "19"}}), "timestamp");
+    EXPECT_EQ(Type(edMySQL, edMySQL, {{"type_name", "TEXT"}, {"column_size", "65535"}}), "text");
+    // MySQL to Firebird, with the mended entries.
+    EXPECT_EQ(Type(edFirebird, edMySQL, {{"type_name", "datetime"}}), "timestamp");
+    EXPECT_EQ(Type(edFirebird, edMySQL, {{"type_name", "tinyint unsigned"}}), "smallint");
+    EXPECT_EQ(Type(edFirebird, edMySQL, {{"type_name", "double"}}), "double precision");
+    EXPECT_EQ(Type(edFirebird, edMySQL, {{"type_name", "enum"}, {"column_size", "6"}}), "varchar(6)");
+    EXPECT_EQ(Type(edFirebird, edMySQL, {{"type_name", "mediumtext"}, {"column_size", "9"}}), "blob sub_type text");
+    EXPECT_EQ(Type(edFirebird, edMySQL, {{"type_name", "longblob"}}), "blob");
+    // Firebird to MySQL, and the td_update override.
+    EXPECT_EQ(Type(edMySQL, edFirebird, {{"type_name", "timestamp"}}), "datetime");
+    EXPECT_EQ(Type(edMySQL, edFirebird, {{"type_name", "date"}}, false, true), "timestamp");
+    EXPECT_EQ(Type(edFirebird, edFirebird, {{"type_name", "timestamp"}}, false, true), "timestamp");
+    // Oracle with and without its own catalogue select.
+    EXPECT_EQ(Type(edOracle, edOracle,
+                   {{"type_name", "NUMBER"}, {"data_precision", "8"}, {"column_size", "22"}, {"decimal_digits", "2"}},
+                   true),
+              "decimal(8,2)");
+    EXPECT_EQ(Type(edOracle, edOracle, {{"type_name", "NUMBER"}, {"column_size", "22"}, {"decimal_digits", "0"}}),
+              "decimal(22,0)");
+    EXPECT_EQ(Type(edOracle, edOracle, {{"type_name", "NUMBER"}}, true), "decimal(,)");
+    EXPECT_EQ(Type(edOracle, edOracle, {{"type_name", "VARCHAR2"}, {"column_size", "30"}}), "varchar2(30)");
+    // FoxPro reads its own length and scale columns.
+    EXPECT_EQ(Type(edFoxPro, edFoxPro, {{"type_name", "N"}, {"length", "8"}, {"scale", "3"}, {"column_size", "1"}}),
+              "number(8,3)");
+    // No table for the pair: lower-case name, no length.
+    EXPECT_EQ(Type(edMySQL, edOracle, {{"type_name", "VARCHAR"}, {"column_size", "40"}}), "varchar");
+    EXPECT_EQ(Type(edFirebird, edMySQL, {{"type_name", "geometry"}}), "geometry");
+}
+
+namespace {
+// Takes Limit bytes, then refuses everything; optionally fails the close as well.
+class TFailingDevice : public TOutDevice {
+  public:
+    TFailingDevice(std::string& Sink, std::size_t Limit, bool FailClose = false, int* Closes = nullptr)
+        : sink_(Sink), limit_(Limit), failClose_(FailClose), closes_(Closes) {}
+    std::size_t Write(const char* Data, std::size_t Size, std::string& Error) override {
+        const std::size_t room = limit_ > sink_.size() ? limit_ - sink_.size() : 0;
+        const std::size_t n = std::min(room, Size);
+        sink_.append(Data, n);
+        if (n < Size) Error = "no space left";
+        return n;
+    }
+    bool Close(std::string& Error) override {
+        if (closes_) ++*closes_;
+        if (failClose_) Error = "close failed";
+        return !failClose_;
+    }
+  private:
+    std::string& sink_;
+    std::size_t limit_;
+    bool failClose_;
+    int* closes_;
+};
+} // namespace
+
+TEST(TOutFile, FailingDeviceKeepsBytesAndReportsEveryLaterWrite) {
+    std::string sink;
+    TOutFile out(16);
+    int closes = 0;
+    out.Attach(std::make_unique<TFailingDevice>(sink, 20, false, &closes));
+    out.WriteLine("0123456789");     // 12 bytes, buffered
+    EXPECT_EQ(out.BytesWritten(), 0u);
+    EXPECT_THROW(out.WriteLine("abcdefghij"), TWriteError); // flush of 24 bytes: 20 taken
+    EXPECT_EQ(sink, "0123456789\r\nabcdefgh");
+    EXPECT_EQ(out.BytesWritten(), 20u);
+    EXPECT_THROW(out.Write("x"), TWriteError);
+    EXPECT_FALSE(out.Close());
+    EXPECT_EQ(closes, 1);
+    EXPECT_EQ(out.Error(), "no space left");
+    EXPECT_FALSE(out.Close());
+}
+
+TEST(TOutFile, ErrorsThatShowOnlyAtCloseFailTheClose) {
+    std::string sink;
+    {
+        TOutFile out;
+        out.Attach(std::make_unique<TFailingDevice>(sink, 5));
+        out.WriteLine("buffered line"); // fits the buffer: no error yet
+        EXPECT_TRUE(out.Error().empty());
+        EXPECT_FALSE(out.Close());
+        EXPECT_EQ(sink, "buffe");
+    }
+    std::string sink2;
+    TOutFile out2;
+    out2.Attach(std::make_unique<TFailingDevice>(sink2, 1000, true));
+    out2.WriteLine("ok");
+    EXPECT_FALSE(out2.Close());
+    EXPECT_EQ(sink2, "ok\r\n");
+    std::string sink3;
+    TOutFile out3;
+    out3.Attach(std::make_unique<TFailingDevice>(sink3, 1000));
+    out3.Write("a");
+    out3.WriteLine("b");
+    EXPECT_TRUE(out3.Close());
+    EXPECT_EQ(sink3, "ab\r\n");
+}
+
+TEST(TOutFile, DevFullFailsAndClosesTheFile) {
+    TFileDevice* raw = new TFileDevice;
+    std::string error;
+    ASSERT_TRUE(raw->Open("/dev/full", false, error)) << error;
+    TOutFile out(64);
+    out.Attach(std::unique_ptr<TOutDevice>(raw));
+    out.WriteLine("short");
+    EXPECT_FALSE(out.Close());
+    EXPECT_NE(out.Error().find("write failed"), std::string::npos) << out.Error();
+    TFileDevice missing;
+    EXPECT_FALSE(missing.Open("/nonexistent-folder/x.sql", false, error));
+}
+
+TEST(TBannerClock, SystemLocaleSeparatorsAndMonths) {
+    std::setlocale(LC_TIME, "C");
+    TBannerClock clock = TBannerClock::System();
+    EXPECT_EQ(clock.MonthAbbrev(6), "Jun");
+    EXPECT_EQ(clock.MonthAbbrev(1), "Jan");
+    EXPECT_EQ(clock.DateSeparator(), '/');
+    EXPECT_EQ(clock.TimeSeparator(), ':');
+    const std::tm now = clock.Now();
+    EXPECT_GE(now.tm_year + 1900, 2020);
+    // A locale with full stops in its dates, when the system has one.
+    if (std::setlocale(LC_TIME, "de_DE.UTF-8") || std::setlocale(LC_TIME, "de_DE")) {
+        EXPECT_EQ(clock.DateSeparator(), '.');
+        EXPECT_EQ(clock.MonthAbbrev(3), "M\xc3\xa4r");
+    }
+    std::setlocale(LC_TIME, "C");
+}
