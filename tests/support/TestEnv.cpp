@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -180,4 +182,177 @@ std::string MariaDBQuery(const std::string& database, const std::string& sql) {
     int rc = RunCommand(MariaDBClient(database) + " < " + ShellQuote(tmp.File("in.sql")), &out, &err);
     EXPECT_EQ(rc, 0) << "mariadb failed: " << err << out;
     return out;
+}
+
+// ---- Firebird (embedded) ----
+
+namespace {
+
+std::string IsqlCommand(const std::string& dbPath, bool bail) {
+    // A plain file path selects the embedded engine. The lock folder is private to the
+    // test environment so that tests never depend on a system-wide server's folder.
+    std::string lockDir = TestEnvDir() + "/firebird-lock";
+    std::error_code ec;
+    fs::create_directories(lockDir, ec);
+    return "FIREBIRD_LOCK=" + ShellQuote(lockDir) + " isql-fb -q" + (bail ? " -bail" : "") +
+           " -ch UTF8 -user SYSDBA " + (dbPath.empty() ? std::string() : ShellQuote(dbPath));
+}
+
+bool ScriptFailed(int rc, const std::string& output) {
+    return rc != 0 || output.find("Statement failed") != std::string::npos;
+}
+
+std::string StatementOf(const std::string& sql) {
+    std::string s = sql;
+    while (!s.empty() && (std::isspace(static_cast<unsigned char>(s.back())) || s.back() == ';')) s.pop_back();
+    return s + ";\n";
+}
+
+} // namespace
+
+bool RequireFirebirdTools() {
+    std::string out;
+    if (RunCommand("command -v isql-fb", &out) == 0) return true;
+    ADD_FAILURE() << "isql-fb is not installed (Debian packages firebird3.0-utils and "
+                     "firebird3.0-server-core); scripts/test.sh installs them";
+    return false;
+}
+
+void FirebirdCreateDatabase(const std::string& path) {
+    ASSERT_TRUE(RequireFirebirdTools());
+    std::error_code ec;
+    fs::remove(path, ec);
+    std::string sql = "create database '";
+    for (char c : path) sql += c == '\'' ? std::string("''") : std::string(1, c);
+    sql += "' user 'SYSDBA' page_size 8192 default character set UTF8;\n";
+    ScratchDir tmp;
+    WriteFile(tmp.File("create.sql"), sql);
+    std::string out;
+    int rc = RunCommand(IsqlCommand("", true) + " -i " + ShellQuote(tmp.File("create.sql")), &out);
+    ASSERT_FALSE(ScriptFailed(rc, out)) << "cannot create Firebird database " << path << ": " << out;
+    ASSERT_TRUE(fs::exists(path)) << out;
+}
+
+std::string FirebirdRunScript(const std::string& path, const std::string& script, int* status) {
+    if (!RequireFirebirdTools()) {
+        if (status) *status = -1;
+        return "isql-fb missing";
+    }
+    ScratchDir tmp;
+    WriteFile(tmp.File("script.sql"), script);
+    std::string out;
+    int rc = RunCommand(IsqlCommand(path, true) + " -i " + ShellQuote(tmp.File("script.sql")), &out);
+    bool failed = ScriptFailed(rc, out);
+    if (status)
+        *status = failed ? (rc != 0 ? rc : 1) : 0;
+    else
+        EXPECT_FALSE(failed) << "isql-fb failed on " << path << ":\n" << out;
+    return out;
+}
+
+std::vector<FirebirdRow> FirebirdRows(const std::string& path, const std::string& sql) {
+    std::vector<FirebirdRow> rows;
+    if (!RequireFirebirdTools()) return rows;
+    // List mode prints every value on its own labelled line; the descriptor display gives
+    // the labels and types, so multi-line values and blob text can be told apart from the
+    // next label. A sentinel query marks where the rows end.
+    const std::string sentinel = "FERROCAN_END_OF_ROWS";
+    std::string script = "set list on;\nset blob all;\nset sqlda_display on;\n" + StatementOf(sql) +
+                         "set sqlda_display off;\nselect 1 as " + sentinel + " from rdb$database;\n";
+    ScratchDir tmp;
+    WriteFile(tmp.File("query.sql"), script);
+    std::string out, err;
+    int rc = RunCommand(IsqlCommand(path, true) + " -i " + ShellQuote(tmp.File("query.sql")), &out, &err);
+    if (ScriptFailed(rc, out + err)) {
+        ADD_FAILURE() << "isql-fb query failed on " << path << ": " << sql << "\n" << err << out;
+        return rows;
+    }
+
+    std::vector<std::string> lines;
+    {
+        std::istringstream in(out);
+        std::string line;
+        while (std::getline(in, line)) lines.push_back(line);
+    }
+    std::size_t i = 0;
+    while (i < lines.size() && lines[i].rfind("OUTPUT message field count:", 0) != 0) ++i;
+    struct Column {
+        std::string label;
+        bool blob = false;
+        bool fixed = false; // CHAR: isql-fb pads to the byte width of the column
+    };
+    std::vector<Column> cols;
+    for (++i; i < lines.size() && !lines[i].empty(); ++i) {
+        const std::string& l = lines[i];
+        std::size_t typePos = l.find(": sqltype: ");
+        if (typePos != std::string::npos && typePos == 2) {
+            int type = std::atoi(l.c_str() + typePos + 11);
+            cols.push_back({"", (type & ~1) == 520, (type & ~1) == 452});
+        } else if (std::size_t a = l.find(" alias: "); a != std::string::npos && !cols.empty()) {
+            cols.back().label = l.substr(a + 8);
+        }
+    }
+    std::size_t end = lines.size();
+    while (end > i && lines[end - 1].rfind(sentinel, 0) != 0) --end;
+    if (end > i) --end; // the sentinel line itself
+    while (end > i && lines[end - 1].empty()) --end;
+    if (cols.empty()) return rows;
+
+    // isql-fb (Firebird 3) pads labels to 32 columns: 31 characters of name and a blank.
+    auto isLabel = [&](const std::string& l, std::size_t c) {
+        const std::string& label = cols[c].label;
+        return l.size() > label.size() && l.compare(0, label.size(), label) == 0 && l[label.size()] == ' ';
+    };
+    auto valueOf = [&](const std::string& l, std::size_t c) {
+        std::size_t start = std::max<std::size_t>(cols[c].label.size() + 1, 32);
+        return start < l.size() ? l.substr(start) : std::string();
+    };
+    std::ptrdiff_t field = -1; // current field of the current row
+    bool blobTextStarted = false;
+    const std::ptrdiff_t last = static_cast<std::ptrdiff_t>(cols.size()) - 1;
+    for (std::size_t k = i; k < end; ++k) {
+        const std::string& l = lines[k];
+        if ((field == -1 || field == last) && l.empty() && k + 1 < end && isLabel(lines[k + 1], 0)) {
+            rows.emplace_back();
+            field = -1;
+            continue;
+        }
+        if (rows.empty()) continue;
+        FirebirdRow& row = rows.back();
+        if (field < last && isLabel(l, static_cast<std::size_t>(field + 1))) {
+            ++field;
+            std::string v = valueOf(l, static_cast<std::size_t>(field));
+            if (v == "<null>")
+                row.push_back(std::nullopt);
+            else if (cols[static_cast<std::size_t>(field)].blob)
+                row.push_back(std::string());
+            else if (cols[static_cast<std::size_t>(field)].fixed)
+                row.push_back(v.substr(0, v.find_last_not_of(' ') + 1));
+            else
+                row.push_back(v);
+            blobTextStarted = false;
+            continue;
+        }
+        if (field < 0 || !row.back()) continue;
+        std::string& v = *row.back();
+        if (cols[static_cast<std::size_t>(field)].blob && !blobTextStarted) {
+            v = l;
+            blobTextStarted = true;
+        } else {
+            v += "\n" + l;
+        }
+    }
+    return rows;
+}
+
+std::string FirebirdQuery(const std::string& path, const std::string& sql) {
+    std::string text;
+    for (const FirebirdRow& row : FirebirdRows(path, sql)) {
+        for (std::size_t c = 0; c < row.size(); ++c) {
+            if (c) text += '|';
+            if (row[c]) text += *row[c];
+        }
+        text += '\n';
+    }
+    return text;
 }

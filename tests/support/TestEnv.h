@@ -1,7 +1,9 @@
 #pragma once
 // Test environment: scratch folders, data sources for the real drivers, and the private
 // MariaDB server and Firebird tools that the test script provides.
+#include <optional>
 #include <string>
+#include <vector>
 
 // A fresh folder, removed with everything in it when the object goes.
 class ScratchDir {
@@ -49,3 +51,21 @@ int RunCommand(const std::string& command, std::string* output = nullptr);
 int RunCommand(const std::string& command, std::string* output, std::string* errors);
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& content);
+
+// Firebird 3 in embedded mode: isql-fb opens the database file directly, no server.
+// Fails the test loudly (and returns false) when isql-fb is not installed.
+bool RequireFirebirdTools();
+// Creates an empty database file (UTF8 default character set), replacing an existing one.
+void FirebirdCreateDatabase(const std::string& path);
+// Runs a script with isql-fb -bail (connection character set UTF8; committed at the end
+// unless a statement fails). Returns the output, standard error included. *status gets
+// nonzero when a statement failed; without status, a failure fails the test.
+std::string FirebirdRunScript(const std::string& path, const std::string& script, int* status = nullptr);
+// The rows of one query, values as isql-fb prints them (blob text in full, scaled numbers
+// with all their decimals, timestamps with four decimals), CHAR values without their
+// padding; NULL is an empty optional. A value ending in line breaks in the last column of
+// the last row loses them.
+using FirebirdRow = std::vector<std::optional<std::string>>;
+std::vector<FirebirdRow> FirebirdRows(const std::string& path, const std::string& sql);
+// The same rows as text like SqliteQuery: one row a line, values joined by '|', NULL empty.
+std::string FirebirdQuery(const std::string& path, const std::string& sql);
