@@ -1,0 +1,260 @@
+// The engine against a real MariaDB server, and the proof: every MySQL script loads into
+// a fresh MariaDB database and gives the source's rows back. Firebird scripts from a
+// MariaDB source load into a real Firebird 3 database.
+#include "ExportTestUtil.h"
+#include "TestEnv.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+std::string Load(const std::string& Database, const std::string& ScriptFile) {
+    // The script is UTF-8 bytes as the source gave them; the client must read it so.
+    MariaDBExec(Database, "SET NAMES utf8mb4;\n" + ReadFile(ScriptFile));
+    return ReadFile(ScriptFile);
+}
+
+} // namespace
+
+TEST(ExportMariaDB, ItemsExampleLoadsAndKeepsNumbering) {
+    const std::string db = FreshMariaDBDatabase("fx_items");
+    MariaDBExec(db, "CREATE TABLE items (id int(11) NOT NULL AUTO_INCREMENT PRIMARY KEY, "
+                    "name varchar(40) DEFAULT 'abc');"
+                    "INSERT INTO items VALUES (1,'pen'),(2,NULL);");
+    ScratchDir dir;
+    TSourceFixture src;
+    ASSERT_TRUE(src.Open(db, MariaDBUser(), MariaDBPassword()));
+    ASSERT_EQ(src.Export->SourceDialect, edMySQL);
+    const std::string file = dir.File("out/items.sql");
+    ASSERT_EQ(src.Dump(edMySQL, "items", file), 0);
+    const std::string text = ReadFile(file);
+    EXPECT_EQ(Lines(text), "/*\n"
+                           " MySQL Dump using uExport\n"
+                           "\n"
+                           " Date: Jun 19/1992\n"
+                           " Time: 22:22:17\n"
+                           "--------------------------------------------------------\n"
+                           "*/\n"
+                           "\n"
+                           "/*\n"
+                           " Table structure for table 'items'\n"
+                           "*/\n"
+                           "CREATE TABLE items (\n"
+                           "  id int(10) NOT NULL,\n"
+                           "  name varchar(40) DEFAULT 'abc'\n"
+                           ") ENGINE = INNODB;\n"
+                           "/*\n"
+                           " Indexes for table 'items'\n"
+                           "*/\n"
+                           "ALTER TABLE items ADD PRIMARY KEY (id);\n"
+                           "ALTER TABLE items MODIFY id int(10) NOT NULL auto_increment;\n"
+                           "\n"
+                           "/*\n"
+                           " Dumping data for table 'items'\n"
+                           "*/\n"
+                           "INSERT INTO items VALUES('1','pen');\n"
+                           "INSERT INTO items VALUES('2','');\n");
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), std::count(text.begin(), text.end(), '\r'))
+        << "every line ends in CR LF";
+    EXPECT_EQ(src.Progress, (std::vector<std::int32_t>{1, -3}));
+
+    const std::string copy = FreshMariaDBDatabase("fx_items_copy");
+    Load(copy, file);
+    MariaDBExec(copy, "INSERT INTO items (name) VALUES ('next');");
+    EXPECT_EQ(MariaDBQuery(copy, "SELECT id, name FROM items ORDER BY id"), "1\tpen\n2\t\n3\tnext\n");
+
+    // Appending a second table: no second banner.
+    ASSERT_EQ(src.Export->DumpTable(edMySQL, "items", file, "id=1", false, true, false, true, ""), 0);
+    const std::string both = ReadFile(file);
+    EXPECT_EQ(both.substr(0, text.size()), text);
+    EXPECT_EQ(Lines(both.substr(text.size())), "\n/*\n Dumping data for table 'items'\n WHERE: id=1\n*/\n"
+                                                "INSERT INTO items VALUES('1','pen');\n");
+}
+
+TEST(ExportMariaDB, ColumnsDefaultsAndIndexes) {
+    const std::string db = FreshMariaDBDatabase("fx_struct");
+    MariaDBExec(db, "CREATE TABLE t (k int NOT NULL, code varchar(10) NOT NULL, region char(2) NOT NULL,"
+                    " qty int DEFAULT 0, price decimal(10,2) DEFAULT 1.5, note varchar(20) DEFAULT 'it''s',"
+                    " made datetime DEFAULT CURRENT_TIMESTAMP, gone date DEFAULT NULL,"
+                    " stamp timestamp NOT NULL DEFAULT CURRENT_TIMESTAMP ON UPDATE CURRENT_TIMESTAMP,"
+                    " PRIMARY KEY (k));"
+                    "CREATE UNIQUE INDEX ix_code ON t (code, region);"
+                    "CREATE INDEX ix_qty ON t (qty);");
+    ScratchDir dir;
+    TSourceFixture src;
+    ASSERT_TRUE(src.Open(db, MariaDBUser(), MariaDBPassword()));
+    ASSERT_EQ(src.Dump(edMySQL, "t", dir.File("t.sql")), 0);
+    const std::string text = Lines(ReadFile(dir.File("t.sql")));
+    EXPECT_NE(text.find("CREATE TABLE t (\n"
+                        "  k int(10) NOT NULL,\n"
+                        "  code varchar(10) NOT NULL,\n"
+                        "  region char(2) NOT NULL,\n"
+                        "  qty int(10) DEFAULT 0,\n"
+                        "  price decimal(10,2) DEFAULT 1.50,\n"
+                        "  note varchar(20) DEFAULT 'it''s',\n"
+                        "  made datetime DEFAULT 'current_timestamp()',\n"
+                        "  gone date,\n"
+                        // The connector reports timestamp columns as nullable.
+                        "  stamp timestamp\n"
+                        ") ENGINE = INNODB;\n"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("ALTER TABLE t ADD PRIMARY KEY (k);\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("CREATE UNIQUE INDEX ix_code ON t (code,region);\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("CREATE INDEX ix_qty ON t (qty);\n"), std::string::npos) << text;
+    EXPECT_EQ(text.find("MODIFY"), std::string::npos);
+}
+
+TEST(ExportMariaDB, ProgressWhereClauseAndResultCodes) {
+    const std::string db = FreshMariaDBDatabase("fx_rows");
+    std::string sql = "CREATE TABLE r (id int PRIMARY KEY, name varchar(10));INSERT INTO r VALUES ";
+    for (int i = 1; i <= 2500; ++i) sql += (i > 1 ? "," : "") + std::string("(") + std::to_string(i) + ",'n" +
+                                           std::to_string(i) + "')";
+    MariaDBExec(db, sql + ";");
+    ScratchDir dir;
+    TSourceFixture src;
+    ASSERT_TRUE(src.Open(db, MariaDBUser(), MariaDBPassword()));
+    ASSERT_EQ(src.Dump(edMySQL, "r", dir.File("r.sql")), 0);
+    EXPECT_EQ(src.Progress, (std::vector<std::int32_t>{1, 1000, 2000, -2501}));
+    // 999 rows reach the report of 1000.
+    ASSERT_EQ(src.Dump(edMySQL, "r", dir.File("r.sql"), "id < 1000"), 0);
+    EXPECT_EQ(src.Progress, (std::vector<std::int32_t>{1, 1000, -1000}));
+    // A LIKE pattern carries its percent sign as %%; the comment shows the clause as given.
+    ASSERT_EQ(src.Dump(edMySQL, "r", dir.File("r.sql"), "name LIKE 'n25%%'"), 0);
+    const std::string text = Lines(ReadFile(dir.File("r.sql")));
+    EXPECT_NE(text.find(" WHERE: name LIKE 'n25%%'\n"), std::string::npos);
+    EXPECT_NE(text.find("INSERT INTO r VALUES('2500','n2500');\n"), std::string::npos);
+    EXPECT_EQ(src.Progress.back(), -13); // 25, 250..259, 2500
+    // A lone percent sign is no directive: result 4, and the lines before it stay.
+    EXPECT_EQ(src.Dump(edMySQL, "r", dir.File("r.sql"), "name LIKE 'n25%'"), 4);
+    const std::string failed = Lines(ReadFile(dir.File("r.sql")));
+    EXPECT_NE(failed.find(" WHERE: name LIKE 'n25%'\n"), std::string::npos);
+    EXPECT_EQ(failed.find("INSERT"), std::string::npos);
+
+    // Missing table: result 1, no structure, the data comment still written.
+    EXPECT_EQ(src.Dump(edMySQL, "nosuch", dir.File("none.sql")), 1);
+    const std::string none = Lines(ReadFile(dir.File("none.sql")));
+    EXPECT_EQ(none.find("CREATE TABLE"), std::string::npos);
+    EXPECT_NE(none.find(" Dumping data for table 'nosuch'\n*/\n"), std::string::npos);
+    // Output path below a plain file cannot be created.
+    WriteFile(dir.File("plain"), "x");
+    EXPECT_EQ(src.Dump(edMySQL, "r", dir.File("plain/sub/r.sql")), 2);
+    // Dialect 6: nothing written, ResultCode left at 0.
+    WriteFile(dir.File("keep.sql"), "untouched");
+    EXPECT_EQ(src.Dump(6, "r", dir.File("keep.sql")), 5);
+    EXPECT_EQ(src.Export->ResultCode, 0);
+    EXPECT_EQ(ReadFile(dir.File("keep.sql")), "untouched");
+    // A device that refuses every write: result 4 at the close.
+    EXPECT_EQ(src.Dump(edMySQL, "r", "/dev/full"), 4);
+}
+
+TEST(ExportMariaDB, TrickyDataRoundTrip) {
+    const std::string db = FreshMariaDBDatabase("fx_tricky");
+    std::string sql =
+        "CREATE TABLE d (id int NOT NULL AUTO_INCREMENT PRIMARY KEY, v varchar(8), t text, m mediumtext,"
+        " n decimal(12,3), f float, dt date, ts datetime, b tinyint);"
+        "INSERT INTO d VALUES (1, 'O''Hara', 'back\\\\slash \\'q\\' \"dq\"', 'line1\\nline2\\n\\tend', -12.5, 0.25,"
+        " '1992-06-19', '1992-06-19 22:22:17', 7),"
+        " (2, '\xc3\xa4\xc3\xb6\xc3\xbc\xc3\x9f\xe2\x82\xac\xc3\xa9\xc3\xa8\xc3\xa0', '*/ -- ; ''', 'x\\\\', 0, -1e10,"
+        " '2000-02-29', '2038-01-19 03:14:07', -128),"
+        " (3, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL),"
+        " (4, 'a\\0b', 'nul\\0inside', '', 123456789.125, 3, '1970-01-01', '1970-01-01 00:00:00', 0);"
+        "CREATE TABLE empty_t (id int PRIMARY KEY, s varchar(5));"
+        "CREATE TABLE big (id int PRIMARY KEY, s varchar(12));INSERT INTO big VALUES ";
+    for (int i = 1; i <= 2500; ++i) sql += (i > 1 ? "," : "") + std::string("(") + std::to_string(i) + ",'r\\\\" +
+                                           std::to_string(i) + "')";
+    MariaDBExec(db, sql + ";");
+    ScratchDir dir;
+    TSourceFixture src;
+    ASSERT_TRUE(src.Open(db, MariaDBUser(), MariaDBPassword()));
+    const std::string file = dir.File("all.sql");
+    ASSERT_EQ(src.Dump(edMySQL, "d", file), 0);
+    ASSERT_EQ(src.Dump(edMySQL, "empty_t", file, "", true), 0);
+    ASSERT_EQ(src.Dump(edMySQL, "big", file, "", true), 0);
+    const std::string copy = FreshMariaDBDatabase("fx_tricky_copy");
+    Load(copy, file);
+    // Trimmed values and the empty-value rules aside (NULL in a character column comes back
+    // as '', an empty long text as NULL), every value comes back exactly. The mariadb client
+    // drops a CR before a line end, so the text values hold LF only.
+    const std::string q =
+        "SELECT id, COALESCE(v,''), HEX(COALESCE(t,'')), HEX(COALESCE(m,'')), n, f, dt, ts, b FROM d ORDER BY id";
+    EXPECT_EQ(MariaDBQuery(copy, q), MariaDBQuery(db, q));
+    EXPECT_EQ(MariaDBQuery(copy, "SELECT COUNT(*) FROM empty_t"), "0\n");
+    const std::string qb = "SELECT id, s FROM big ORDER BY id";
+    EXPECT_EQ(MariaDBQuery(copy, qb), MariaDBQuery(db, qb));
+    MariaDBExec(copy, "INSERT INTO d (v) VALUES ('next');");
+    EXPECT_EQ(MariaDBQuery(copy, "SELECT MAX(id) FROM d"), "5\n");
+}
+
+TEST(ExportMariaDB, FirebirdScriptFromMySQLLoadsIntoFirebird) {
+    if (!RequireFirebirdTools()) return;
+    const std::string db = FreshMariaDBDatabase("fx_tofb");
+    MariaDBExec(db, "CREATE TABLE items (id int NOT NULL AUTO_INCREMENT PRIMARY KEY, name varchar(20),"
+                    " body text, raw blob, kind enum('small','medium','large'), price decimal(10,2),"
+                    " made datetime, stamp timestamp NULL DEFAULT NULL, qty tinyint unsigned, ratio double);"
+                    "INSERT INTO items VALUES (1, 'pen', 'long ''text'' \\\\ here', 'bytes', 'medium', 1.5,"
+                    " '1992-06-19 22:22:17', '2001-02-03 04:05:06', 200, 0.5),"
+                    " (2, 'O''Hara', NULL, NULL, 'large', NULL, NULL, NULL, NULL, NULL),"
+                    " (42, '\xc3\xa4\xc3\xb6\xc3\xbc', '', '', 'small', -3.25, '2000-01-01 00:00:00', NULL, 0, -2);"
+                    "CREATE TABLE empty_t (id int PRIMARY KEY, s varchar(5));");
+    ScratchDir dir;
+    TSourceFixture src;
+    ASSERT_TRUE(src.Open(db, MariaDBUser(), MariaDBPassword()));
+    const std::string file = dir.File("fb.sql");
+    ASSERT_EQ(src.Dump(edFirebird, "items", file), 0);
+    ASSERT_EQ(src.Dump(edFirebird, "empty_t", file, "", true), 0);
+    const std::string text = Lines(ReadFile(file));
+    EXPECT_NE(text.find("CREATE GENERATOR GEN$ITEMS$ID;\nSET GENERATOR GEN$ITEMS$ID TO 42;\nSET TERM !! ;\n"
+                        "CREATE TRIGGER ai_insert$items$id FOR items\nBEFORE INSERT\nPOSITION 0 AS\nBEGIN\n"
+                        "  IF (NEW.id IS NULL) THEN\n  BEGIN\n    NEW.id = GEN_ID(GEN$ITEMS$ID, 1);\n  END\n"
+                        "END !!\nSET TERM ; !!\n"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("CREATE TRIGGER td_update$items$stamp FOR items\nBEFORE UPDATE AS\n"), std::string::npos);
+    EXPECT_NE(text.find("/*  Grant Statement for table 'items' */\nGRANT ALL ON items TO PUBLIC;\n"),
+              std::string::npos);
+
+    const std::string fdb = dir.File("copy.fdb");
+    FirebirdCreateDatabase(fdb);
+    FirebirdRunScript(fdb, ReadFile(file));
+    EXPECT_EQ(FirebirdQuery(fdb, "SELECT id, name, CAST(body AS VARCHAR(200)), CAST(raw AS VARCHAR(20)), kind, price,"
+                                 " made, qty FROM items ORDER BY id"),
+              "1|pen|long 'text' \\ here|bytes|medium|1.50|1992-06-19 22:22:17.0000|200\n"
+              "2|O'Hara|||large|||\n"
+              "42|\xc3\xa4\xc3\xb6\xc3\xbc|||small|-3.25|2000-01-01 00:00:00.0000|0\n");
+    EXPECT_EQ(FirebirdQuery(fdb, "SELECT COUNT(*) FROM empty_t"), "0\n");
+    // The generator continues the numbering, and the timestamp trigger fills its column.
+    FirebirdRunScript(fdb, "INSERT INTO items (name) VALUES ('next');");
+    EXPECT_EQ(FirebirdQuery(fdb, "SELECT id, stamp IS NOT NULL FROM items WHERE name = 'next'"), "43|<true>\n");
+}
+
+TEST(ExportMariaDB, UnsafeNamesLoadIntoMariaDB) {
+    ScratchDir dir;
+    const std::string sdb = dir.File("names.db");
+    SqliteExec(sdb, "CREATE TABLE \"my table\" (\"first col\" integer, \"q'uo\"\"te\" text);"
+                    "INSERT INTO \"my table\" VALUES (1, 'a'), (2, 'it''s');"
+                    "CREATE TABLE \"semi;colon*/x\" (\"x--y\" text, \"back`tick\" integer);"
+                    "INSERT INTO \"semi;colon*/x\" VALUES ('*/ DROP TABLE t; --', 3);"
+                    "CREATE TABLE plain (id integer, s text);INSERT INTO plain VALUES (1,'p');");
+    AddSqliteDataSource("fx_names_src", sdb);
+    TSourceFixture src;
+    ASSERT_TRUE(src.Open("fx_names_src"));
+    const std::string file = dir.File("names.sql");
+    bool append = false;
+    for (const char* table : {"my table", "semi;colon*/x", "plain"}) {
+        ASSERT_EQ(src.Dump(edMySQL, table, file, "", append), 0) << table;
+        append = true;
+    }
+    const std::string text = Lines(ReadFile(file));
+    EXPECT_NE(text.find(" Table structure for table 'semi;colon* /x'\n"), std::string::npos);
+    EXPECT_NE(text.find("CREATE TABLE `semi;colon*/x` (\n  `x--y` text,\n  `back``tick` integer\n"), std::string::npos)
+        << text;
+    EXPECT_NE(text.find("INSERT INTO plain VALUES('1','p');\n"), std::string::npos);
+    const std::string copy = FreshMariaDBDatabase("fx_names_copy");
+    Load(copy, file);
+    EXPECT_EQ(MariaDBQuery(copy, "SHOW TABLES"), "my table\nplain\nsemi;colon*/x\n");
+    EXPECT_EQ(MariaDBQuery(copy, "SELECT * FROM `my table` ORDER BY 1"), "1\ta\n2\tit's\n");
+    EXPECT_EQ(MariaDBQuery(copy, "SELECT * FROM `semi;colon*/x`"), "*/ DROP TABLE t; --\t3\n");
+}

@@ -1,0 +1,31 @@
+#pragma once
+// Shared pieces of the engine tests: a connected source, a pinned banner clock and
+// dump helpers.
+#include "TExport.h"
+#include "TODBC.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+// 19 June 1992, 22:22:17, month "Jun", separators '/' and ':'.
+TBannerClock PinnedClock();
+
+// The source dialect the main window derives from the connection's kind.
+TExportDialect DialectOfKind(TDatabaseKind Kind);
+
+// A connection plus an engine on it with the pinned clock; progress values collected.
+struct TSourceFixture {
+    TODBC Connection;
+    std::unique_ptr<TExport> Export;
+    std::vector<std::int32_t> Progress;
+
+    // False (with a test failure) when the connect fails.
+    bool Open(const std::string& Dsn, const std::string& User = "", const std::string& Password = "");
+    // DumpTable with structure and data, no drop, a new file.
+    std::int32_t Dump(std::uint8_t Dialect, const std::string& Table, const std::string& File,
+                      const std::string& Where = "", bool Append = false);
+};
+
+// Text with every CR LF turned into LF.
+std::string Lines(const std::string& Text);
