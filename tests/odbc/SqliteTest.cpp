@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <memory>
+
 namespace {
 
 class SqliteTest : public ::testing::Test {
@@ -13,31 +16,344 @@ class SqliteTest : public ::testing::Test {
     void SetUp() override {
         db = dir.File("t.db");
         SqliteExec(db, "create table items(id integer primary key, name varchar(10), price decimal(10,2), "
-                       "flag integer, born datetime, note text);"
-                       "insert into items values(1,'apple',1.5,1,'2024-01-02 03:04:05','first');"
-                       "insert into items values(2,'pear',NULL,NULL,NULL,NULL);"
+                       "flag integer, born datetime, note text, raw blob);"
+                       "create unique index items_name on items(name);"
+                       "insert into items values(1,'apple',1.5,1,'2024-01-02 03:04:05','first',x'00ff10');"
+                       "insert into items values(2,'pear',NULL,NULL,NULL,NULL,NULL);"
+                       "insert into items values(3,'',7,0,NULL,'',NULL);"
                        "create view cheap as select * from items where price < 2;");
         AddSqliteDataSource("ferro_sqlite", db);
     }
+
+    std::unique_ptr<TODBC> Connected(bool bind = true) {
+        auto conn = std::make_unique<TODBC>();
+        EXPECT_TRUE(conn->Connect("ferro_sqlite", "", ""));
+        conn->BindColumns = bind;
+        return conn;
+    }
+
     ScratchDir dir;
     std::string db;
 };
 
-TEST_F(SqliteTest, Smoke) {
+TEST_F(SqliteTest, ConnectByDataSourceNameTakesTheDriverDescription) {
     TODBC conn;
-    ASSERT_TRUE(conn.Connect("ferro_sqlite", "", ""));
-    std::printf("info=%s kind=%d bind=%d\n", conn.ConnectInfo.c_str(), conn.DatabaseKind(), conn.BindColumns);
+    EXPECT_TRUE(conn.Connect("ferro_sqlite", "", ""));
+    EXPECT_TRUE(conn.Connected);
+    // unixODBC lists the driver name as the description; SQLite matches no kind.
+    EXPECT_EQ(conn.ConnectInfo, "SQLite3");
+    EXPECT_EQ(conn.DatabaseKind(), dkUnknown);
+    // The SQLite driver cannot refresh a row, so statements read through bound buffers.
+    EXPECT_TRUE(conn.BindColumns);
+    EXPECT_TRUE(conn.Connect("nonexistent", "", "")) << "a connected object stays connected";
+    conn.Disconnect();
+    EXPECT_FALSE(conn.Connected);
+    EXPECT_TRUE(conn.DbcHandle == SQL_NULL_HDBC);
+}
+
+TEST_F(SqliteTest, KindFromTheDriverDescription) {
+    AddDataSource("ferro_fb", "Firebird Emulated", "Database=" + db + "\n");
+    TODBC conn;
+    ASSERT_TRUE(conn.Connect("ferro_fb", "", ""));
+    EXPECT_EQ(conn.ConnectInfo, "Firebird Emulated");
+    EXPECT_EQ(conn.DatabaseKind(), dkFirebird);
+}
+
+TEST_F(SqliteTest, ConnectThroughAFileDataSource) {
+    // Tried as a data source name first; the name is a file, so its ODBC section makes the string.
+    std::string file = dir.File("items.dsn");
+    WriteFile(file, "[ODBC]\nDRIVER=Firebird Emulated\nDatabase=" + db + "\nStepAPI=1\n");
+    EXPECT_EQ(TODBC::FileDsnConnectString(file), "DRIVER={Firebird Emulated};Database=" + db + ";StepAPI=1");
+    TODBC conn;
+    ASSERT_TRUE(conn.Connect(file, "clerk", ""));
+    EXPECT_NE(conn.ConnectInfo.find(db), std::string::npos) << conn.ConnectInfo;
+    TODBCStatement st(&conn, true, false);
+    ASSERT_TRUE(st.ExecSQL("select name from items where id=1"));
+    EXPECT_EQ(st.FieldAsString(0), "apple");
+}
+
+TEST_F(SqliteTest, ConnectByDriverNameAndDatabase) {
+    TODBC conn;
+    ASSERT_TRUE(conn.Connect("", "", "", "", false, "SQLite3", "Database=" + db));
     TODBCStatement st(&conn, false, false);
-    std::printf("fo=%d ref=%d abs=%d rel=%d\n", st.ForwardOnly, st.CanRefresh, st.CanAbsolute, st.CanRelative);
-    ASSERT_TRUE(st.ExecSQL("select * from items order by id"));
-    for (int i = 0; i < st.ColumnCount(); ++i)
-        std::printf("%s type=%d size=%d val=[%s]\n", st.ColumnName(i).c_str(), st.ColumnType(i), st.ColumnSize(i),
-                    st.FieldAsString(i).c_str());
+    EXPECT_TRUE(st.ExecSQL("select name from items where id=2"));
+    EXPECT_EQ(st.FieldAsString(0), "pear");
+}
+
+TEST_F(SqliteTest, BadConnectionsFailQuietly) {
+    std::vector<std::string> boxes;
+    UiHooks old = InstallUiHooks({nullptr, [&](const std::string& t) { boxes.push_back(t); }});
+    {
+        TODBC conn;
+        EXPECT_FALSE(conn.Connect("no_such_source", "user", "pw"));
+        EXPECT_FALSE(conn.Connected);
+        EXPECT_TRUE(conn.DbcHandle == SQL_NULL_HDBC);
+        // A statement on a connection that never connected fails every call.
+        TODBCStatement st(&conn, false, false);
+        EXPECT_FALSE(st.Allocated);
+        EXPECT_FALSE(st.ExecSQL("select 1"));
+        std::string tables = "x", views;
+        st.GetTableList(views, "", false, tables);
+        EXPECT_EQ(tables, "");
+        EXPECT_FALSE(st.Columns("", "", "items", ""));
+    }
+    EXPECT_TRUE(boxes.empty()) << "no box without ShowErrors";
+    {
+        TODBC conn;
+        conn.ShowErrors = true;
+        EXPECT_FALSE(conn.Connect("no_such_source", "user", "pw"));
+        ASSERT_FALSE(boxes.empty());
+        EXPECT_EQ(boxes[0].rfind("ODBC Error: ", 0), 0u) << boxes[0];
+        EXPECT_NE(boxes[0].find(". State:  IM002"), std::string::npos) << boxes[0];
+    }
+    InstallUiHooks(old);
+}
+
+TEST_F(SqliteTest, QueriesAndStatements) {
+    auto conn = Connected();
+    TODBCStatement st(conn.get(), false, false);
+    // Lower-case query, rows in order, then no more rows.
+    ASSERT_TRUE(st.ExecSQL("select id, name from items order by id"));
+    EXPECT_EQ(st.FieldByName("name"), "apple");
+    ASSERT_TRUE(st.Fetch());
+    EXPECT_EQ(st.FieldAsInteger("ID"), 2);
+    ASSERT_TRUE(st.Fetch());
+    EXPECT_FALSE(st.Fetch());
+
+    // An empty result is a failure unless the connection allows it.
+    EXPECT_FALSE(st.ExecSQL("select * from items where id > 100"));
+    conn->AllowEmptyResult = true;
+    EXPECT_TRUE(st.ExecSQL("select * from items where id > 100"));
+    EXPECT_EQ(st.ColumnCount(), 7);
+    conn->AllowEmptyResult = false;
+
+    // Leading blanks hide the keyword: executed, but no row is fetched.
+    EXPECT_TRUE(st.ExecSQL("  select name from items where id=1"));
+    EXPECT_EQ(st.FieldAsString(0), "");
+    EXPECT_TRUE(st.ExecSQL("  select name from items where id=1", true));
+    EXPECT_EQ(st.FieldAsString(0), "apple");
+    // Any text counts as a query with IsQuery.
+    EXPECT_TRUE(st.ExecSQL("pragma table_info(items)", true));
+    EXPECT_EQ(st.FieldByName("name"), "id");
+
+    EXPECT_TRUE(st.ExecSQL("insert into items(id, name) values(10, 'fig')"));
+    EXPECT_TRUE(st.ExecSQL("update items set name='figs' where id=10"));
+    EXPECT_TRUE(st.ExecSQL("update items set name='none' where id=999"));
+    EXPECT_TRUE(st.ExecSQL("delete from items where id=10"));
+    EXPECT_EQ(SqliteQuery(db, "select count(*) from items;"), "3\n");
+    EXPECT_TRUE(st.ExecSQLFmt("select name from items where name like '%s%%'", {"pe"}));
+    EXPECT_EQ(st.FieldAsString(0), "pear");
+    EXPECT_THROW(st.ExecSQLFmt("select %x", {1}), FormatError);
+
+    // Bad statements give false, and the statement stays usable.
+    EXPECT_FALSE(st.ExecSQL("selec name from items"));
+    EXPECT_FALSE(st.ExecSQL("select * from no_such_table"));
+    EXPECT_FALSE(st.ExecSQL("insert into no_such_table values(1)"));
+    EXPECT_TRUE(st.ExecSQL("select name from items where id=2"));
+    EXPECT_EQ(st.FieldAsString(0), "pear");
+}
+
+TEST_F(SqliteTest, ColumnsAreDescribedUpperCase) {
+    auto conn = Connected();
+    TODBCStatement st(conn.get(), false, false);
+    ASSERT_TRUE(st.ExecSQL("select id, name as Label, price, born, note from items where id=1"));
+    ASSERT_EQ(st.ColumnCount(), 5);
+    EXPECT_EQ(st.ColumnName(1), "LABEL");
+    EXPECT_EQ(st.ColumnIndex("label"), 1);
+    EXPECT_EQ(st.ColumnIndex("nothing"), -1);
+    EXPECT_EQ(st.ColumnType(0), ctInteger);
+    EXPECT_EQ(st.ColumnType(1), ctString);
+    EXPECT_EQ(st.ColumnSize(1), 10);
+    EXPECT_EQ(st.ColumnType(3), ctDateTime);
+    EXPECT_EQ(st.ColumnName(-1), "");
+    EXPECT_EQ(st.ColumnName(5), "");
+    EXPECT_EQ(st.ColumnType(5), ctUnknown);
+    EXPECT_EQ(st.ColumnSize(-1), -1);
+    EXPECT_EQ(st.FieldAsString(5), "");
+    EXPECT_EQ(st.FieldByName("nothing"), "");
+    EXPECT_EQ(st.FieldAsInteger("nothing"), 0);
+    EXPECT_EQ(st.FieldAsString(3), "2024-01-02 03:04:05");
+}
+
+class SqliteBothModes : public SqliteTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(SqliteBothModes, NullsAndRepeatedReads) {
+    auto conn = Connected(GetParam());
+    TODBCStatement st(conn.get(), false, false);
+    EXPECT_EQ(st.BindColumns, GetParam());
+    ASSERT_TRUE(st.ExecSQL("select id, name, price, flag, note from items order by id"));
+    // The same field twice in one row, in any mix of reads.
     EXPECT_EQ(st.FieldAsString(1), "apple");
-    EXPECT_EQ(st.FieldAsString(1), "apple");
+    EXPECT_EQ(st.FieldView(1), "apple");
+    EXPECT_EQ(st.FieldAsInteger("flag"), 1);
+    EXPECT_TRUE(st.FieldAsBoolean("flag"));
+    EXPECT_EQ(st.FieldAsString(3), "1");
+    EXPECT_EQ(st.FieldByName("note"), "first");
+    EXPECT_EQ(st.FieldByName("note"), "first");
+    EXPECT_FALSE(st.FieldIsNull(4));
+
     ASSERT_TRUE(st.Fetch());
     EXPECT_EQ(st.FieldAsString(1), "pear");
+    for (int i = 2; i <= 4; ++i) {
+        EXPECT_TRUE(st.FieldIsNull(i)) << i;
+        EXPECT_EQ(st.FieldAsString(i), "") << i;
+    }
+    EXPECT_EQ(st.FieldAsInteger("price"), 0);
+    EXPECT_EQ(st.FieldAsInteger("flag"), 0);
+    EXPECT_FALSE(st.FieldAsBoolean("flag"));
+
+    ASSERT_TRUE(st.Fetch());
+    // Empty text is not NULL.
+    EXPECT_FALSE(st.FieldIsNull(1));
+    EXPECT_EQ(st.FieldAsString(1), "");
+    EXPECT_FALSE(st.FieldIsNull(4));
+    EXPECT_EQ(st.FieldAsInteger("price"), 7);
+    EXPECT_FALSE(st.FieldAsBoolean("flag"));
     EXPECT_FALSE(st.Fetch());
+    EXPECT_EQ(st.FieldAsString(1), "") << "no row is current";
+}
+
+TEST_P(SqliteBothModes, LongValuesComeBackWhole) {
+    // SQLite keeps whatever is stored, whatever the declared length.
+    std::string word = "\xC3\xA4\xE2\x82\xAC\xF0\x9F\x98\x80x"; // 2-, 3- and 4-byte characters
+    std::string longText;
+    while (longText.size() < 300000) longText += word;
+    std::string sql = "create table longs(id integer, short varchar(4), memo text, num decimal(3,1), data blob);"
+                      "insert into longs values(1, '" +
+                      longText.substr(0, 1000) + "', '" + longText + "', 12345678901234567890.5, zeroblob(70000));" +
+                      "insert into longs values(2, '" + longText.substr(0, 9000) + "', 'x', 1, x'41');" +
+                      "insert into longs values(3, '" + longText.substr(0, 500) + "', NULL, 2, NULL);";
+    SqliteExec(db, sql);
+    auto conn = Connected(GetParam());
+    TODBCStatement st(conn.get(), false, false);
+    ASSERT_TRUE(st.ExecSQL("select id, short, memo, num, data from longs order by id"));
+    EXPECT_EQ(st.ColumnSize(1), 4);
+    EXPECT_EQ(st.FieldView(1), longText.substr(0, 1000));
+    EXPECT_EQ(st.FieldAsString(2), longText);
+    EXPECT_EQ(st.FieldAsString(3), "1.23456789012346e+19");
+    // A blob comes as hexadecimal text, whole.
+    EXPECT_EQ(st.FieldView(4), "X'" + std::string(140000, '0') + "'");
+    ASSERT_TRUE(st.Fetch());
+    // The buffer widened after the first cut value still serves a longer one.
+    EXPECT_EQ(st.FieldAsString(1), longText.substr(0, 9000));
+    EXPECT_EQ(st.FieldAsString(1), longText.substr(0, 9000));
+    EXPECT_EQ(st.FieldAsString(4), "X'41'");
+    ASSERT_TRUE(st.Fetch());
+    EXPECT_EQ(st.FieldAsString(1), longText.substr(0, 500));
+    EXPECT_TRUE(st.FieldIsNull(2));
+    EXPECT_EQ(st.FieldAsString(4), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, SqliteBothModes, ::testing::Values(true, false),
+                         [](const auto& info) { return info.param ? "Bound" : "Unbound"; });
+
+TEST_F(SqliteTest, ScrollingCursor) {
+    auto conn = Connected();
+    TODBCStatement st(conn.get(), false, false);
+    ASSERT_FALSE(st.ForwardOnly);
+    ASSERT_TRUE(st.ExecSQL("select id from items order by id"));
+    ASSERT_TRUE(st.Fetch(fdLast));
+    EXPECT_EQ(st.FieldAsString(0), "3");
+    ASSERT_TRUE(st.Fetch(fdPrior));
+    EXPECT_EQ(st.FieldAsString(0), "2");
+    ASSERT_TRUE(st.Fetch(fdFirst));
+    EXPECT_EQ(st.FieldAsString(0), "1");
+    ASSERT_TRUE(st.Fetch(fdAbsolute, 3));
+    EXPECT_EQ(st.FieldAsString(0), "3");
+    ASSERT_TRUE(st.Fetch(fdRelative, -2));
+    EXPECT_EQ(st.FieldAsString(0), "1");
+    EXPECT_FALSE(st.Fetch(static_cast<TFetchDirection>(9)));
+}
+
+TEST_F(SqliteTest, CatalogueLists) {
+    SqliteExec(db, "create table \"odd, name\"(a integer, \"b c\" text);");
+    auto conn = Connected();
+    TODBCStatement st(conn.get(), true, false);
+    std::string tables, views = "old";
+    st.GetTableList(views, "", false, tables);
+    EXPECT_EQ(tables, "items,odd, name");
+    EXPECT_EQ(views, "old,cheap") << "views are only appended to";
+    std::string withSchema, views2;
+    st.GetTableList(views2, "", true, withSchema);
+    EXPECT_EQ(withSchema, "items,odd, name");
+    EXPECT_EQ(views2, "cheap");
+
+    std::string columns = "stale";
+    st.GetColumnList("items", columns);
+    EXPECT_EQ(columns, "ID,NAME,PRICE,FLAG,BORN,NOTE,RAW");
+    st.GetColumnList("no_such_table", columns);
+    EXPECT_EQ(columns, "");
+
+    ASSERT_TRUE(st.Columns("", "", "items", ""));
+    EXPECT_EQ(st.FieldByName("column_name"), "id");
+    EXPECT_EQ(st.FieldByName("TYPE_NAME"), "INTEGER");
+    ASSERT_TRUE(st.Fetch());
+    EXPECT_EQ(st.FieldByName("Column_Name"), "name");
+    EXPECT_EQ(st.FieldAsInteger("ordinal_position"), 2);
+    EXPECT_FALSE(st.Columns("", "", "no_such_table", ""));
+
+    ASSERT_TRUE(st.Statistics("items", "", ""));
+    bool sawIndex = false;
+    do {
+        if (st.FieldByName("INDEX_NAME") == "items_name") {
+            sawIndex = true;
+            EXPECT_EQ(st.FieldByName("COLUMN_NAME"), "name");
+            EXPECT_FALSE(st.FieldAsBoolean("NON_UNIQUE"));
+        }
+    } while (st.Fetch());
+    EXPECT_TRUE(sawIndex);
+
+    ASSERT_TRUE(st.PrimaryKeys("items", "", ""));
+    EXPECT_EQ(st.FieldByName("COLUMN_NAME"), "id");
+    EXPECT_FALSE(st.Fetch());
+    EXPECT_FALSE(st.PrimaryKeys("cheap", "", ""));
+}
+
+TEST_F(SqliteTest, DisconnectDestroysRegisteredStatements) {
+    auto conn = Connected();
+    auto* kept = new TODBCStatement(conn.get(), false, false);
+    auto* plain = new TODBCStatement(conn.get(), false, true);
+    EXPECT_TRUE(plain->ForwardOnly == false && plain->CanRefresh == false && plain->CanAbsolute == false);
+    ASSERT_EQ(conn->Statements.size(), 2u);
+    delete kept;
+    EXPECT_EQ(conn->Statements[0], nullptr);
+    auto* reuse = new TODBCStatement(conn.get(), false, false);
+    EXPECT_EQ(conn->Statements[0], reuse) << "first empty slot reused";
+    EXPECT_TRUE(reuse->ExecSQL("select 1"));
+    // Destroys reuse and plain; the leak checker would report them otherwise.
+    conn->Disconnect();
+    EXPECT_EQ(conn->Statements[0], nullptr);
+    EXPECT_EQ(conn->Statements[1], nullptr);
+}
+
+TEST_F(SqliteTest, DirectExecutionPumpsAndWakesPromptly) {
+    auto conn = Connected();
+    TODBCStatement st(conn.get(), false, false);
+    int pumps = 0;
+    UiHooks old = InstallUiHooks({[&] { ++pumps; }, nullptr});
+    // A recursive query that takes a while on the worker thread.
+    auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(st.ExecSQL("with recursive c(x) as (select 1 union all select x+1 from c limit 3000000) "
+                           "select count(*) from c",
+                           true));
+    auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(st.FieldAsString(0), "3000000");
+    EXPECT_FALSE(st.Executing);
+    EXPECT_GE(pumps, 1);
+    // Quick statements do not wait out a 20 ms tick each.
+    pumps = 0;
+    start = std::chrono::steady_clock::now();
+    for (int i = 0; i < 50; ++i) ASSERT_TRUE(st.ExecSQL("select 1"));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+    InstallUiHooks(old);
+    (void)elapsed;
+}
+
+TEST(StatementText, ThirdWord) {
+    EXPECT_EQ(TODBCStatement::ThirdWord("select x into y from z"), "INTO");
+    EXPECT_EQ(TODBCStatement::ThirdWord("select bid_link from bidstatus where created>=x"), "FROM");
+    EXPECT_EQ(TODBCStatement::ThirdWord("select x"), "X");
+    EXPECT_EQ(TODBCStatement::ThirdWord("one"), "ONE");
 }
 
 } // namespace
