@@ -1,0 +1,233 @@
+// The main window on Qt's offscreen platform, with the real SQLite ODBC driver behind it.
+#include "AppTestSupport.h"
+#include "QtUiHooks.h"
+#include "Settings.h"
+#include "TForm1.h"
+#include "UiHooks.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+
+#include <chrono>
+#include <filesystem>
+
+namespace {
+
+void EnsureApp() {
+    static int argc = 1;
+    static char name[] = "app_window_test";
+    static char* argv[] = {name, nullptr};
+    static QApplication* app = new QApplication(argc, argv);
+    (void)app;
+}
+
+std::string Text(const QString& s) { return s.toStdString(); }
+
+class WindowTest : public ::testing::Test {
+  protected:
+    SqliteScratch Db{"wintest"};
+    std::vector<std::string> Boxes;
+    std::function<void()> OnPump;
+    UiHooks Previous;
+
+    void SetUp() override {
+        EnsureApp();
+        Db.Exec("CREATE TABLE bidstatus(bid_link varchar(20), created date);"
+                "INSERT INTO bidstatus VALUES('B1','2024-01-01');"
+                "CREATE TABLE bid_items(recno integer, bid_link varchar(20), descr varchar(40));"
+                "CREATE TABLE other(x integer);" +
+                FillRows("bid_items", 1500, "'B' || (i % 3)"));
+        WriteSettings("[ODBC Parameters]\nDNS Name=wintest\n");
+        Previous = InstallUiHooks(UiHooks{[this] {
+                                              if (OnPump) OnPump();
+                                          },
+                                          [this](const std::string& t) { Boxes.push_back(t); }});
+    }
+    void TearDown() override { InstallUiHooks(Previous); }
+    void WriteSettings(const std::string& Content) { WriteFile(Db.File("settings.ini"), Content); }
+    std::unique_ptr<TForm1> MakeForm() { return std::make_unique<TForm1>(Db.File("settings.ini")); }
+};
+
+TEST_F(WindowTest, LayoutAndInitialState) {
+    auto form = MakeForm();
+    form->show();
+    QCoreApplication::processEvents();
+    TForm1& f = *form;
+
+    EXPECT_EQ(Text(f.windowTitle()), "Export Bid Data");
+    EXPECT_EQ(f.size(), QSize(498, 308));
+    EXPECT_EQ(f.font().family(), QStringLiteral("Tahoma"));
+    EXPECT_EQ(f.font().pointSize(), 8);
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QPoint delta = f.geometry().center() - screen->availableGeometry().center();
+        EXPECT_LE(delta.manhattanLength(), 4) << "centred";
+    }
+
+    EXPECT_EQ(f.Memo->geometry(), QRect(0, 0, 498, 228));
+    EXPECT_EQ(f.Panel1->geometry(), QRect(0, 228, 498, 61));
+    EXPECT_EQ(f.StatusBar1->geometry(), QRect(0, 289, 498, 19));
+    EXPECT_EQ(f.btnGrabit->geometry(), QRect(415, 6, 75, 25));
+    EXPECT_EQ(f.Button2->geometry(), QRect(415, 33, 75, 25));
+    EXPECT_EQ(f.ebxBidLink->geometry(), QRect(109, 6, 125, 21));
+    EXPECT_EQ(f.ebxMMYY->geometry(), QRect(109, 33, 60, 21));
+    EXPECT_EQ(f.cbxODBCError->geometry(), QRect(244, 30, 161, 25));
+    EXPECT_EQ(f.Label1->pos(), QPoint(6, 10));
+    EXPECT_EQ(f.Label2->pos(), QPoint(42, 24));
+    EXPECT_EQ(f.Label3->pos(), QPoint(12, 37));
+    for (QWidget* w : std::initializer_list<QWidget*>{f.btnGrabit, f.Button2, f.ebxBidLink, f.ebxMMYY, f.cbxODBCError,
+                                                      f.Label1, f.Label2, f.Label3})
+        EXPECT_EQ(w->parentWidget(), f.Panel1) << Text(w->objectName());
+
+    EXPECT_EQ(Text(f.Label1->text()), "Bid Link - (Blank=All)");
+    EXPECT_EQ(Text(f.Label2->text()), "- or -");
+    EXPECT_EQ(Text(f.Label3->text()), "Since Month (MM)");
+    EXPECT_EQ(Text(f.btnGrabit->text()), "Get Bid Data");
+    EXPECT_EQ(Text(f.Button2->text()), "Exit");
+    EXPECT_EQ(Text(f.cbxODBCError->text()), "Oracle ODBC Select (use this when SQLGetColumns() fails)");
+    EXPECT_FALSE(f.btnGrabit->isDefault() || f.btnGrabit->autoDefault() || f.Button2->isDefault() ||
+                 f.Button2->autoDefault());
+
+    EXPECT_TRUE(f.Memo->toPlainText().isEmpty());
+    EXPECT_TRUE(f.StatusBar1->currentMessage().isEmpty());
+    EXPECT_TRUE(f.ebxBidLink->text().isEmpty() && f.ebxMMYY->text().isEmpty());
+    EXPECT_FALSE(f.cbxODBCError->isChecked());
+    EXPECT_TRUE(f.btnGrabit->isEnabled());
+    EXPECT_EQ(f.ExportDialect, edOracle) << "SQLite is none of MySQL and Firebird";
+    EXPECT_TRUE(Boxes.empty());
+
+    // Tab order: the log first, the status bar never.
+    std::vector<std::string> chain;
+    QWidget* w = f.Memo;
+    do {
+        if ((w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(&f)) chain.push_back(Text(w->objectName()));
+        w = w->nextInFocusChain();
+    } while (w != f.Memo);
+    EXPECT_EQ(chain, (std::vector<std::string>{"Memo", "Button2", "btnGrabit", "ebxBidLink", "ebxMMYY", "cbxODBCError"}));
+
+    f.resize(700, 400);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(f.Memo->geometry(), QRect(0, 0, 700, 320));
+    EXPECT_EQ(f.Panel1->geometry(), QRect(0, 320, 700, 61));
+    EXPECT_EQ(f.StatusBar1->geometry(), QRect(0, 381, 700, 19));
+    EXPECT_EQ(f.btnGrabit->geometry(), QRect(415, 6, 75, 25)) << "panel controls keep their place";
+
+    EXPECT_EQ(DialectForKind(dkMySQL), edMySQL);
+    EXPECT_EQ(DialectForKind(dkFirebird), edFirebird);
+    for (std::uint8_t kind : {dkUnknown, dkOracle, dkFoxPro, dkAccess, dkSQLServer})
+        EXPECT_EQ(DialectForKind(kind), edOracle) << int(kind);
+}
+
+TEST_F(WindowTest, GetBidDataWritesTheFileAndReports) {
+    auto form = MakeForm();
+    form->show();
+    std::vector<bool> enabledDuringJob;
+    std::vector<std::string> statusDuringJob;
+    OnPump = [&] {
+        enabledDuringJob.push_back(form->btnGrabit->isEnabled());
+        statusDuringJob.push_back(Text(form->StatusBar1->currentMessage()));
+    };
+    form->ebxBidLink->setText("b1");
+    form->btnGrabit->click();
+
+    ASSERT_FALSE(enabledDuringJob.empty());
+    EXPECT_EQ(std::count(enabledDuringJob.begin(), enabledDuringJob.end(), true), 0);
+    EXPECT_NE(std::find(statusDuringJob.begin(), statusDuringJob.end(), "Exporting Table bid_items..."),
+              statusDuringJob.end());
+    EXPECT_TRUE(form->btnGrabit->isEnabled());
+    EXPECT_EQ(Text(form->StatusBar1->currentMessage()), "Done.");
+    EXPECT_EQ(Text(form->ebxBidLink->text()), "B1");
+    EXPECT_EQ(CountOf(ReadFile(Db.File("Bid_Oracle_Data.sql")), "INSERT INTO bid_items "), 500);
+    const std::string first = "Dumping table bidstatus row 1\nTotal rows dumped -  1\n"
+                              "Dumping table bid_items row 1\nTotal rows dumped -  500\n\n"
+                              "File: BID_ORACLE_DATA.SQL created...\n";
+    EXPECT_EQ(Text(form->Memo->toPlainText()), first);
+
+    // A second job appends its lines after the first's.
+    form->ebxBidLink->clear();
+    form->btnGrabit->click();
+    const std::string log = Text(form->Memo->toPlainText());
+    EXPECT_EQ(log.rfind(first, 0), 0u);
+    EXPECT_NE(log.find("Total rows dumped -  1500\n\nFile: BID_ORACLE_DATA_A.SQL created..."), std::string::npos);
+    EXPECT_TRUE(Boxes.empty());
+}
+
+TEST_F(WindowTest, ExitDuringAJobLetsItFinishThenCloses) {
+    auto form = MakeForm();
+    form->show();
+    bool visibleAfterExit = false;
+    int pumps = 0;
+    OnPump = [&] {
+        if (++pumps == 1) {
+            form->Button2->click();
+            QCoreApplication::processEvents();
+            visibleAfterExit = form->isVisible();
+        }
+    };
+    form->btnGrabit->click();
+    EXPECT_TRUE(visibleAfterExit) << "the window stays open while the job runs";
+    EXPECT_FALSE(form->isVisible()) << "closed once the job has returned";
+    EXPECT_EQ(CountOf(ReadFile(Db.File("Bid_Oracle_Data.sql")), "INSERT INTO bid_items "), 1500);
+    EXPECT_NE(Text(form->Memo->toPlainText()).find("File: BID_ORACLE_DATA.SQL created..."), std::string::npos);
+
+    // Without a job, Exit closes at once.
+    form->show();
+    form->Button2->click();
+    EXPECT_FALSE(form->isVisible());
+}
+
+TEST_F(WindowTest, FailedConnectShowsTheDataSourceName) {
+    WriteSettings("[odbc parameters]\ndns name = \"nosuch\"\n");
+    {
+        auto form = MakeForm();
+        EXPECT_TRUE(form->StartFailed());
+        EXPECT_EQ(MainConnection, nullptr);
+        EXPECT_EQ(form->Exporter, nullptr);
+    }
+    EXPECT_EQ(Boxes, (std::vector<std::string>{"Cannot connect to Datasource: nosuch"}));
+}
+
+TEST_F(WindowTest, SettingsAreReadWithProfileRules) {
+    WriteSettings("[other]\nDNS Name=wrong\n[ODBC PARAMETERS]\ndns NAME =  'my dsn' \nuser name=bob\nPassword=\"p w\"\n");
+    std::string dsn, user, password;
+    ReadODBCSettings(dsn, user, password, Db.File("settings.ini"));
+    EXPECT_EQ(dsn, "my dsn");
+    EXPECT_EQ(user, "bob");
+    EXPECT_EQ(password, "p w");
+    ReadODBCSettings(dsn, user, password, Db.File("missing.ini"));
+    EXPECT_EQ(dsn + user + password, "");
+    EXPECT_EQ(SettingsFileName().rfind("/ZURIREV.ini"), SettingsFileName().size() - 12);
+}
+
+// The real program, copied beside a ZURIREV.ini of its own: the settings file beside the
+// program is used, the message names the data source and the exit code is 0.
+TEST_F(WindowTest, ProgramWithUnreachableSourceEndsWithCodeZero) {
+    const std::string program = Db.File("bin/ferrocan");
+    std::filesystem::create_directories(Db.File("bin"));
+    std::filesystem::copy_file(BinaryDir() + "/app/ferrocan", program);
+    std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+    WriteFile(Db.File("bin/ZURIREV.ini"), "[ODBC Parameters]\nDNS Name=NoSuchSource\n");
+    // The one in the working folder is not the one used.
+    WriteFile(Db.File("ZURIREV.ini"), "[ODBC Parameters]\nDNS Name=WorkingFolder\n");
+
+    std::string output;
+    EXPECT_EQ(RunCommand("cd '" + Db.Dir.Path() + "' && timeout 60 bin/ferrocan", &output), 0) << output;
+    EXPECT_NE(output.find("Cannot connect to Datasource: NoSuchSource"), std::string::npos) << output;
+    EXPECT_EQ(output.find("WorkingFolder"), std::string::npos);
+
+}
+
+TEST(EventPump, ThrottledPumpIsCheap) {
+    EnsureApp();
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < 1000000; ++i) PumpQtEvents();
+    const auto spent = std::chrono::steady_clock::now() - start;
+    EXPECT_LT(spent, std::chrono::seconds(1)) << "a million pumps, as many as rows in a large export";
+}
+
+} // namespace
