@@ -1,0 +1,236 @@
+// The engine against the SQLite ODBC driver: the Oracle dialect for a source of another
+// kind, the Oracle catalogue select, delimited output, a Firebird catalogue emulated on
+// SQLite, bad input, and round trips into fresh SQLite and Firebird 3 databases.
+#include "ExportTestUtil.h"
+#include "TOutFile.h"
+#include "TestEnv.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+std::string Dump(TSourceFixture& Src, std::uint8_t Dialect, const std::string& Table, const std::string& File,
+                 std::int32_t Expected = 0) {
+    EXPECT_EQ(Src.Dump(Dialect, Table, File), Expected) << Table;
+    return Lines(ReadFile(File));
+}
+
+bool Has(const std::string& Text, const std::string& Part) { return Text.find(Part) != std::string::npos; }
+
+} // namespace
+
+TEST(ExportSqlite, OracleScriptRoundTripsIntoSqlite) {
+    ScratchDir dir;
+    const std::string sdb = dir.File("src.db");
+    std::string sql = "CREATE TABLE t (id integer NOT NULL, name varchar(12), price numeric(8,2), made date,"
+                      " note text, k2 text);"
+                      "CREATE TABLE keyed (id integer NOT NULL, k2 text, PRIMARY KEY (id, k2));"
+                      "CREATE UNIQUE INDEX ix_t ON t (name DESC, price);"
+                      "INSERT INTO t VALUES (1, 'O''Hara', 1.5, '1992-06-19', 'back\\slash \"dq\" */ --', 'a');"
+                      "INSERT INTO t VALUES (2, '\xc3\xa4\xc3\xb6\xc3\xbc\xc3\x9f\xe2\x82\xac', -3.25, NULL,"
+                      " 'two' || char(10) || 'lines', 'b');"
+                      "INSERT INTO t VALUES (3, NULL, NULL, NULL, NULL, 'c');"
+                      "CREATE TABLE empty_t (id integer, s text);"
+                      "CREATE TABLE big (id integer, s text);";  // SQLite cannot add a primary key later
+    for (int i = 1; i <= 2500; ++i) sql += "INSERT INTO big VALUES (" + std::to_string(i) + ",'r''" + std::to_string(i) + "');";
+    SqliteExec(sdb, sql);
+    AddSqliteDataSource("fx_sqlite_src", sdb);
+    TSourceFixture src;
+    ASSERT_TRUE(src.Open("fx_sqlite_src"));
+    ASSERT_EQ(src.Export->SourceDialect, edOracle);
+    const std::string file = dir.File("ora.sql");
+    const std::string text = Dump(src, edOracle, "t", file);
+    EXPECT_TRUE(Has(text, "/*\n Oracle Dump using uExport\n\n Date: Jun 19/1992\n")) << text;
+    EXPECT_TRUE(Has(text, "CREATE UNIQUE INDEX ix_t ON t (name,price);\n")) << text;
+    EXPECT_TRUE(Has(text, "INSERT INTO t VALUES('3','',null,null,'','c');\n")) << text;
+    // A nullable key column is written NOT NULL; key columns joined without blanks.
+    const std::string keyed = Dump(src, edOracle, "keyed", dir.File("keyed.sql"));
+    EXPECT_TRUE(Has(keyed, "CREATE TABLE keyed (\n  id integer NOT NULL,\n  k2 text NOT NULL\n);\n")) << keyed;
+    EXPECT_TRUE(Has(keyed, "ALTER TABLE keyed ADD PRIMARY KEY (id,k2);\n")) << keyed;
+    EXPECT_EQ(src.Dump(edOracle, "empty_t", file, "", true), 0);
+    EXPECT_EQ(src.Progress, (std::vector<std::int32_t>{1, -1}));
+    EXPECT_EQ(src.Dump(edOracle, "big", file, "", true), 0);
+
+    const std::string copy = dir.File("copy.db");
+    SqliteExec(copy, ReadFile(file));
+    const std::string q = "SELECT id, quote(coalesce(name,'')), price, quote(made), quote(coalesce(note,'')), k2"
+                          " FROM t ORDER BY id;"
+                          "SELECT count(*) FROM empty_t; SELECT * FROM big ORDER BY id;";
+    EXPECT_EQ(SqliteQuery(copy, q), SqliteQuery(sdb, q));
+}
+
+TEST(ExportSqlite, OracleCatalogueSelect) {
+    ScratchDir dir;
+    const std::string sdb = dir.File("ora.db");
+    SqliteExec(sdb, "CREATE TABLE ITEMS (a, b, c, d);"
+                    "CREATE TABLE cols (table_name text, column_name text, data_type text, data_length integer,"
+                    " data_precision integer, data_scale integer, nullable text, column_id integer);"
+                    "INSERT INTO cols VALUES ('ITEMS','PRICE','NUMBER',22,8,2,'Y',2),"
+                    " ('ITEMS','NAME','VARCHAR2',30,NULL,NULL,'N',1), ('ITEMS','QTY','NUMBER',22,NULL,NULL,'Y',3),"
+                    " ('ITEMS','MADE','DATE',7,NULL,NULL,'Y',4), ('ITEMS','BLOB1','LONG RAW',0,NULL,NULL,'Y',5);"
+                    "CREATE VIEW all_tab_columns AS SELECT * FROM cols;");
+    AddSqliteDataSource("fx_ora_src", sdb);
+    TSourceFixture src;
+    ASSERT_TRUE(src.Open("fx_ora_src"));
+    src.Export->OracleSelect = true;
+    const std::string text = Dump(src, edOracle, "ITEMS", dir.File("o.sql"));
+    EXPECT_TRUE(Has(text, "CREATE TABLE ITEMS (\n  NAME varchar2(30) NOT NULL,\n  PRICE decimal(8,2),\n"
+                          "  QTY decimal(,),\n  MADE date,\n  BLOB1 long raw\n);\n"))
+        << text;
+    // The table name goes into the select as passed: another letter case finds nothing.
+    const std::string none = Dump(src, edOracle, "items", dir.File("n.sql"), 1);
+    EXPECT_FALSE(Has(none, "CREATE TABLE"));
+}
+
+TEST(ExportSqlite, DelimitedOutput) {
+    ScratchDir dir;
+    const std::string sdb = dir.File("d.db");
+    SqliteExec(sdb, "CREATE TABLE t (id integer, name text);"
+                    "INSERT INTO t VALUES (1,'pen'),(2,NULL),(3,'a,b'),(4,'say \"hi\"'),"
+                    " (5,'two' || char(10) || 'li\"nes'),(6,'tab' || char(9) || 'x');");
+    AddSqliteDataSource("fx_delim_src", sdb);
+    TSourceFixture src;
+    ASSERT_TRUE(src.Open("fx_delim_src"));
+    const std::string comma = dir.File("c.txt");
+    ASSERT_EQ(src.Export->DumpTable(edCommaText, "t", comma, "id < 3", true, true, false, false, ""), 0);
+    EXPECT_EQ(ReadFile(comma), "ID,NAME\r\n1,pen\r\n2,\r\n");
+    ASSERT_EQ(src.Export->DumpTable(edCommaText, "t", comma, "", false, true, false, false, ""), 0);
+    EXPECT_EQ(ReadFile(comma), "1,pen\r\n2,\r\n3,\"a,b\"\r\n4,say \"hi\"\r\n5,\"two\nli\"\"nes\"\r\n6,tab\tx\r\n");
+    const std::string tab = dir.File("t.txt");
+    ASSERT_EQ(src.Export->DumpTable(edTabText, "t", tab, "id >= 3", true, true, false, false, ""), 0);
+    EXPECT_EQ(ReadFile(tab), "ID\tNAME\r\n3\ta,b\r\n4\tsay \"hi\"\r\n5\t\"two\nli\"\"nes\"\r\n6\t\"tab\tx\"\r\n");
+    // Without data the file is created empty; appending never writes a banner.
+    ASSERT_EQ(src.Export->DumpTable(edTabText, "t", tab, "", true, false, false, false, ""), 0);
+    EXPECT_EQ(ReadFile(tab), "");
+    ASSERT_EQ(src.Export->DumpTable(edCommaText, "t", tab, "id=1", false, true, false, true, ""), 0);
+    EXPECT_EQ(ReadFile(tab), "1,pen\r\n");
+}
+
+namespace {
+// A SQLite database that carries Firebird's catalogue tables, reached through a driver
+// registered under a Firebird name, so the connection takes it for Firebird.
+std::string EmulatedFirebird(const ScratchDir& Dir, const std::string& Dsn) {
+    const std::string sdb = Dir.File("fb.db");
+    SqliteExec(sdb,
+               "CREATE TABLE items (id int NOT NULL PRIMARY KEY, name varchar(20), stamp timestamp, price decimal(8,2));"
+               "INSERT INTO items VALUES (1,'pen','1992-06-19 22:22:17',1.5),(2,'O''Hara',NULL,-2);"
+               "CREATE TABLE \"rdb$triggers\" (\"rdb$trigger_name\" varchar(31), \"rdb$relation_name\" varchar(31),"
+               " \"rdb$trigger_type\" int, \"rdb$trigger_source\" text);"
+               "INSERT INTO \"rdb$triggers\" VALUES"
+               " ('AI_INSERT$ITEMS$ID','items',1,'AS BEGIN IF (NEW.ID IS NULL) THEN NEW.ID = GEN_ID(GEN$ITEMS$ID, 1); END'),"
+               " ('TD_UPDATE$ITEMS$STAMP','items',3,'AS BEGIN NEW.STAMP = CURRENT_TIMESTAMP; END'),"
+               " ('OTHER','other',1,'AS BEGIN END');"
+               "CREATE TABLE \"rdb$generators\" (\"rdb$generator_name\" varchar(31));"
+               "INSERT INTO \"rdb$generators\" VALUES ('GEN$ITEMS$ID'),('GEN$OTHER$ID');");
+    AddDataSource(Dsn, "Firebird Emulated", "Database=" + sdb + "\nStepAPI=1\n");
+    return sdb;
+}
+} // namespace
+
+TEST(ExportSqlite, EmulatedFirebirdSource) {
+    ScratchDir dir;
+    EmulatedFirebird(dir, "fx_fb_src");
+    TSourceFixture src;
+    ASSERT_TRUE(src.Open("fx_fb_src"));
+    ASSERT_EQ(src.Export->SourceDialect, edFirebird);
+    const std::string fb = Dump(src, edFirebird, "items", dir.File("fb.sql"));
+    EXPECT_TRUE(Has(fb, "/*\n Generators and Triggers for table 'items'\n*/\nCREATE GENERATOR GEN$ITEMS$ID;\n"
+                        "SET TERM !! ;\nCREATE TRIGGER AI_INSERT$ITEMS$ID FOR items\n"
+                        "BEFORE INSERT AS BEGIN IF (NEW.ID IS NULL) THEN NEW.ID = GEN_ID(GEN$ITEMS$ID, 1); END !!\n"
+                        "SET TERM ; !!\nSET TERM !! ;\nCREATE TRIGGER TD_UPDATE$ITEMS$STAMP FOR items\n"
+                        "BEFORE UPDATE AS BEGIN NEW.STAMP = CURRENT_TIMESTAMP; END !!\nSET TERM ; !!\n"
+                        "/*  Grant Statement for table 'items' */\nGRANT ALL ON items TO PUBLIC;\n"))
+        << fb;
+    EXPECT_FALSE(Has(fb, "GEN$OTHER$ID"));
+    // The values follow the rows; gen_id fails on SQLite, so the value reads 0.
+    EXPECT_TRUE(Has(fb, "INSERT INTO items VALUES('2','O''Hara',null,'-2');\n/*\n"
+                        " Current Generator Values for table 'items'\n*/\nSET GENERATOR GEN$ITEMS$ID TO 0;\n"))
+        << fb;
+
+    // MySQL target: table D, the trigger parse gives the auto-increment and timestamp columns.
+    const std::string my = Dump(src, edMySQL, "items", dir.File("my.sql"));
+    EXPECT_TRUE(Has(my, "CREATE TABLE items (\n  id int NOT NULL,\n  name varchar(20),\n  stamp timestamp,\n"))
+        << my;
+    EXPECT_TRUE(Has(my, "ALTER TABLE items MODIFY id int NOT NULL auto_increment;\n")) << my;
+    EXPECT_FALSE(Has(my, "GRANT"));
+
+    // The Firebird script loads into a real Firebird 3 database.
+    if (!RequireFirebirdTools()) return;
+    const std::string fdb = dir.File("copy.fdb");
+    FirebirdCreateDatabase(fdb);
+    FirebirdRunScript(fdb, ReadFile(dir.File("fb.sql")));
+    EXPECT_EQ(FirebirdQuery(fdb, "SELECT id, name, stamp, price FROM items ORDER BY id"),
+              "1|pen|1992-06-19 22:22:17.0000|1.50\n2|O'Hara||-2.00\n");
+    // The generator holds the value the source gave (0: the emulation has no gen_id).
+    EXPECT_EQ(FirebirdQuery(fdb, "SELECT GEN_ID(GEN$ITEMS$ID, 0) FROM rdb$database"), "0\n");
+    EXPECT_EQ(FirebirdQuery(fdb, "SELECT TRIM(rdb$trigger_name), rdb$trigger_type FROM rdb$triggers"
+                                 " WHERE rdb$relation_name = 'ITEMS' ORDER BY 1"),
+              "AI_INSERT$ITEMS$ID|1\nTD_UPDATE$ITEMS$STAMP|3\n");
+}
+
+TEST(ExportSqlite, BadInputNeverThrows) {
+    ScratchDir dir;
+    const std::string sdb = dir.File("bad.db");
+    SqliteExec(sdb, "CREATE TABLE \"my 'table\" (\"a col\" integer, \"x*/y\" geometry, \"q\"\"uote\" text);"
+                    "INSERT INTO \"my 'table\" VALUES (1, 'p', 'x');"
+                    "CREATE TABLE big (id integer, v text);"
+                    "INSERT INTO big VALUES (1, replace(hex(zeroblob(524288)), '00', 'ab''c'));"
+                    "INSERT INTO big SELECT id + 1, v FROM big;");
+    AddSqliteDataSource("fx_bad_src", sdb);
+    TSourceFixture src;
+    ASSERT_TRUE(src.Open("fx_bad_src"));
+    // Names with blanks, quotes and */ are quoted in statements and escaped in comments;
+    // an unknown type is written by its name.
+    const std::string text = Dump(src, edOracle, "my 'table", dir.File("names.sql"));
+    EXPECT_TRUE(Has(text, " Table structure for table 'my 'table'\n*/\nCREATE TABLE \"my 'table\" (\n"
+                          "  \"a col\" integer,\n  \"x*/y\" geometry,\n  \"q\"\"uote\" text\n);\n"))
+        << text;
+    EXPECT_TRUE(Has(text, "INSERT INTO \"my 'table\" VALUES('1','p','x');\n")) << text;
+    const std::string copy = dir.File("copy.db");
+    SqliteExec(copy, ReadFile(dir.File("names.sql")));
+    EXPECT_EQ(SqliteQuery(copy, "SELECT * FROM \"my 'table\";"), "1|p|x\n");
+
+    // Values of 2 MB each go through whole.
+    const std::string bigFile = dir.File("big.sql");
+    ASSERT_EQ(src.Dump(edMySQL, "big", bigFile), 0);
+    const std::string big = ReadFile(bigFile);
+    const std::string value = [] {
+        std::string v;
+        for (int i = 0; i < 524288; ++i) v += "ab''c";
+        return v;
+    }();
+    EXPECT_TRUE(Has(big, "INSERT INTO big VALUES('1','" + value + "');\r\nINSERT INTO big VALUES('2','" + value +
+                             "');\r\n"));
+
+    // A device that fails half way: result 4, every byte it took stays, it is closed.
+    std::string sink;
+    bool closed = false;
+    class THalfDevice : public TOutDevice {
+      public:
+        THalfDevice(std::string& Sink, bool& Closed) : sink_(Sink), closed_(Closed) {}
+        std::size_t Write(const char* Data, std::size_t Size, std::string& Error) override {
+            const std::size_t n = std::min<std::size_t>(Size, 3000000 - std::min<std::size_t>(sink_.size(), 3000000));
+            sink_.append(Data, n);
+            if (n < Size) Error = "no space left";
+            return n;
+        }
+        bool Close(std::string&) override { return closed_ = true; }
+
+      private:
+        std::string& sink_;
+        bool& closed_;
+    };
+    src.Export->SetOutputDevice(
+        [&](const std::string&, bool) { return std::make_unique<THalfDevice>(sink, closed); }, 65536);
+    EXPECT_EQ(src.Dump(edMySQL, "big", bigFile), 4);
+    EXPECT_TRUE(closed);
+    EXPECT_EQ(sink.size(), 3000000u);
+    EXPECT_EQ(sink, big.substr(0, 3000000));
+    src.Export->SetOutputDevice(nullptr, TOutFile::DefaultCapacity);
+
+    // /dev/full takes the open and refuses the writes.
+    EXPECT_EQ(src.Dump(edOracle, "big", "/dev/full"), 4);
+    EXPECT_EQ(src.Dump(edTabText, "big", "/dev/full"), 4);
+}
