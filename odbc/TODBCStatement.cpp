@@ -447,9 +447,14 @@ std::int32_t TODBCStatement::FieldAsInteger(std::string_view Name) {
         if (!slots_[index].Bound) return 0;
         return StrictInteger(FieldView(index));
     }
-    // The text read once per row serves both kinds of read, so a later text read of the
-    // same field still has its value.
-    return DriverInteger(FieldView(index));
+    // Read as text once per row, so that a later text read of the same field still has its
+    // value: MariaDB gives nothing for a second SQLGetData on a column, refresh or not.
+    if (slots_[index].Bound) return DriverInteger(FieldView(index));
+    const TFieldSlot& slot = ReadField(index);
+    std::string_view raw(slot.Data.data(), slot.Length);
+    // MariaDB renders BIT(1) as the raw byte, which a conversion to SQL_C_LONG would give as 0 or 1.
+    if (ColumnList[index].ColType == ctBoolean && raw.size() == 1 && (raw[0] == 0 || raw[0] == 1)) return raw[0];
+    return DriverInteger(TrimView(raw));
 }
 
 bool TODBCStatement::GetDiagText(SQLSMALLINT Record, std::string& Text) {

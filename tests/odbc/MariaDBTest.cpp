@@ -1,0 +1,201 @@
+// The database layer against a real MariaDB server through its ODBC connector.
+#include "TODBC.h"
+#include "TODBCStatement.h"
+#include "TestEnv.h"
+#include "Text.h"
+#include "UiHooks.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+namespace {
+
+class MariaDBTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        // One database per test, so that tests can run side by side.
+        std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        // Data source names are limited to 32 characters.
+        dsn = FreshMariaDBDatabase("ferro_" + LowerCase(name).substr(0, 24));
+        MariaDBExec(dsn, "create table items(id int primary key, name varchar(10), price decimal(10,2), "
+                         "born datetime, note longtext, flag bit(1));"
+                         "create index items_price on items(price);"
+                         "insert into items values(1,'apple',1.50,'2024-01-02 03:04:05','first',1),"
+                         "(2,'pear',NULL,NULL,NULL,NULL),(3,'',7,NULL,'',0);"
+                         "create view cheap as select * from items where price < 2;");
+    }
+    std::string dsn;
+};
+
+TEST_F(MariaDBTest, ConnectsUnboundAndReadsRows) {
+    TODBC conn;
+    ASSERT_TRUE(conn.Connect(dsn, "", ""));
+    // The registered driver is named "MariaDB", which counts as MySQL.
+    EXPECT_EQ(conn.ConnectInfo, "MariaDB");
+    EXPECT_EQ(conn.DatabaseKind(), dkMySQL);
+    // The connector allows SQLGetData on any column in any order and can refresh a row.
+    EXPECT_FALSE(conn.BindColumns);
+    TODBCStatement st(&conn, false, false);
+    EXPECT_FALSE(st.BindColumns);
+
+    ASSERT_TRUE(st.ExecSQL("select id, name, price, born, note, flag from items order by id"));
+    EXPECT_EQ(st.ColumnType(2), ctFloat);
+    EXPECT_EQ(st.ColumnType(3), ctDateTime);
+    EXPECT_EQ(st.ColumnType(4), ctMemo);
+    // Repeated reads of one field, in both kinds of read.
+    EXPECT_EQ(st.FieldAsString(1), "apple");
+    EXPECT_EQ(st.FieldAsString(1), "apple");
+    EXPECT_EQ(st.FieldAsString(2), "1.50");
+    EXPECT_EQ(st.FieldAsInteger("price"), 1);
+    EXPECT_EQ(st.FieldAsString(2), "1.50");
+    EXPECT_EQ(st.FieldAsInteger("id"), 1);
+    EXPECT_EQ(st.FieldAsString(0), "1");
+    EXPECT_EQ(st.FieldByName("born"), "2024-01-02 03:04:05");
+    EXPECT_EQ(st.FieldByName("note"), "first");
+    EXPECT_TRUE(st.FieldAsBoolean("flag"));
+    ASSERT_TRUE(st.Fetch());
+    for (int i = 2; i <= 5; ++i) {
+        EXPECT_TRUE(st.FieldIsNull(i)) << i;
+        EXPECT_EQ(st.FieldAsString(i), "") << i;
+    }
+    EXPECT_EQ(st.FieldAsInteger("price"), 0);
+    EXPECT_FALSE(st.FieldAsBoolean("flag"));
+    ASSERT_TRUE(st.Fetch());
+    EXPECT_FALSE(st.FieldIsNull(1));
+    EXPECT_FALSE(st.FieldIsNull(4));
+    EXPECT_EQ(st.FieldByName("note"), "");
+    EXPECT_FALSE(st.Fetch());
+}
+
+TEST_F(MariaDBTest, KindFromTheDbmsName) {
+    // Registered by library path, the data source's description names no database.
+    std::string path = ReadFile(TestEnvDir() + "/odbcinst.ini");
+    auto at = path.find("libmaodbc.so");
+    ASSERT_NE(at, std::string::npos);
+    auto start = path.rfind('=', at) + 1;
+    std::string library = path.substr(start, at + 12 - start);
+    AddDataSource("ferro_bypath", library,
+                  "Socket=" + MariaDBSocket() + "\nDatabase=" + dsn + "\nUser=" + MariaDBUser() +
+                      "\nPassword=" + MariaDBPassword() + "\n");
+    TODBC conn;
+    ASSERT_TRUE(conn.Connect("ferro_bypath", "", ""));
+    EXPECT_EQ(conn.ConnectInfo, library);
+    EXPECT_EQ(TODBC::KindFromText(conn.ConnectInfo), dkUnknown);
+    EXPECT_EQ(conn.DatabaseKind(), dkMySQL);
+}
+
+TEST_F(MariaDBTest, StatementsOfTheServer) {
+    TODBC conn;
+    ASSERT_TRUE(conn.Connect(dsn, MariaDBUser(), MariaDBPassword()));
+    TODBCStatement st(&conn, true, false);
+    ASSERT_TRUE(st.ExecSQL("SHOW COLUMNS FROM items", true));
+    EXPECT_EQ(st.FieldByName("field"), "id");
+    EXPECT_EQ(st.FieldByName("Type"), "int(11)");
+    EXPECT_EQ(st.FieldByName("key"), "PRI");
+    ASSERT_TRUE(st.Fetch());
+    EXPECT_EQ(st.FieldByName("FIELD"), "name");
+    // The third word INTO: executed, nothing fetched.
+    EXPECT_TRUE(st.ExecSQL("select name into @n from items where id=1"));
+    EXPECT_TRUE(st.ExecSQL("select @n as n"));
+    EXPECT_EQ(st.FieldByName("n"), "apple");
+    EXPECT_TRUE(st.ExecSQL("update items set name='none' where id=999"));
+    EXPECT_FALSE(st.ExecSQL("select * from no_such_table"));
+    EXPECT_FALSE(st.ExecSQL("selec 1"));
+
+    std::string tables, views;
+    st.GetTableList(views, "", false, tables);
+    // With no catalog named, the connector lists the tables of every database on the server.
+    EXPECT_EQ(tables.rfind("items,", 0), 0u) << tables;
+    EXPECT_EQ(views.rfind("cheap,", 0), 0u) << views;
+    EXPECT_EQ(("," + tables + ",").find(",cheap,"), std::string::npos);
+    std::string columns;
+    st.GetColumnList("items", columns);
+    EXPECT_EQ(columns, "ID,NAME,PRICE,BORN,NOTE,FLAG");
+    ASSERT_TRUE(st.Columns("", "", "items", ""));
+    EXPECT_EQ(st.FieldByName("column_name"), "id");
+    ASSERT_TRUE(st.Statistics("items", "", ""));
+    ASSERT_TRUE(st.PrimaryKeys("items", "", ""));
+    EXPECT_EQ(st.FieldByName("COLUMN_NAME"), "id");
+}
+
+TEST_F(MariaDBTest, LongValuesComeBackWhole) {
+    std::string word = "\xC3\xA4\xE2\x82\xAC\xF0\x9F\x98\x80x";
+    std::string longText;
+    for (int i = 0; i < 20000; ++i) longText += word;
+    MariaDBExec(dsn, "insert into items(id, note) values(10, repeat(convert(x'C3A4E282ACF09F988078' using utf8mb4), "
+                     "20000));");
+    TODBC conn;
+    ASSERT_TRUE(conn.Connect(dsn, "", ""));
+    TODBCStatement st(&conn, false, false);
+    ASSERT_TRUE(st.ExecSQL("select note, concat(note, 'z') as more from items where id=10"));
+    EXPECT_EQ(st.FieldView(0), longText);
+    EXPECT_EQ(st.FieldAsString(1), longText + "z");
+    EXPECT_EQ(st.FieldAsString(0), longText);
+}
+
+TEST_F(MariaDBTest, CancelWhileEventsArePumped) {
+    TODBC conn;
+    ASSERT_TRUE(conn.Connect(dsn, "", ""));
+    TODBCStatement st(&conn, false, false);
+    int pumps = 0;
+    bool sawExecuting = false;
+    UiHooks old = InstallUiHooks({[&] {
+                                      sawExecuting = sawExecuting || st.Executing;
+                                      if (++pumps == 5) st.CancelRequested = true;
+                                  },
+                                  nullptr});
+    auto start = std::chrono::steady_clock::now();
+    bool ok = st.ExecSQL("SELECT SLEEP(5)");
+    auto elapsed = std::chrono::steady_clock::now() - start;
+    InstallUiHooks(old);
+    EXPECT_LT(elapsed, std::chrono::seconds(3));
+    EXPECT_GE(pumps, 5);
+    EXPECT_TRUE(sawExecuting);
+    EXPECT_FALSE(st.Executing);
+    // An interrupted SLEEP answers 1 rather than failing.
+    if (ok) {
+        EXPECT_EQ(st.FieldAsString(0), "1");
+    }
+    // The next execution starts without the request.
+    EXPECT_TRUE(st.ExecSQL("select 2"));
+    EXPECT_EQ(st.FieldAsString(0), "2");
+    EXPECT_FALSE(st.CancelRequested);
+}
+
+TEST_F(MariaDBTest, BadConnectionsFailQuietly) {
+    std::vector<std::string> boxes;
+    UiHooks old = InstallUiHooks({nullptr, [&](const std::string& t) { boxes.push_back(t); }});
+    TODBC conn;
+    EXPECT_FALSE(conn.Connect(dsn, MariaDBUser(), "wrong password"));
+    EXPECT_FALSE(conn.Connected);
+    // A server that is not there: refused at once, no hang.
+    AddDataSource("ferro_down", "MariaDB", "Socket=/nonexistent/mysqld.sock\nDatabase=x\nUser=u\n");
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(conn.Connect("ferro_down", "u", "p"));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    EXPECT_TRUE(boxes.empty());
+    conn.ShowErrors = true;
+    EXPECT_FALSE(conn.Connect(dsn, MariaDBUser(), "wrong password"));
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(boxes[0].rfind("ODBC Error: ", 0), 0u) << boxes[0];
+    EXPECT_NE(boxes[0].find("Access denied"), std::string::npos) << boxes[0];
+    EXPECT_NE(boxes[0].find(". State:  28000"), std::string::npos) << boxes[0];
+    InstallUiHooks(old);
+
+    // With ShowErrors, a failing statement explains itself through CheckError.
+    boxes.clear();
+    old = InstallUiHooks({nullptr, [&](const std::string& t) { boxes.push_back(t); }});
+    ASSERT_TRUE(conn.Connect(dsn, "", ""));
+    TODBCStatement st(&conn, false, false);
+    EXPECT_FALSE(st.ExecSQL("select * from no_such_table"));
+    EXPECT_TRUE(boxes.empty()) << "execution results are not reported";
+    st.CheckError(SQL_ERROR);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].rfind("Stmt Error: ", 0), 0u) << boxes[0];
+    EXPECT_NE(boxes[0].find("no_such_table"), std::string::npos) << boxes[0];
+    EXPECT_NE(boxes[0].find(". State:  42S02"), std::string::npos) << boxes[0];
+    InstallUiHooks(old);
+}
+
+} // namespace
