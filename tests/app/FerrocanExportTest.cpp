@@ -1,0 +1,185 @@
+// ferrocan-export end to end: the real program against SQLite and MariaDB, its scripts
+// loaded back into SQLite, MariaDB and Firebird, and its exit codes.
+#include "AppTestSupport.h"
+
+#include <ctime>
+#include <filesystem>
+
+namespace {
+
+std::string Program() { return BinaryDir() + "/app/ferrocan-export"; }
+
+const char* const Rows = R"(
+INSERT INTO bidstatus VALUES('B1','2020-01-05'),('B2','2020-02-05');
+INSERT INTO bid_items(recno, bid_link, descr) VALUES
+  (1,'B1','it''s'),(2,'B1','back\slash'),(3,'B2','Grüße €'),(4,'B2',NULL),(5,'B3','plain');
+INSERT INTO bid_notes VALUES('note-1');
+INSERT INTO other_table VALUES(1);
+)";
+
+class ExportProgramTest : public ::testing::Test {
+  protected:
+    SqliteScratch Db{"clitest"};
+
+    void SetUp() override {
+        // B2 created this month, B1 long ago.
+        Db.Exec(std::string("CREATE TABLE bidstatus(bid_link varchar(20), created date);"
+                            "INSERT INTO bidstatus VALUES('B2', date('now'));"
+                            "CREATE TABLE bid_items(recno integer, bid_link varchar(20), descr varchar(40));"
+                            "CREATE TABLE bid_notes(note varchar(40));"
+                            "CREATE TABLE other_table(x integer);") +
+                Rows);
+        WriteFile(Db.File("settings.ini"), "[ODBC Parameters]\nDNS Name=clitest\n");
+    }
+    int Export(const std::string& Args, std::string* Out = nullptr, std::string* Err = nullptr) {
+        std::string out, err;
+        const int rc = RunCommand("cd '" + Db.Dir.Path() + "' && timeout 120 '" + Program() +
+                                      "' --settings settings.ini " + Args,
+                                  &out, &err);
+        if (Out) *Out = out;
+        if (Err) *Err = err;
+        return rc;
+    }
+};
+
+TEST_F(ExportProgramTest, CommandLine) {
+    std::string out, err;
+    EXPECT_EQ(Export("--help", &out), 0);
+    EXPECT_NE(out.find("Exit status"), std::string::npos);
+    EXPECT_EQ(Export("--version", &out), 0);
+    EXPECT_EQ(out.rfind("ferrocan-export ", 0), 0u);
+    EXPECT_EQ(Export("--bogus", &out, &err), 1);
+    EXPECT_NE(err.find("unknown option --bogus"), std::string::npos);
+    EXPECT_EQ(Export("--dialect xml", nullptr, &err), 1);
+    EXPECT_EQ(Export("--output", nullptr, &err), 1);
+    EXPECT_FALSE(std::filesystem::exists(Db.File("Bid_Oracle_Data.sql")));
+}
+
+TEST_F(ExportProgramTest, SqliteScriptLoadsBackWithEveryRow) {
+    std::string out, err;
+    ASSERT_EQ(Export("", &out, &err), 0) << err;
+    EXPECT_EQ(out, "Bid_Oracle_Data.sql\n");
+    for (const char* line : {"Getting Table List...\n", "Exporting Table bid_items...\n", "Dumping table bid_items row 1\n",
+                             "Total rows dumped -  5\n", "File: BID_ORACLE_DATA.SQL created...\n", "Done.\n"})
+        EXPECT_NE(err.find(line), std::string::npos) << line;
+
+    const std::string copy = Db.File("copy.db");
+    SqliteExec(copy, ReadFile(Db.File("Bid_Oracle_Data.sql")));
+    const std::string query = "SELECT recno, bid_link, coalesce(descr,'') FROM bid_items ORDER BY recno;";
+    EXPECT_EQ(SqliteQuery(copy, query), SqliteQuery(Db.DbPath, query));
+    EXPECT_EQ(SqliteQuery(copy, "SELECT name FROM sqlite_master WHERE type='table' ORDER BY name;"),
+              "bid_items\nbid_notes\nbidstatus\n");
+
+    // Bid link and month options, and an output in a folder of its own.
+    ASSERT_EQ(Export("--bid-link b1 --output out/b1.sql", &out, &err), 0) << err;
+    EXPECT_EQ(out, "out/b1.sql\n");
+    std::string script = ReadFile(Db.File("out/b1.sql"));
+    EXPECT_NE(script.find("back\\slash"), std::string::npos);
+    EXPECT_EQ(script.find("plain"), std::string::npos);
+    const std::time_t now = std::time(nullptr);
+    const std::string month = std::to_string(std::localtime(&now)->tm_mon + 1);
+    ASSERT_EQ(Export("--since-month " + month + " --output out/b1.sql", &out, &err), 0) << err;
+    EXPECT_EQ(out, "out/b1_A.sql\n") << "never overwrites";
+    script = ReadFile(Db.File("out/b1_A.sql"));
+    EXPECT_NE(script.find("bid_link in ('B2')"), std::string::npos);
+}
+
+TEST_F(ExportProgramTest, ExitCodes) {
+    std::string err;
+    WriteFile(Db.File("bad.ini"), "[ODBC Parameters]\nDNS Name=nosuch\n");
+    EXPECT_EQ(RunCommand("cd '" + Db.Dir.Path() + "' && '" + Program() + "' --settings bad.ini", nullptr, &err), 2);
+    EXPECT_NE(err.find("Cannot connect to Datasource: nosuch"), std::string::npos) << err;
+
+    Db.Exec("DELETE FROM bidstatus WHERE bid_link='B2';");
+    EXPECT_EQ(Export("--since-month 12 --bid-link ''", nullptr, &err), 3) << "nothing since December last year";
+    EXPECT_NE(err.find("error: No Bids found!?!"), std::string::npos) << err;
+    EXPECT_NE(err.find("ERROR! File NOT created!?"), std::string::npos);
+
+    EXPECT_EQ(Export("--bid-link \"B1'; DELETE FROM bid_items; --\"", nullptr, &err), 3);
+    EXPECT_NE(err.find("error: Invalid Bid Link"), std::string::npos) << err;
+    EXPECT_EQ(SqliteQuery(Db.DbPath, "SELECT count(*) FROM bid_items;"), "5\n");
+
+    // A name with a blank splits into two list items; "bid" is no table: its dump fails.
+    Db.Exec("CREATE TABLE \"bid x\"(a integer);");
+    std::string out;
+    EXPECT_EQ(Export("", &out, &err), 4) << err;
+    EXPECT_EQ(out, "Bid_Oracle_Data.sql\n");
+}
+
+TEST_F(ExportProgramTest, InterruptClosesTheFileAndExits130) {
+    Db.Exec("DROP TABLE bid_items; DROP TABLE bid_notes; DROP TABLE bidstatus;"
+            "CREATE TABLE bid_a_big(recno integer, bid_link varchar(20), descr varchar(40));"
+            "CREATE TABLE bid_z_after(recno integer, bid_link varchar(20), descr varchar(40));" +
+            FillRows("bid_a_big", 400000, "'B'") + FillRows("bid_z_after", 3, "'B'"));
+    const std::string cmd = "cd '" + Db.Dir.Path() + "' && ('" + Program() +
+                            "' --settings settings.ini 2>err.txt & pid=$!; "
+                            "for i in $(seq 600); do grep -q 'row 1000$' err.txt && break; sleep 0.05; done; "
+                            "kill -INT $pid; wait $pid; echo rc=$?)";
+    std::string out;
+    RunCommand(cmd, &out);
+    EXPECT_NE(out.find("rc=130"), std::string::npos) << out << ReadFile(Db.File("err.txt"));
+    EXPECT_NE(ReadFile(Db.File("err.txt")).find("error: interrupted"), std::string::npos);
+    const std::string script = ReadFile(Db.File("Bid_Oracle_Data.sql"));
+    const int rows = CountOf(script, "INSERT INTO bid_a_big ");
+    EXPECT_GT(rows, 0);
+    EXPECT_LT(rows, 400000);
+    EXPECT_EQ(script.find("bid_z_after"), std::string::npos) << "no table after the interrupt";
+    EXPECT_EQ(script.substr(script.size() - 2), "\r\n") << "the last line is whole";
+}
+
+// MariaDB source: a MySQL script loaded into a fresh MariaDB database, and a Firebird
+// script loaded into Firebird 3 with isql-fb.
+class ExportProgramMariaDBTest : public ::testing::Test {
+  protected:
+    ScratchDir Dir;
+    std::string Source;
+
+    void SetUp() override {
+        // Another database on the server holding a table of the same name: the driver's
+        // table list then names bidstatus twice.
+        MariaDBExec(FreshMariaDBDatabase("fc_cli_other"), "CREATE TABLE bidstatus(x int);");
+        Source = FreshMariaDBDatabase("fc_cli_src");
+        MariaDBExec(Source, std::string("CREATE TABLE bidstatus(bid_link varchar(20), created date);"
+                                        "CREATE TABLE bid_items(recno int NOT NULL AUTO_INCREMENT PRIMARY KEY,"
+                                        " bid_link varchar(20), descr varchar(40), body text);"
+                                        "CREATE TABLE bid_notes(note varchar(40));"
+                                        "CREATE TABLE other_table(x int);") +
+                                Rows + "UPDATE bid_items SET body = concat(descr, ' body');");
+        WriteFile(Dir.File("settings.ini"), "[ODBC Parameters]\nDNS Name=" + Source + "\n");
+    }
+    void TearDown() override {
+        MariaDBExec("", "DROP DATABASE IF EXISTS fc_cli_other; DROP DATABASE IF EXISTS fc_cli_src;"
+                        " DROP DATABASE IF EXISTS fc_cli_dst;");
+    }
+    std::string Export(const std::string& Args) {
+        std::string out, err;
+        const int rc = RunCommand("cd '" + Dir.Path() + "' && timeout 120 '" + Program() +
+                                      "' --settings settings.ini " + Args,
+                                  &out, &err);
+        EXPECT_EQ(rc, 0) << err;
+        return Dir.File(out.substr(0, out.find('\n')));
+    }
+};
+
+TEST_F(ExportProgramMariaDBTest, MySQLScriptLoadsIntoMariaDB) {
+    const std::string script = Export("");
+    const std::string copy = FreshMariaDBDatabase("fc_cli_dst");
+    MariaDBExec(copy, ReadFile(script));
+    const std::string query = "SELECT recno, bid_link, coalesce(descr,''), coalesce(body,'') FROM bid_items ORDER BY recno;";
+    EXPECT_EQ(MariaDBQuery(copy, query), MariaDBQuery(Source, query));
+    EXPECT_EQ(MariaDBQuery(copy, "SHOW TABLES;"), "bid_items\nbid_notes\nbidstatus\n");
+}
+
+TEST_F(ExportProgramMariaDBTest, FirebirdScriptLoadsWithIsql) {
+    if (!RequireFirebirdTools()) return;
+    const std::string script = Export("--dialect firebird --bid-link \"'B1','B2'\"");
+    const std::string fdb = Dir.File("copy.fdb");
+    FirebirdCreateDatabase(fdb);
+    FirebirdRunScript(fdb, ReadFile(script));
+    EXPECT_EQ(FirebirdQuery(fdb, "SELECT recno, bid_link, descr, body FROM bid_items ORDER BY recno;"),
+              MariaDBQuery(Source, "SELECT concat_ws('|', recno, bid_link, coalesce(descr,''), coalesce(body,''))"
+                                   " FROM bid_items WHERE bid_link IN ('B1','B2') ORDER BY recno;"));
+    EXPECT_EQ(FirebirdQuery(fdb, "SELECT count(*) FROM bid_notes;"), "1\n");
+}
+
+} // namespace
