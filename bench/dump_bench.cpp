@@ -1,0 +1,192 @@
+// DumpTable against a plain ODBC loop writing the same INSERT text, mariadb-dump and the
+// sqlite3 shell's .dump, on one table of 8 columns. Each contender runs in its own child
+// process so its peak memory is its own.
+//
+//   dump_bench [--rows N] [--dir DIR] [--mariadb-socket PATH] [--mariadb-user U] [--mariadb-password P]
+//
+// The MariaDB source streams only with NO_CACHE=1 and FORWARDONLY=1 in its data source;
+// without them the connector holds the whole result in memory.
+#include "ODBCApi.h"
+#include "TExport.h"
+#include "TODBC.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct TRun {
+    double Seconds = 0;
+    long PeakKB = 0;
+    bool Ok = false;
+};
+
+// Runs Body in a child process; its exit status 0 means success.
+TRun Measure(const std::function<bool()>& Body) {
+    TRun r;
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t pid = fork();
+    if (pid == 0) _exit(Body() ? 0 : 1);
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    r.Seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    r.PeakKB = usage.ru_maxrss;
+    r.Ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return r;
+}
+
+bool Shell(const std::string& Command) { return std::system(Command.c_str()) == 0; }
+
+bool DumpWithEngine(const std::string& Dsn, const std::string& User, const std::string& Password,
+                    const std::string& Table, const std::string& File, TExportDialect Dialect) {
+    TODBC connection;
+    if (!connection.Connect(Dsn, User, Password)) return false;
+    TExport engine(&connection, Dialect);
+    return engine.DumpTable(Dialect, Table, File, "", false, true, false, false, "") == 0;
+}
+
+// The same INSERT text through bound SQL_C_CHAR buffers and stdio, without the engine.
+bool DumpPlain(const std::string& Dsn, const std::string& User, const std::string& Password,
+               const std::string& Table, const std::string& File) {
+    if (!LoadODBC()) return false;
+    SQLHENV env = SQL_NULL_HENV;
+    SQLHDBC dbc = SQL_NULL_HDBC;
+    SQLHSTMT stmt = SQL_NULL_HSTMT;
+    ODBCApi.SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
+    ODBCApi.SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+    ODBCApi.SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
+    auto chars = [](const std::string& s) { return reinterpret_cast<SQLCHAR*>(const_cast<char*>(s.c_str())); };
+    if (!SQLSucceeded(ODBCApi.SQLConnect(dbc, chars(Dsn), SQL_NTS, chars(User), SQL_NTS, chars(Password), SQL_NTS)))
+        return false;
+    ODBCApi.SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt);
+    const std::string sql = "SELECT * FROM " + Table;
+    if (!SQLSucceeded(ODBCApi.SQLExecDirect(stmt, chars(sql), SQL_NTS))) return false;
+    SQLSMALLINT columns = 0;
+    ODBCApi.SQLNumResultCols(stmt, &columns);
+    constexpr SQLLEN width = 256;
+    std::vector<char> buffers(columns * width);
+    std::vector<SQLLEN> lengths(columns);
+    for (SQLSMALLINT c = 0; c < columns; ++c)
+        ODBCApi.SQLBindCol(stmt, c + 1, SQL_C_CHAR, buffers.data() + c * width, width, &lengths[c]);
+    FILE* out = std::fopen(File.c_str(), "wb");
+    if (!out) return false;
+    std::string line;
+    const std::string prefix = "INSERT INTO " + Table + " VALUES(";
+    while (SQLSucceeded(ODBCApi.SQLFetch(stmt))) {
+        line.assign(prefix);
+        for (SQLSMALLINT c = 0; c < columns; ++c) {
+            if (c) line += ',';
+            if (lengths[c] == SQL_NULL_DATA) {
+                line += "null";
+                continue;
+            }
+            line += '\'';
+            const char* v = buffers.data() + c * width;
+            for (SQLLEN i = 0; i < lengths[c] && i < width - 1; ++i) {
+                if (v[i] == '\'') line += '\'';
+                line += v[i];
+            }
+            line += '\'';
+        }
+        line += ");\r\n";
+        std::fwrite(line.data(), 1, line.size(), out);
+    }
+    const bool ok = std::fclose(out) == 0;
+    ODBCApi.SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+    ODBCApi.SQLDisconnect(dbc);
+    ODBCApi.SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+    ODBCApi.SQLFreeHandle(SQL_HANDLE_ENV, env);
+    return ok;
+}
+
+void Report(const char* Name, const TRun& Run, const TRun& Base) {
+    std::printf("  %-34s %7.2f s  %8ld KB peak  %5.2fx plain%s\n", Name, Run.Seconds, Run.PeakKB,
+                Run.Seconds / Base.Seconds, Run.Ok ? "" : "  (FAILED)");
+}
+
+void Compare(const std::string& Label, const std::string& Dsn, const std::string& User, const std::string& Password,
+             TExportDialect Dialect, const std::string& Dir, long Rows, const std::string& SmallTable,
+             const std::string& ToolName, const std::string& ToolCommand) {
+    std::printf("%s, %ld rows of 8 columns:\n", Label.c_str(), Rows);
+    const TRun plain = Measure([&] { return DumpPlain(Dsn, User, Password, "b", Dir + "/plain.sql"); });
+    const TRun engine = Measure([&] { return DumpWithEngine(Dsn, User, Password, "b", Dir + "/engine.sql", Dialect); });
+    const TRun quarter =
+        Measure([&] { return DumpWithEngine(Dsn, User, Password, SmallTable, Dir + "/engine_q.sql", Dialect); });
+    const TRun tool = Measure([&] { return Shell(ToolCommand); });
+    Report("plain ODBC loop", plain, plain);
+    Report("DumpTable", engine, plain);
+    Report("DumpTable, a quarter of the rows", quarter, plain);
+    Report(ToolName.c_str(), tool, plain);
+    std::printf("  same bytes as the plain loop: %s\n",
+                fs::file_size(Dir + "/plain.sql") == fs::file_size(Dir + "/engine.sql") ? "yes" : "no");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    long rows = 1000000;
+    std::string dir = (fs::temp_directory_path() / "ferrocan-dump-bench").string();
+    std::string socket, user = "ferrocan", password = "ferrocan";
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string key = argv[i], value = argv[i + 1];
+        if (key == "--rows") rows = std::atol(value.c_str());
+        else if (key == "--dir") dir = value;
+        else if (key == "--mariadb-socket") socket = value;
+        else if (key == "--mariadb-user") user = value;
+        else if (key == "--mariadb-password") password = value;
+    }
+    fs::create_directories(dir);
+    {
+        std::ofstream(dir + "/odbcinst.ini") << "[SQLite3]\nDriver=/usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so\n"
+                                                "[MariaDB]\nDriver=/usr/lib/x86_64-linux-gnu/odbc/libmaodbc.so\n";
+        std::ofstream ini(dir + "/odbc.ini");
+        ini << "[bench_sqlite]\nDriver=SQLite3\nDatabase=" << dir << "/bench.db\nStepAPI=1\n";
+        if (!socket.empty())
+            ini << "[bench_mariadb]\nDriver=MariaDB\nSocket=" << socket << "\nDatabase=ferrocan_bench\nUser=" << user
+                << "\nPassword=" << password << "\nNO_CACHE=1\nFORWARDONLY=1\n";
+    }
+    setenv("ODBCSYSINI", dir.c_str(), 1);
+    setenv("ODBCINI", (dir + "/odbc.ini").c_str(), 1);
+
+    const std::string columns = "id integer, name varchar(40), price decimal(10,2), qty integer, made date,"
+                                " note varchar(80), code char(8), ratio double precision";
+    const std::string select = "SELECT n, 'name ' || n, n * 0.25, n % 1000, '2024-01-01', 'it''s row ' || n,"
+                               " 'C' || (n % 10000), n / 7.0";
+    const std::string db = dir + "/bench.db";
+    fs::remove(db);
+    std::ofstream(dir + "/load.sql") << "CREATE TABLE b (" << columns << ");CREATE TABLE q (" << columns
+                                     << ");WITH RECURSIVE s(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM s WHERE n < "
+                                     << rows << ") INSERT INTO b " << select << " FROM s;"
+                                     << "INSERT INTO q SELECT * FROM b WHERE id <= " << rows / 4 << ";";
+    if (!Shell("sqlite3 " + db + " < " + dir + "/load.sql")) return 1;
+    Compare("SQLite (StepAPI=1)", "bench_sqlite", "", "", edOracle, dir, rows, "q", "sqlite3 .dump",
+            "sqlite3 " + db + " '.dump b' > " + dir + "/tool.sql");
+
+    if (!socket.empty()) {
+        const std::string client = "mariadb --no-defaults -S " + socket + " -u" + user + " -p" + password;
+        std::ofstream(dir + "/load_my.sql")
+            << "DROP DATABASE IF EXISTS ferrocan_bench;CREATE DATABASE ferrocan_bench;USE ferrocan_bench;"
+            << "CREATE TABLE b (id int, name varchar(40), price decimal(10,2), qty int, made date, note varchar(80),"
+               " code char(8), ratio double);CREATE TABLE q LIKE b;"
+            << "INSERT INTO b SELECT seq, concat('name ', seq), seq * 0.25, seq % 1000, '2024-01-01',"
+               " concat('it''s row ', seq), concat('C', seq % 10000), seq / 7 FROM seq_1_to_"
+            << rows << ";INSERT INTO q SELECT * FROM b WHERE id <= " << rows / 4 << ";";
+        if (!Shell(client + " < " + dir + "/load_my.sql")) return 1;
+        Compare("MariaDB (NO_CACHE=1, FORWARDONLY=1)", "bench_mariadb", user, password, edMySQL, dir, rows, "q",
+                "mariadb-dump --skip-extended-insert",
+                "mariadb-dump --no-defaults -S " + socket + " -u" + user + " -p" + password +
+                    " --skip-extended-insert ferrocan_bench b > " + dir + "/tool.sql");
+    }
+    return 0;
+}
