@@ -1,0 +1,35 @@
+#pragma once
+// The flat frame of popup menu windows: PaintPopupFrame puts the hook on a popup and gives it
+// its region (the window mask); the hook's PopupFrameProc paints the frame after every paint of
+// the popup and takes itself off when the popup hides, closes or goes.
+#include <QObject>
+#include <QPointer>
+#include <QWidget>
+
+class TLookStyler;
+
+class TPopupFrameHook : public QObject {
+    Q_OBJECT
+  public:
+    TPopupFrameHook(QWidget* popup, TLookStyler* look, bool rightToLeft);
+    // The hook installed on a popup window, if any.
+    static TPopupFrameHook* HookOf(const QWidget* popup);
+
+    // The popup window's message procedure.
+    bool PopupFrameProc(QEvent* event);
+    // Paints the frame over the popup; called inside its paint event.
+    void PaintFrame();
+
+    QPointer<TLookStyler> Look;
+    bool RightToLeft = false;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void Remove();
+    QPointer<QWidget> popup_;
+};
+
+// Gives a popup window the look's flat frame; nothing while another frame is being painted.
+void PaintPopupFrame(TLookStyler* look, QWidget* popup, bool rightToLeft);
