@@ -89,6 +89,9 @@ namespace {
 
 void CollectOwned(const QObject* container, QList<QObject*>& out) {
     for (QObject* child : container->children()) {
+        // A container being destroyed lists its children already deleted as null.
+        if (!child)
+            continue;
         out.append(child);
         const auto* w = qobject_cast<const QWidget*>(child);
         if ((w && w->isWindow()) || qobject_cast<const QMenu*>(child) || qobject_cast<const QMenuBar*>(child))
