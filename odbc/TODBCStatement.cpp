@@ -110,12 +110,13 @@ bool TODBCStatement::FullSetup(bool ReadOnly) {
         CheckError(ODBC_CALL(SQLGetStmtAttr, StmtHandle, SQL_ATTR_CURSOR_TYPE, &type, SQL_IS_UINTEGER, nullptr));
         return type;
     };
+    // A static cursor is a copy of the whole result in the client (the SQLite driver gives one
+    // for the dynamic cursor asked for, and so does MySQL's), so memory would grow with the
+    // table; every reader moves forward only, so take the forward-only cursor instead.
     TDatabaseKind kind = Connection->DatabaseKind();
-    if (kind == dkOracle || kind == dkMySQL) {
-        SQLULEN type = cursorType();
-        if ((kind == dkOracle && type == SQL_CURSOR_KEYSET_DRIVEN) || (kind == dkMySQL && type == SQL_CURSOR_STATIC))
-            CheckError(setAttr(SQL_ATTR_CURSOR_TYPE, SQL_CURSOR_FORWARD_ONLY));
-    }
+    SQLULEN granted = cursorType();
+    if ((kind == dkOracle && granted == SQL_CURSOR_KEYSET_DRIVEN) || granted == SQL_CURSOR_STATIC)
+        CheckError(setAttr(SQL_ATTR_CURSOR_TYPE, SQL_CURSOR_FORWARD_ONLY));
 
     SQLULEN type = cursorType();
     SQLUSMALLINT query = SQL_FORWARD_ONLY_CURSOR_ATTRIBUTES1;
