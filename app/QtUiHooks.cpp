@@ -25,4 +25,6 @@ void ShowQtMessage(const std::string& Text) {
     box.exec();
 }
 
-void InstallQtUiHooks() { InstallUiHooks(UiHooks{PumpQtEvents, ShowQtMessage}); }
+void InstallQtUiHooks() {
+    InstallUiHooks(UiHooks{PumpQtEvents, ShowQtMessage});
+}

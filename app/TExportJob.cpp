@@ -37,7 +37,7 @@ bool ListHolds(const std::vector<std::string>& List, std::string_view Name) {
 
 std::tm LocalNow() {
     const std::time_t t = std::time(nullptr);
-    std::tm tm {};
+    std::tm tm{};
     localtime_r(&t, &tm);
     return tm;
 }
@@ -227,7 +227,8 @@ void TExportJob::RunSteps() {
             Stopped = true;
             break;
         }
-        const std::string where = filter.empty() ? std::string() : WhereClauseFor(*statement, table, filter, fromBox);
+        const std::string where =
+            filter.empty() ? std::string() : WhereClauseFor(*statement, table, filter, fromBox);
         FWindow.SetStatusText("Exporting Table " + table + "...");
         const std::int32_t result =
             FExporter->DumpTable(FDialect, table, OutputName, where, true, true, false, started, "");
@@ -251,8 +252,8 @@ void TExportJob::RunSteps() {
     FWindow.SetStatusText("Done.");
 }
 
-bool TExportJob::WorkOutFilter(TODBCStatement& Statement, const std::string& BidLink, const std::string& Month,
-                               std::string& Filter, bool& FromBox) {
+bool TExportJob::WorkOutFilter(TODBCStatement& Statement, const std::string& BidLink,
+                               const std::string& Month, std::string& Filter, bool& FromBox) {
     Filter.clear();
     FromBox = false;
     if (!BidLink.empty()) {
@@ -267,7 +268,8 @@ bool TExportJob::WorkOutFilter(TODBCStatement& Statement, const std::string& Bid
     int year = now.tm_year + 1900;
     if (m > now.tm_mon + 1) --year;
     const std::string dateLiteral = Format("{d '%d-%.2d-01'}", {year, m});
-    if (!Statement.ExecSQLFmt("select bid_link from bidstatus where created>=%s group by bid_link", {dateLiteral}))
+    if (!Statement.ExecSQLFmt("select bid_link from bidstatus where created>=%s group by bid_link",
+                              {dateLiteral}))
         return false;
     bool current = true;
     while (current) {
@@ -278,8 +280,8 @@ bool TExportJob::WorkOutFilter(TODBCStatement& Statement, const std::string& Bid
     return true;
 }
 
-std::string TExportJob::WhereClauseFor(TODBCStatement& Statement, const std::string& Table, const std::string& Filter,
-                                       bool FromBox) {
+std::string TExportJob::WhereClauseFor(TODBCStatement& Statement, const std::string& Table,
+                                       const std::string& Filter, bool FromBox) {
     std::string columnText;
     Statement.GetColumnList(Table, columnText);
     const std::vector<std::string> columns = SplitNameList(columnText);

@@ -52,11 +52,11 @@ class TExportJob {
     // Outcome of the last Run.
     std::string OutputName;
     bool FileCreated = false;
-    bool Refused = false;   // the bid link box was refused, or no free name was left
-    bool Failed = false;    // an error was raised out of a lower layer
-    bool Stopped = false;   // StopRequested ended the job early
+    bool Refused = false; // the bid link box was refused, or no free name was left
+    bool Failed = false;  // an error was raised out of a lower layer
+    bool Stopped = false; // StopRequested ended the job early
     int TablesDumped = 0;
-    int TablesFailed = 0;   // DumpTable returned non-zero
+    int TablesFailed = 0; // DumpTable returned non-zero
 
   private:
     void RunSteps();

@@ -25,8 +25,12 @@ TODBC* MainConnection = nullptr;
 
 namespace {
 
-QString ToQ(const std::string& s) { return QString::fromLocal8Bit(s.data(), qsizetype(s.size())); }
-std::string FromQ(const QString& s) { return s.toLocal8Bit().toStdString(); }
+QString ToQ(const std::string& s) {
+    return QString::fromLocal8Bit(s.data(), qsizetype(s.size()));
+}
+std::string FromQ(const QString& s) {
+    return s.toLocal8Bit().toStdString();
+}
 
 // A check box whose caption wraps onto further lines within the box's width.
 class TWrapCheckBox : public QCheckBox {
@@ -46,8 +50,8 @@ class TWrapCheckBox : public QCheckBox {
         p.drawPrimitive(QStyle::PE_IndicatorCheckBox, indicator);
         QRect textRect = rect();
         textRect.setLeft(indicator.rect.right() + 4);
-        p.drawItemText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap, palette(), isEnabled(), caption,
-                       QPalette::WindowText);
+        p.drawItemText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap, palette(), isEnabled(),
+                       caption, QPalette::WindowText);
     }
     bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
 };
@@ -56,26 +60,33 @@ class TWrapCheckBox : public QCheckBox {
 
 std::uint8_t DialectForKind(std::uint8_t DatabaseKind) {
     switch (DatabaseKind) {
-    case dkMySQL: return edMySQL;
-    case dkFirebird: return edFirebird;
-    default: return edOracle;
+    case dkMySQL:
+        return edMySQL;
+    case dkFirebird:
+        return edFirebird;
+    default:
+        return edOracle;
     }
 }
 
-TForm1::TForm1(const std::string& SettingsFile, QWidget* Parent) : QWidget(Parent), FSettingsFile(SettingsFile) {
+TForm1::TForm1(const std::string& SettingsFile, QWidget* Parent)
+    : QWidget(Parent), FSettingsFile(SettingsFile) {
     CreateControls();
     FormCreate(this);
 }
 
-TForm1::~TForm1() { FormDestroy(this); }
+TForm1::~TForm1() {
+    FormDestroy(this);
+}
 
 void TForm1::CreateControls() {
     setWindowTitle(QStringLiteral("Export Bid Data"));
     // Where Tahoma is missing, narrow faces keep the fixed layout's captions within their
     // places better than the platform's default sans.
     QFont::insertSubstitutions(QStringLiteral("Tahoma"),
-                               {QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("Liberation Sans Narrow"),
-                                QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
+                               {QStringLiteral("DejaVu Sans Condensed"),
+                                QStringLiteral("Liberation Sans Narrow"), QStringLiteral("Arial"),
+                                QStringLiteral("Liberation Sans")});
     QFont font(QStringLiteral("Tahoma"));
     font.setPointSize(8);
     setFont(font);
@@ -134,7 +145,8 @@ void TForm1::CreateControls() {
     ebxMMYY = new QLineEdit(Panel1);
     ebxMMYY->setObjectName("ebxMMYY");
     ebxMMYY->setGeometry(109, 33, 60, 21);
-    cbxODBCError = new TWrapCheckBox(QStringLiteral("Oracle ODBC Select (use this when SQLGetColumns() fails)"), Panel1);
+    cbxODBCError =
+        new TWrapCheckBox(QStringLiteral("Oracle ODBC Select (use this when SQLGetColumns() fails)"), Panel1);
     cbxODBCError->setObjectName("cbxODBCError");
     cbxODBCError->setGeometry(244, 30, 161, 25);
 
@@ -174,7 +186,8 @@ void TForm1::FormCreate(QObject*) {
         FStartFailed = true;
         ShowMessage("Cannot connect to Datasource: " + dataSource);
         // Queued, so that it also ends an event loop that has not started yet.
-        QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
+                                  Qt::QueuedConnection);
     }
 }
 
@@ -197,9 +210,13 @@ void TForm1::btnGrabitClick(QObject*) {
     if (FCloseRequested) close();
 }
 
-void TForm1::Button2Click(QObject*) { close(); }
+void TForm1::Button2Click(QObject*) {
+    close();
+}
 
-void TForm1::ExportProgress(const std::string& TableName, std::int32_t Row) { AppendLog(ProgressLine(TableName, Row)); }
+void TForm1::ExportProgress(const std::string& TableName, std::int32_t Row) {
+    AppendLog(ProgressLine(TableName, Row));
+}
 
 void TForm1::closeEvent(QCloseEvent* Event) {
     if (FJobRunning) {
@@ -210,11 +227,27 @@ void TForm1::closeEvent(QCloseEvent* Event) {
     Event->accept();
 }
 
-std::string TForm1::BidLinkText() { return FromQ(ebxBidLink->text()); }
-void TForm1::SetBidLinkText(const std::string& Text) { ebxBidLink->setText(ToQ(Text)); }
-std::string TForm1::MonthText() { return FromQ(ebxMMYY->text()); }
-bool TForm1::OracleSelectChecked() { return cbxODBCError->isChecked(); }
-void TForm1::SetStatusText(const std::string& Text) { StatusBar1->showMessage(ToQ(Text)); }
-void TForm1::AppendLog(const std::string& Line) { Memo->appendPlainText(ToQ(Line)); }
-void TForm1::ShowMessageBox(const std::string& Text) { ShowMessage(Text); }
-void TForm1::SetButtonEnabled(bool Enabled) { btnGrabit->setEnabled(Enabled); }
+std::string TForm1::BidLinkText() {
+    return FromQ(ebxBidLink->text());
+}
+void TForm1::SetBidLinkText(const std::string& Text) {
+    ebxBidLink->setText(ToQ(Text));
+}
+std::string TForm1::MonthText() {
+    return FromQ(ebxMMYY->text());
+}
+bool TForm1::OracleSelectChecked() {
+    return cbxODBCError->isChecked();
+}
+void TForm1::SetStatusText(const std::string& Text) {
+    StatusBar1->showMessage(ToQ(Text));
+}
+void TForm1::AppendLog(const std::string& Line) {
+    Memo->appendPlainText(ToQ(Line));
+}
+void TForm1::ShowMessageBox(const std::string& Text) {
+    ShowMessage(Text);
+}
+void TForm1::SetButtonEnabled(bool Enabled) {
+    btnGrabit->setEnabled(Enabled);
+}

@@ -58,9 +58,13 @@ const char* const Usage =
 std::atomic<bool> Interrupted{false};
 static_assert(std::atomic<bool>::is_always_lock_free);
 
-extern "C" void OnInterrupt(int) { Interrupted.store(true); }
+extern "C" void OnInterrupt(int) {
+    Interrupted.store(true);
+}
 
-void ErrorLine(const std::string& Text) { std::fprintf(stderr, "ferrocan-export: error: %s\n", Text.c_str()); }
+void ErrorLine(const std::string& Text) {
+    std::fprintf(stderr, "ferrocan-export: error: %s\n", Text.c_str());
+}
 
 class THeadlessWindow : public TJobWindow {
   public:

@@ -65,6 +65,7 @@ inline std::string FillRows(const std::string& Table, int Rows, const std::strin
 
 inline int CountOf(const std::string& Hay, const std::string& Needle) {
     int n = 0;
-    for (std::size_t p = Hay.find(Needle); p != std::string::npos; p = Hay.find(Needle, p + 1)) ++n;
+    for (std::size_t p = Hay.find(Needle); p != std::string::npos; p = Hay.find(Needle, p + 1))
+        ++n;
     return n;
 }

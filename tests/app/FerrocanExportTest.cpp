@@ -7,7 +7,9 @@
 
 namespace {
 
-std::string Program() { return BinaryDir() + "/app/ferrocan-export"; }
+std::string Program() {
+    return BinaryDir() + "/app/ferrocan-export";
+}
 
 const char* const Rows = R"(
 INSERT INTO bidstatus VALUES('B1','2020-01-05'),('B2','2020-02-05');
@@ -59,8 +61,9 @@ TEST_F(ExportProgramTest, SqliteScriptLoadsBackWithEveryRow) {
     std::string out, err;
     ASSERT_EQ(Export("", &out, &err), 0) << err;
     EXPECT_EQ(out, "Bid_Oracle_Data.sql\n");
-    for (const char* line : {"Getting Table List...\n", "Exporting Table bid_items...\n", "Dumping table bid_items row 1\n",
-                             "Total rows dumped -  5\n", "File: BID_ORACLE_DATA.SQL created...\n", "Done.\n"})
+    for (const char* line :
+         {"Getting Table List...\n", "Exporting Table bid_items...\n", "Dumping table bid_items row 1\n",
+          "Total rows dumped -  5\n", "File: BID_ORACLE_DATA.SQL created...\n", "Done.\n"})
         EXPECT_NE(err.find(line), std::string::npos) << line;
 
     const std::string copy = Db.File("copy.db");
@@ -87,11 +90,13 @@ TEST_F(ExportProgramTest, SqliteScriptLoadsBackWithEveryRow) {
 TEST_F(ExportProgramTest, ExitCodes) {
     std::string err;
     WriteFile(Db.File("bad.ini"), "[ODBC Parameters]\nDNS Name=nosuch\n");
-    EXPECT_EQ(RunCommand("cd '" + Db.Dir.Path() + "' && '" + Program() + "' --settings bad.ini", nullptr, &err), 2);
+    EXPECT_EQ(
+        RunCommand("cd '" + Db.Dir.Path() + "' && '" + Program() + "' --settings bad.ini", nullptr, &err), 2);
     EXPECT_NE(err.find("Cannot connect to Datasource: nosuch"), std::string::npos) << err;
 
     Db.Exec("DELETE FROM bidstatus WHERE bid_link='B2';");
-    EXPECT_EQ(Export("--since-month 12 --bid-link ''", nullptr, &err), 3) << "nothing since December last year";
+    EXPECT_EQ(Export("--since-month 12 --bid-link ''", nullptr, &err), 3)
+        << "nothing since December last year";
     EXPECT_NE(err.find("error: No Bids found!?!"), std::string::npos) << err;
     EXPECT_NE(err.find("ERROR! File NOT created!?"), std::string::npos);
 
@@ -139,12 +144,13 @@ class ExportProgramMariaDBTest : public ::testing::Test {
         // table list then names bidstatus twice.
         MariaDBExec(FreshMariaDBDatabase("fc_cli_other"), "CREATE TABLE bidstatus(x int);");
         Source = FreshMariaDBDatabase("fc_cli_src");
-        MariaDBExec(Source, std::string("CREATE TABLE bidstatus(bid_link varchar(20), created date);"
-                                        "CREATE TABLE bid_items(recno int NOT NULL AUTO_INCREMENT PRIMARY KEY,"
-                                        " bid_link varchar(20), descr varchar(40), body text);"
-                                        "CREATE TABLE bid_notes(note varchar(40));"
-                                        "CREATE TABLE other_table(x int);") +
-                                Rows + "UPDATE bid_items SET body = concat(descr, ' body');");
+        MariaDBExec(Source,
+                    std::string("CREATE TABLE bidstatus(bid_link varchar(20), created date);"
+                                "CREATE TABLE bid_items(recno int NOT NULL AUTO_INCREMENT PRIMARY KEY,"
+                                " bid_link varchar(20), descr varchar(40), body text);"
+                                "CREATE TABLE bid_notes(note varchar(40));"
+                                "CREATE TABLE other_table(x int);") +
+                        Rows + "UPDATE bid_items SET body = concat(descr, ' body');");
         WriteFile(Dir.File("settings.ini"), "[ODBC Parameters]\nDNS Name=" + Source + "\n");
     }
     void TearDown() override {
@@ -165,7 +171,8 @@ TEST_F(ExportProgramMariaDBTest, MySQLScriptLoadsIntoMariaDB) {
     const std::string script = Export("");
     const std::string copy = FreshMariaDBDatabase("fc_cli_dst");
     MariaDBExec(copy, ReadFile(script));
-    const std::string query = "SELECT recno, bid_link, coalesce(descr,''), coalesce(body,'') FROM bid_items ORDER BY recno;";
+    const std::string query =
+        "SELECT recno, bid_link, coalesce(descr,''), coalesce(body,'') FROM bid_items ORDER BY recno;";
     EXPECT_EQ(MariaDBQuery(copy, query), MariaDBQuery(Source, query));
     EXPECT_EQ(MariaDBQuery(copy, "SHOW TABLES;"), "bid_items\nbid_notes\nbidstatus\n");
 }
@@ -177,8 +184,9 @@ TEST_F(ExportProgramMariaDBTest, FirebirdScriptLoadsWithIsql) {
     FirebirdCreateDatabase(fdb);
     FirebirdRunScript(fdb, ReadFile(script));
     EXPECT_EQ(FirebirdQuery(fdb, "SELECT recno, bid_link, descr, body FROM bid_items ORDER BY recno;"),
-              MariaDBQuery(Source, "SELECT concat_ws('|', recno, bid_link, coalesce(descr,''), coalesce(body,''))"
-                                   " FROM bid_items WHERE bid_link IN ('B1','B2') ORDER BY recno;"));
+              MariaDBQuery(Source,
+                           "SELECT concat_ws('|', recno, bid_link, coalesce(descr,''), coalesce(body,''))"
+                           " FROM bid_items WHERE bid_link IN ('B1','B2') ORDER BY recno;"));
     EXPECT_EQ(FirebirdQuery(fdb, "SELECT count(*) FROM bid_notes;"), "1\n");
 }
 

@@ -1,8 +1,8 @@
 // The export job against the real SQLite ODBC driver, through a recording double of its
 // window operations.
+#include "TExportJob.h"
 #include "AppTestSupport.h"
 #include "Format.h"
-#include "TExportJob.h"
 #include "TODBCStatement.h"
 
 #include <sys/stat.h>
@@ -30,14 +30,16 @@ INSERT INTO xbid VALUES('xbid-1');
 )";
 
 std::tm Date(int Year, int Month, int Day) {
-    std::tm tm {};
+    std::tm tm{};
     tm.tm_year = Year - 1900;
     tm.tm_mon = Month - 1;
     tm.tm_mday = Day;
     return tm;
 }
 
-bool Exists(const std::string& Name) { return std::filesystem::exists(Name); }
+bool Exists(const std::string& Name) {
+    return std::filesystem::exists(Name);
+}
 
 class ExportJobTest : public ::testing::Test {
   protected:
@@ -83,16 +85,20 @@ TEST_F(ExportJobTest, BothBoxesEmptyDumpsEveryBidTableWholeIntoOneFile) {
     EXPECT_FALSE(Exists("Bid_Oracle_Data.zip")) << "the read-only .zip is deleted";
 
     const std::string out = Output();
-    for (const char* payload : {"item-b100-3", "item-b200-2", "item-oneil-5", "link-b200", "note-1", "seq-2", "B300"})
+    for (const char* payload :
+         {"item-b100-3", "item-b200-2", "item-oneil-5", "link-b200", "note-1", "seq-2", "B300"})
         EXPECT_NE(out.find(payload), std::string::npos) << payload;
     EXPECT_EQ(out.find("other-1"), std::string::npos);
     EXPECT_EQ(out.find("xbid-1"), std::string::npos);
     EXPECT_EQ(out.find(" WHERE:"), std::string::npos) << "no filter, no ordering";
     EXPECT_EQ(CountOf(out, "Dump using uExport"), 1) << "later tables append";
 
-    const std::vector<std::string> status = {"Getting Table List...",      "Exporting Table bidstatus...",
-                                             "Exporting Table bid_items...", "Exporting Table Bid_Links...",
-                                             "Exporting Table bidnotes...", "Exporting Table bidseq...",
+    const std::vector<std::string> status = {"Getting Table List...",
+                                             "Exporting Table bidstatus...",
+                                             "Exporting Table bid_items...",
+                                             "Exporting Table Bid_Links...",
+                                             "Exporting Table bidnotes...",
+                                             "Exporting Table bidseq...",
                                              "Done."};
     EXPECT_EQ(Window.Status, status);
     ASSERT_GE(Window.Log.size(), 3u);
@@ -164,7 +170,8 @@ TEST_F(ExportJobTest, MonthThatFindsNothingExportsNothing) {
 }
 
 TEST_F(ExportJobTest, NoBidTablesCreatesNoFile) {
-    Db.Exec("DROP TABLE bidstatus; DROP TABLE bid_items; DROP TABLE Bid_Links; DROP TABLE bidnotes; DROP TABLE bidseq;");
+    Db.Exec("DROP TABLE bidstatus; DROP TABLE bid_items; DROP TABLE Bid_Links; DROP TABLE bidnotes; DROP "
+            "TABLE bidseq;");
     const TExportJob job = Run();
     EXPECT_EQ(job.TablesDumped, 0);
     EXPECT_EQ(Window.Log, (std::vector<std::string>{"ERROR! File NOT created!?"}));
@@ -187,24 +194,32 @@ TEST_F(ExportJobTest, ExistingOutputGetsTheNextFreeNameAndOnlyItsZipGoes) {
 }
 
 TEST_F(ExportJobTest, ProgressLinesOfEmptySmallAndLargeTables) {
-    Db.Exec("DROP TABLE bidstatus; DROP TABLE bid_items; DROP TABLE Bid_Links; DROP TABLE bidnotes; DROP TABLE bidseq;"
+    Db.Exec("DROP TABLE bidstatus; DROP TABLE bid_items; DROP TABLE Bid_Links; DROP TABLE bidnotes; DROP "
+            "TABLE bidseq;"
             "CREATE TABLE bid_empty(recno integer, bid_link varchar(20), descr varchar(40));"
             "CREATE TABLE bid_five(recno integer, bid_link varchar(20), descr varchar(40));"
             "CREATE TABLE bid_big(recno integer, bid_link varchar(20), descr varchar(40));" +
             FillRows("bid_five", 5, "'B'") + FillRows("bid_big", 2500, "'B'"));
     Run();
-    const std::vector<std::string> expected = {
-        "Dumping table bid_empty row 1", "Total rows dumped -  0",    "Dumping table bid_five row 1",
-        "Total rows dumped -  5",        "Dumping table bid_big row 1", "Dumping table bid_big row 1000",
-        "Dumping table bid_big row 2000", "Total rows dumped -  2500", "",
-        "File: BID_ORACLE_DATA.SQL created...", ""};
+    const std::vector<std::string> expected = {"Dumping table bid_empty row 1",
+                                               "Total rows dumped -  0",
+                                               "Dumping table bid_five row 1",
+                                               "Total rows dumped -  5",
+                                               "Dumping table bid_big row 1",
+                                               "Dumping table bid_big row 1000",
+                                               "Dumping table bid_big row 2000",
+                                               "Total rows dumped -  2500",
+                                               "",
+                                               "File: BID_ORACLE_DATA.SQL created...",
+                                               ""};
     EXPECT_EQ(Window.Log, expected);
     EXPECT_EQ(CountOf(Output(), "INSERT INTO bid_big "), 2500);
 }
 
 TEST_F(ExportJobTest, ErrorOutOfALowerLayerIsShownAndTheButtonComesBack) {
     int statementsBefore = 0;
-    for (auto* s : Connection->Statements) statementsBefore += s != nullptr;
+    for (auto* s : Connection->Statements)
+        statementsBefore += s != nullptr;
     Window.OnStatus = [](const std::string& Text) {
         if (Text == "Exporting Table bid_items...") throw FormatError("bad pattern");
     };
@@ -213,7 +228,8 @@ TEST_F(ExportJobTest, ErrorOutOfALowerLayerIsShownAndTheButtonComesBack) {
     EXPECT_EQ(Window.Boxes, (std::vector<std::string>{"bad pattern"}));
     EXPECT_EQ(Window.ButtonStates, (std::vector<bool>{false, true}));
     int statementsAfter = 0;
-    for (auto* s : Connection->Statements) statementsAfter += s != nullptr;
+    for (auto* s : Connection->Statements)
+        statementsAfter += s != nullptr;
     EXPECT_EQ(statementsAfter, statementsBefore) << "the job's statement is released";
 
     // The next job runs normally.
@@ -262,11 +278,14 @@ TEST(ExportJobHelpers, MakeFreeFileNameNeverOverwrites) {
     const std::string name = dir.File("out.sql");
     EXPECT_EQ(MakeFreeFileName(name), name);
     WriteFile(name, "");
-    for (std::size_t i = 0; i < 26; ++i) WriteFile(dir.File("out_" + FreeNameSuffix(i) + ".sql"), "");
+    for (std::size_t i = 0; i < 26; ++i)
+        WriteFile(dir.File("out_" + FreeNameSuffix(i) + ".sql"), "");
     EXPECT_EQ(MakeFreeFileName(name), dir.File("out_AA.sql"));
-    for (std::size_t i = 26; i < 702; ++i) WriteFile(dir.File("out_" + FreeNameSuffix(i) + ".sql"), "");
+    for (std::size_t i = 26; i < 702; ++i)
+        WriteFile(dir.File("out_" + FreeNameSuffix(i) + ".sql"), "");
     EXPECT_EQ(MakeFreeFileName(name), dir.File("out_AAA.sql"));
-    for (std::size_t i = 702; i < 702 + 26 * 26 * 26; ++i) WriteFile(dir.File("out_" + FreeNameSuffix(i) + ".sql"), "");
+    for (std::size_t i = 702; i < 702 + 26 * 26 * 26; ++i)
+        WriteFile(dir.File("out_" + FreeNameSuffix(i) + ".sql"), "");
     EXPECT_EQ(MakeFreeFileName(name), "") << "every candidate taken: no name rather than an overwrite";
 
     // A name without extension, in a folder whose name holds a dot.
@@ -279,7 +298,8 @@ TEST(ExportJobHelpers, MakeFreeFileNameNeverOverwrites) {
 TEST(ExportJobHelpers, InputReading) {
     EXPECT_EQ(SplitNameList("bid items,\r\n bidstatus , ,x"),
               (std::vector<std::string>{"bid", "items", "bidstatus", "x"}));
-    for (const char* zero : {"0", "-3", "abc", "  ", "3x", "", " 3"}) EXPECT_EQ(MonthBoxValue(zero) > 0, false) << zero;
+    for (const char* zero : {"0", "-3", "abc", "  ", "3x", "", " 3"})
+        EXPECT_EQ(MonthBoxValue(zero) > 0, false) << zero;
     EXPECT_EQ(MonthBoxValue("03"), 3);
     EXPECT_EQ(MonthBoxValue("13"), 13);
     EXPECT_EQ(QuoteSQLText("O'NEIL"), "'O''NEIL'");

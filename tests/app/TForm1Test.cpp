@@ -1,8 +1,8 @@
 // The main window on Qt's offscreen platform, with the real SQLite ODBC driver behind it.
+#include "TForm1.h"
 #include "AppTestSupport.h"
 #include "QtUiHooks.h"
 #include "Settings.h"
-#include "TForm1.h"
 #include "UiHooks.h"
 
 #include <QApplication>
@@ -27,7 +27,9 @@ void EnsureApp() {
     (void)app;
 }
 
-std::string Text(const QString& s) { return s.toStdString(); }
+std::string Text(const QString& s) {
+    return s.toStdString();
+}
 
 class WindowTest : public ::testing::Test {
   protected:
@@ -80,8 +82,8 @@ TEST_F(WindowTest, LayoutAndInitialState) {
     EXPECT_EQ(f.Label1->pos(), QPoint(6, 10));
     EXPECT_EQ(f.Label2->pos(), QPoint(42, 24));
     EXPECT_EQ(f.Label3->pos(), QPoint(12, 37));
-    for (QWidget* w : std::initializer_list<QWidget*>{f.btnGrabit, f.Button2, f.ebxBidLink, f.ebxMMYY, f.cbxODBCError,
-                                                      f.Label1, f.Label2, f.Label3})
+    for (QWidget* w : std::initializer_list<QWidget*>{f.btnGrabit, f.Button2, f.ebxBidLink, f.ebxMMYY,
+                                                      f.cbxODBCError, f.Label1, f.Label2, f.Label3})
         EXPECT_EQ(w->parentWidget(), f.Panel1) << Text(w->objectName());
 
     EXPECT_EQ(Text(f.Label1->text()), "Bid Link - (Blank=All)");
@@ -108,7 +110,8 @@ TEST_F(WindowTest, LayoutAndInitialState) {
         if ((w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(&f)) chain.push_back(Text(w->objectName()));
         w = w->nextInFocusChain();
     } while (w != f.Memo);
-    EXPECT_EQ(chain, (std::vector<std::string>{"Memo", "Button2", "btnGrabit", "ebxBidLink", "ebxMMYY", "cbxODBCError"}));
+    EXPECT_EQ(chain, (std::vector<std::string>{"Memo", "Button2", "btnGrabit", "ebxBidLink", "ebxMMYY",
+                                               "cbxODBCError"}));
 
     f.resize(700, 400);
     QCoreApplication::processEvents();
@@ -153,7 +156,8 @@ TEST_F(WindowTest, GetBidDataWritesTheFileAndReports) {
     form->btnGrabit->click();
     const std::string log = Text(form->Memo->toPlainText());
     EXPECT_EQ(log.rfind(first, 0), 0u);
-    EXPECT_NE(log.find("Total rows dumped -  1500\n\nFile: BID_ORACLE_DATA_A.SQL created..."), std::string::npos);
+    EXPECT_NE(log.find("Total rows dumped -  1500\n\nFile: BID_ORACLE_DATA_A.SQL created..."),
+              std::string::npos);
     EXPECT_TRUE(Boxes.empty());
 }
 
@@ -173,7 +177,8 @@ TEST_F(WindowTest, ExitDuringAJobLetsItFinishThenCloses) {
     EXPECT_TRUE(visibleAfterExit) << "the window stays open while the job runs";
     EXPECT_FALSE(form->isVisible()) << "closed once the job has returned";
     EXPECT_EQ(CountOf(ReadFile(Db.File("Bid_Oracle_Data.sql")), "INSERT INTO bid_items "), 1500);
-    EXPECT_NE(Text(form->Memo->toPlainText()).find("File: BID_ORACLE_DATA.SQL created..."), std::string::npos);
+    EXPECT_NE(Text(form->Memo->toPlainText()).find("File: BID_ORACLE_DATA.SQL created..."),
+              std::string::npos);
 
     // Without a job, Exit closes at once.
     form->show();
@@ -193,7 +198,8 @@ TEST_F(WindowTest, FailedConnectShowsTheDataSourceName) {
 }
 
 TEST_F(WindowTest, SettingsAreReadWithProfileRules) {
-    WriteSettings("[other]\nDNS Name=wrong\n[ODBC PARAMETERS]\ndns NAME =  'my dsn' \nuser name=bob\nPassword=\"p w\"\n");
+    WriteSettings("[other]\nDNS Name=wrong\n[ODBC PARAMETERS]\ndns NAME =  'my dsn' \nuser "
+                  "name=bob\nPassword=\"p w\"\n");
     std::string dsn, user, password;
     ReadODBCSettings(dsn, user, password, Db.File("settings.ini"));
     EXPECT_EQ(dsn, "my dsn");
@@ -219,13 +225,13 @@ TEST_F(WindowTest, ProgramWithUnreachableSourceEndsWithCodeZero) {
     EXPECT_EQ(RunCommand("cd '" + Db.Dir.Path() + "' && timeout 60 bin/ferrocan", &output), 0) << output;
     EXPECT_NE(output.find("Cannot connect to Datasource: NoSuchSource"), std::string::npos) << output;
     EXPECT_EQ(output.find("WorkingFolder"), std::string::npos);
-
 }
 
 TEST(EventPump, ThrottledPumpIsCheap) {
     EnsureApp();
     const auto start = std::chrono::steady_clock::now();
-    for (int i = 0; i < 1000000; ++i) PumpQtEvents();
+    for (int i = 0; i < 1000000; ++i)
+        PumpQtEvents();
     const auto spent = std::chrono::steady_clock::now() - start;
     EXPECT_LT(spent, std::chrono::seconds(1)) << "a million pumps, as many as rows in a large export";
 }
