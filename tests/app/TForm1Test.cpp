@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTimer>
 
 #include <chrono>
 #include <filesystem>
@@ -184,6 +185,32 @@ TEST_F(WindowTest, ExitDuringAJobLetsItFinishThenCloses) {
     form->show();
     form->Button2->click();
     EXPECT_FALSE(form->isVisible());
+}
+
+TEST_F(WindowTest, WindowAnswersWhileALargeJobRuns) {
+    Db.Exec(FillRows("bid_items", 150000, "'B'"));
+    auto form = MakeForm();
+    form->show();
+    OnPump = PumpQtEvents;
+    std::vector<std::chrono::steady_clock::time_point> ticks;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        if (form->JobRunning()) ticks.push_back(std::chrono::steady_clock::now());
+    });
+    timer.start(5);
+    const auto start = std::chrono::steady_clock::now();
+    form->btnGrabit->click();
+    const auto spent = std::chrono::steady_clock::now() - start;
+    timer.stop();
+    ASSERT_GE(ticks.size(), 2u) << "timers run during the job";
+    std::chrono::steady_clock::duration longest{};
+    for (std::size_t i = 1; i < ticks.size(); ++i)
+        longest = std::max(longest, ticks[i] - ticks[i - 1]);
+    EXPECT_LT(longest, std::chrono::milliseconds(200)) << "longest gap between window events";
+    EXPECT_GT(ticks.front() - start, std::chrono::milliseconds(0));
+    std::printf("job %lld ms, %zu timer ticks, longest gap %lld ms\n",
+                (long long)std::chrono::duration_cast<std::chrono::milliseconds>(spent).count(), ticks.size(),
+                (long long)std::chrono::duration_cast<std::chrono::milliseconds>(longest).count());
 }
 
 TEST_F(WindowTest, FailedConnectShowsTheDataSourceName) {
