@@ -1,0 +1,177 @@
+#include "LookTestSupport.h"
+
+#include "TLookMenuStyle.h"
+
+#include <QActionGroup>
+#include <QFontMetrics>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace {
+
+// A form with a main menu and a popup menu.
+class MenuForm : public QWidget {
+  public:
+    MenuForm() {
+        resize(300, 200);
+        Bar = new QMenuBar(this);
+        File = Bar->addMenu(QStringLiteral("&File"));
+        Open = File->addAction(QStringLiteral("&Open"));
+        Save = File->addAction(QStringLiteral("Save"));
+        Save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+        Popup = new QMenu(this);
+        Plain = Popup->addAction(QStringLiteral("Plain"));
+        Separator = Popup->addSeparator();
+        Checked = Popup->addAction(QStringLiteral("Checked"));
+        Checked->setCheckable(true);
+        Checked->setChecked(true);
+        auto* group = new QActionGroup(Popup);
+        Radio = Popup->addAction(QStringLiteral("Radio"));
+        Radio->setCheckable(true);
+        Radio->setActionGroup(group);
+        Radio->setChecked(true);
+        Disabled = Popup->addAction(QStringLiteral("Disabled"));
+        Disabled->setEnabled(false);
+        Shortcut = Popup->addAction(QStringLiteral("Copy"));
+        Shortcut->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+    }
+    QMenuBar* Bar;
+    QMenu *File, *Popup;
+    QAction *Open, *Save, *Plain, *Separator, *Checked, *Radio, *Disabled, *Shortcut;
+};
+
+class LookMenu : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        look = new TLookStyler(&form);
+        look->SetActive(true);
+        form.Popup->adjustSize();
+    }
+    TColor At(QAction* item, int dx, int dy) {
+        const QRect a = form.Popup->actionGeometry(item);
+        const QImage image = form.Popup->grab().toImage();
+        return FromQColor(QColor::fromRgb(image.pixel(a.left() + dx, a.top() + dy)));
+    }
+    MenuForm form;
+    TLookStyler* look = nullptr;
+};
+
+} // namespace
+
+TEST_F(LookMenu, DecorationSetsAndRemovesTheHandlers) {
+    EXPECT_EQ(form.Popup->style(), look->MenuStyle());
+    EXPECT_EQ(form.Bar->style(), look->MenuStyle());
+    EXPECT_EQ(form.File->style(), look->MenuStyle());
+    EXPECT_EQ(DrawHandlerOf(form.Save), look);
+    EXPECT_EQ(MeasureHandlerOf(form.Plain), look);
+    look->SetActive(false);
+    EXPECT_NE(form.Popup->style(), look->MenuStyle());
+    EXPECT_EQ(DrawHandlerOf(form.Save), nullptr);
+
+    // A main menu marked 999 is left alone; items marked 999 keep the style's drawing.
+    SetLookTag(form.Bar, 999);
+    SetLookTag(form.Plain, 999);
+    look->SetActive(true);
+    EXPECT_NE(form.Bar->style(), look->MenuStyle());
+    EXPECT_EQ(DrawHandlerOf(form.Save), nullptr);
+    EXPECT_EQ(DrawHandlerOf(form.Plain), nullptr);
+    EXPECT_EQ(DrawHandlerOf(form.Checked), look);
+
+    // A foreign draw handler stays unless OverrideOwnerDraw is on.
+    look->SetActive(false);
+    QObject other;
+    form.Radio->setProperty("OnDrawItem", QVariant::fromValue<QObject*>(&other));
+    look->SetActive(true);
+    EXPECT_EQ(DrawHandlerOf(form.Radio), &other);
+    look->SetActive(false);
+    EXPECT_EQ(DrawHandlerOf(form.Radio), &other);
+    look->SetOverrideOwnerDraw(true);
+    look->SetActive(true);
+    EXPECT_EQ(DrawHandlerOf(form.Radio), look);
+}
+
+TEST_F(LookMenu, SeparatorHeightAndMinimumWidth) {
+    EXPECT_EQ(form.Popup->actionGeometry(form.Separator).height(), 4);
+    int width = 0, height = 40;
+    look->MenuStyle()->MeasureMenuItem(form.Separator, false, width, height);
+    EXPECT_EQ(height, 4);
+    const QFontMetrics fm(look->Font().Font);
+    width = 0;
+    height = 0;
+    look->MenuStyle()->MeasureMenuItem(form.Plain, false, width, height);
+    EXPECT_EQ(width, look->IconWidth() + fm.horizontalAdvance(QStringLiteral("Plain")) + 5);
+    EXPECT_EQ(height, fm.height() + static_cast<int>(std::lround(0.75 * fm.height())));
+    EXPECT_GE(form.Popup->actionGeometry(form.Plain).width(), width);
+    // '&' does not count; a shortcut adds its text and "WWW".
+    width = 0;
+    look->MenuStyle()->MeasureMenuItem(form.Open, false, width, height);
+    EXPECT_EQ(width, look->IconWidth() + fm.horizontalAdvance(QStringLiteral("&Open")) -
+                         fm.horizontalAdvance(QLatin1Char('&')) + 5);
+    width = 0;
+    look->MenuStyle()->MeasureMenuItem(form.Shortcut, false, width, height);
+    EXPECT_EQ(width, look->IconWidth() + 5 +
+                         fm.horizontalAdvance(QStringLiteral("Copy") + form.Shortcut->shortcut().toString(QKeySequence::NativeText) + QStringLiteral("WWW")));
+}
+
+TEST_F(LookMenu, BackgroundSelectionAndDisabledItems) {
+    const TDerivedColors& d = look->Derived;
+    EXPECT_EQ(At(form.Plain, 2, 3), ColorToRGB(d.IconBack));
+    EXPECT_EQ(At(form.Plain, look->IconWidth() + 1, 1), ColorToRGB(d.MenuColor));
+    form.Popup->setActiveAction(form.Plain);
+    EXPECT_EQ(At(form.Plain, 2, 1), ColorToRGB(d.SelectBorder));
+    EXPECT_EQ(At(form.Plain, 2, 3), ColorToRGB(d.Select));
+    EXPECT_EQ(At(form.Plain, 0, 0), ColorToRGB(d.IconBack)); // the frame leaves the top row
+    // A disabled selected item gets no fill.
+    form.Popup->setActiveAction(form.Disabled);
+    EXPECT_EQ(At(form.Disabled, 2, 3), ColorToRGB(d.IconBack));
+}
+
+TEST_F(LookMenu, CheckAndRadioMarks) {
+    const TDerivedColors& d = look->Derived;
+    const QRect a = form.Popup->actionGeometry(form.Checked);
+    // The item rectangle reaches one pixel below the painted block.
+    const int kl = (look->IconWidth() - 10) / 2, kt = (a.height() + 1 - 10) / 2;
+    EXPECT_EQ(At(form.Checked, kl, kt), ColorToRGB(d.SelectBorder));
+    EXPECT_EQ(At(form.Checked, kl + 1, kt + 1), ColorToRGB(d.SelectLight));
+    EXPECT_EQ(At(form.Checked, kl + 2, kt + 5), clBlack); // the tick
+    EXPECT_EQ(At(form.Radio, kl + 5, kt + 5), ColorToRGB(d.SelectBorder)); // the dot
+    EXPECT_EQ(At(form.Plain, kl, kt), ColorToRGB(d.IconBack)); // no mark
+    form.Checked->setEnabled(false);
+    EXPECT_EQ(At(form.Checked, kl, kt), ColorToRGB(d.Disabled));
+    EXPECT_EQ(At(form.Checked, kl + 2, kt + 5), ColorToRGB(d.Disabled));
+}
+
+TEST_F(LookMenu, ShortcutIsRightAlignedTenPixelsInFollowedByABlank) {
+    const QRect a = form.Popup->actionGeometry(form.Shortcut);
+    const QImage image = form.Popup->grab().toImage();
+    int rightmost = -1;
+    for (int x = a.left(); x <= a.right(); ++x)
+        for (int y = a.top(); y <= a.bottom(); ++y)
+            if (qGray(image.pixel(x, y)) < 100)
+                rightmost = x;
+    const QFontMetrics fm(look->Font().Font);
+    const int limit = a.right() + 1 - 10 - fm.horizontalAdvance(QLatin1Char(' '));
+    EXPECT_LE(rightmost, limit);
+    EXPECT_GT(rightmost, limit - 6);
+}
+
+TEST_F(LookMenu, GradientOnlyAtSixteenBitsOrMore) {
+    look->SetGradient(true);
+    const QImage shallow(1, 1, QImage::Format_Indexed8), deep(1, 1, QImage::Format_RGB32);
+    look->ComputeDerivedColors(&shallow);
+    EXPECT_EQ(At(form.Plain, look->IconWidth() + 10, 1), ColorToRGB(look->Derived.MenuColor));
+    EXPECT_EQ(At(form.Plain, 2, 1), ColorToRGB(look->Derived.IconBack));
+    look->ComputeDerivedColors(&deep);
+    // The step grows by 3 for strips strictly inside the icon column plus 5, else by 1.
+    const TColor back = look->Derived.IconBack;
+    auto step = [&](int dx) {
+        int counter = 0;
+        for (int j = 0; j < dx; ++j)
+            counter = std::min(96, counter + ((j > 0 && j < look->IconWidth() + 5) ? 3 : 1));
+        return counter;
+    };
+    EXPECT_EQ(At(form.Plain, 0, 1), back);
+    EXPECT_EQ(At(form.Plain, 3, 1), Lighten(back, step(3)));
+    EXPECT_EQ(At(form.Plain, look->IconWidth() + 10, 1), Lighten(back, step(look->IconWidth() + 10)));
+    EXPECT_NE(step(look->IconWidth() + 10), 96);
+}
