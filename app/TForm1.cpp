@@ -2,6 +2,7 @@
 
 #include "Settings.h"
 #include "TExportJob.h"
+#include "TFlatLook.h"
 #include "TODBC.h"
 #include "UiHooks.h"
 
@@ -22,6 +23,7 @@
 
 TForm1* Form1 = nullptr;
 TODBC* MainConnection = nullptr;
+TFlatLook* MainLook = nullptr;
 
 namespace {
 
@@ -168,6 +170,8 @@ void TForm1::CreateControls() {
 void TForm1::FormCreate(QObject*) {
     // The flat look (MainLook) attaches here, before anything else, so that it is in force
     // before the window first shows.
+    // Form1 is assigned only when this constructor returns; the window is this object.
+    MainLook = new TFlatLook(this);
 
     MainConnection = new TODBC();
     std::string dataSource, userName, password;
@@ -197,6 +201,8 @@ void TForm1::FormDestroy(QObject*) {
     delete MainConnection;
     MainConnection = nullptr;
     // The flat look (MainLook) is released here, last.
+    delete MainLook;
+    MainLook = nullptr;
 }
 
 void TForm1::btnGrabitClick(QObject*) {

@@ -21,6 +21,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QStatusBar;
 class TODBC;
+class TFlatLook;
 
 class TForm1 : public QWidget, public TJobWindow {
   public:
@@ -80,6 +81,7 @@ class TForm1 : public QWidget, public TJobWindow {
 // Program-wide objects.
 extern TForm1* Form1;
 extern TODBC* MainConnection;
+extern TFlatLook* MainLook;
 
 // Maps a connection's database kind to the dialect the window writes.
 std::uint8_t DialectForKind(std::uint8_t DatabaseKind);
