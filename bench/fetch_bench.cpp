@@ -143,7 +143,10 @@ int main(int argc, char** argv) {
     std::string ini = dir + "/odbc.ini";
     std::ofstream(ini) << "[ferro_bench]\nDriver=" << kSqliteDriver << "\nDatabase=" << dbPath << "\nStepAPI=1\n\n"
                        << "[ferro_bench_maria]\nDriver=" << kMariaDBDriver << "\nSocket=" << socket
-                       << "\nUser=" << user << "\nPassword=" << password << "\n";
+                       << "\nUser=" << user << "\nPassword=" << password
+                       // Streams rows instead of loading the whole result (Connector/ODBC 3.1.17 and
+                       // later, forward-only cursors only); older connectors ignore the key.
+                       << "\nNO_CACHE=1\n";
     setenv("ODBCINI", ini.c_str(), 1);
 
     std::string columns = "(id integer, qty integer, price decimal(12,2), amount decimal(14,4), name varchar(40), "
