@@ -1,5 +1,5 @@
-// The look on the real main window (its failed-start path: no data source is needed, and the
-// look is attached before the connection is tried).
+// The look on the real main window. The look is attached before the connection is tried, so
+// the outcome of the connection does not matter here; a failure box is captured, not shown.
 #include "LookTestSupport.h"
 
 #include "TFlatLook.h"
@@ -38,5 +38,4 @@ TEST(LookMainWindow, AttachesExactlyTheMemoPanelButtonsEditsAndCheckBox) {
     EXPECT_EQ(TLookManager::Instance(), nullptr);
     QCoreApplication::removePostedEvents(nullptr); // the failed start's queued quit
     InstallUiHooks(previous);
-    EXPECT_EQ(boxes.size(), 1u);
 }
