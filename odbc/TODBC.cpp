@@ -81,6 +81,10 @@ bool TODBC::Connect(const std::string& DataSource, const std::string& UserName, 
         std::strncpy(match, DataSource.c_str(), sizeof match - 1);
         GetDataSources(false, nullptr, match);
         ConnectInfo = match;
+    } else if (DataSource.empty() && DriverName.empty() && ConnectOptions.empty()) {
+        // Nothing names a source. unixODBC would hand "DRIVER={}" to the first registered
+        // driver, which may create a database named after the connection string.
+        ret = SQL_ERROR;
     } else {
         std::string text = BuildConnectString(DataSource, UserName, Password, Database, DriverName, ConnectOptions);
         SQLCHAR out[1024] = {};

@@ -86,6 +86,8 @@ class TODBCStatement {
 
   private:
     friend class TODBC;
+    // The connection's current catalog (database), empty when the driver has none.
+    std::string CurrentCatalog();
     bool FullSetup(bool ReadOnly);
     SQLRETURN ExecDirectThreaded(const std::string& SQL);
     // Per-column read state: the value read this row (unbound reads, long and unlisted

@@ -37,6 +37,16 @@ struct NameBuffer {
 
 } // namespace
 
+std::string TODBCStatement::CurrentCatalog() {
+    char name[256] = {};
+    SQLINTEGER length = 0;
+    SQLHDBC dbc = Connection ? Connection->DbcHandle : SQL_NULL_HDBC;
+    if (dbc == SQL_NULL_HDBC ||
+        !SQLSucceeded(ODBC_CALL(SQLGetConnectAttr, dbc, SQL_ATTR_CURRENT_CATALOG, name, sizeof name - 1, &length)))
+        return {};
+    return std::string(name, strnlen(name, sizeof name));
+}
+
 void TODBCStatement::GetTableList(std::string& Views, const std::string& Schema, bool WithSchema,
                                   std::string& Tables) {
     Tables.clear();
@@ -46,16 +56,22 @@ void TODBCStatement::GetTableList(std::string& Views, const std::string& Schema,
     SQLRETURN ret = ODBC_CALL(SQLTables, StmtHandle, nullptr, 0, schema.text, schema.length, nullptr, 0, nullptr, 0);
     Tables.clear();
     if (SQLSucceeded(ret)) {
-        NameBuffer schemaName{}, tableName{}, tableType{};
+        // Some drivers (MariaDB's) list the tables of every database on the server for a null
+        // catalog; only those of the connection's current catalog can be selected by bare name.
+        const std::string current = CurrentCatalog();
+        NameBuffer catalogName{}, schemaName{}, tableName{}, tableType{};
+        CheckError(ODBC_CALL(SQLBindCol, StmtHandle, 1, SQL_C_CHAR, catalogName.text, 126, &catalogName.indicator));
         CheckError(ODBC_CALL(SQLBindCol, StmtHandle, 2, SQL_C_CHAR, schemaName.text, 126, &schemaName.indicator));
         CheckError(ODBC_CALL(SQLBindCol, StmtHandle, 3, SQL_C_CHAR, tableName.text, 126, &tableName.indicator));
         CheckError(ODBC_CALL(SQLBindCol, StmtHandle, 4, SQL_C_CHAR, tableType.text, 126, &tableType.indicator));
         for (;;) {
+            catalogName.Clear();
             schemaName.Clear();
             tableName.Clear();
             tableType.Clear();
             // A row that comes with SQL_SUCCESS_WITH_INFO ends the list.
             if (ODBC_CALL(SQLFetch, StmtHandle) != SQL_SUCCESS) break;
+            if (!current.empty() && !catalogName.View().empty() && catalogName.View() != current) continue;
             std::string name(tableName.View());
             std::string type = LowerCase(tableType.View());
             bool isTable, isView;

@@ -103,12 +103,14 @@ TEST_F(MariaDBTest, StatementsOfTheServer) {
     EXPECT_FALSE(st.ExecSQL("select * from no_such_table"));
     EXPECT_FALSE(st.ExecSQL("selec 1"));
 
+    // The connector lists every database's tables for a null catalog; only the current
+    // database's may come back, since the dump selects them by bare name.
+    const std::string other = FreshMariaDBDatabase("ferro_other_db");
+    MariaDBExec(other, "create table bid_elsewhere(id int); create view other_view as select 1 as x;");
     std::string tables, views;
     st.GetTableList(views, "", false, tables);
-    // With no catalog named, the connector lists the tables of every database on the server.
-    EXPECT_EQ(tables.rfind("items,", 0), 0u) << tables;
-    EXPECT_EQ(views.rfind("cheap,", 0), 0u) << views;
-    EXPECT_EQ(("," + tables + ",").find(",cheap,"), std::string::npos);
+    EXPECT_EQ(tables, "items") << tables;
+    EXPECT_EQ(views, "cheap") << views;
     std::string columns;
     st.GetColumnList("items", columns);
     EXPECT_EQ(columns, "ID,NAME,PRICE,BORN,NOTE,FLAG");
