@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 class TODBC;
@@ -110,4 +111,5 @@ class TExport {
     std::size_t FBufferSize;
     std::vector<int> FReadIndex;              // per result column: the column its value is read from
     std::vector<std::uint8_t> FReadType;      // per result column: its type code
+    std::vector<std::pair<std::string, std::string>> FShowTypes; // MySQL to MySQL: field and SHOW COLUMNS type
 };

@@ -25,12 +25,14 @@ std::string TriggerColumn(const std::string& Name) {
 void TExport::WriteStructure() {
     Connection->BindColumns = true;
     TNameList autoIncColumns, keyColumns, timestampColumns;
+    FShowTypes.clear();
 
     if (SourceDialect == edMySQL) {
         for (bool row = Statement->ExecSQL("SHOW COLUMNS FROM " + SourceIdent(TableName), true, false); row;
              row = Statement->Fetch(fdNext, 1)) {
             if (Statement->FieldByName("extra").find("auto_increment") != std::string::npos)
                 autoIncColumns.Add(Statement->FieldByName("field"));
+            if (Dialect == edMySQL) FShowTypes.emplace_back(Statement->FieldByName("field"), Statement->FieldByName("type"));
         }
     }
     if (SourceDialect == edFirebird && Dialect == edMySQL) {
@@ -129,9 +131,18 @@ void TExport::WriteColumnDef(TNameList& AutoIncColumns, TNameList& KeyColumns, T
     }
 
     const bool timestampOverride = TimestampColumns.Contains(columnName);
-    const std::string typeText =
-        TypeText(Dialect, SourceDialect, OracleSelect, timestampOverride,
-                 [this](std::string_view column) { return Statement->FieldByName(column); });
+    std::string typeText;
+    if (Dialect == edMySQL && SourceDialect == edMySQL) {
+        // Types whose catalogue name and size lose what the column holds (enum values, binary lengths).
+        for (const auto& [field, showType] : FShowTypes)
+            if (SameText(field, columnName)) {
+                typeText = MySQLDeclaredType(typeName, showType);
+                break;
+            }
+    }
+    if (typeText.empty())
+        typeText = TypeText(Dialect, SourceDialect, OracleSelect, timestampOverride,
+                            [this](std::string_view column) { return Statement->FieldByName(column); });
 
     std::string def = Ident(columnName);
     def += ' ';

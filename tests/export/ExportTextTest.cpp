@@ -99,6 +99,10 @@ TEST(TypeMapping, TypeTexts) {
               "decimal(10,2)");
     EXPECT_EQ(Type(edMySQL, edMySQL, {{"type_name", "timestamp"}, {"column_size", "19"}}), "timestamp");
     EXPECT_EQ(Type(edMySQL, edMySQL, {{"type_name", "TEXT"}, {"column_size", "65535"}}), "text");
+    // The size of a double is its precision, not a length; an unsigned type takes the length before the attribute.
+    EXPECT_EQ(Type(edMySQL, edMySQL, {{"type_name", "double"}, {"column_size", "15"}}), "double");
+    EXPECT_EQ(Type(edMySQL, edMySQL, {{"type_name", "int unsigned"}, {"column_size", "10"}}), "int(10) unsigned");
+    EXPECT_EQ(Type(edMySQL, edMySQL, {{"type_name", "BIGINT UNSIGNED"}, {"column_size", "20"}}), "bigint(20) unsigned");
     // MySQL to Firebird, with the mended entries.
     EXPECT_EQ(Type(edFirebird, edMySQL, {{"type_name", "datetime"}}), "timestamp");
     EXPECT_EQ(Type(edFirebird, edMySQL, {{"type_name", "tinyint unsigned"}}), "smallint");
@@ -125,6 +129,30 @@ TEST(TypeMapping, TypeTexts) {
     // No table for the pair: lower-case name, no length.
     EXPECT_EQ(Type(edMySQL, edOracle, {{"type_name", "VARCHAR"}, {"column_size", "40"}}), "varchar");
     EXPECT_EQ(Type(edFirebird, edMySQL, {{"type_name", "geometry"}}), "geometry");
+}
+
+TEST(TypeMapping, MySQLDeclaredTypes) {
+    // Enum and set values are parsed and quoted anew: doubled or backslash-escaped quotes,
+    // backslashes doubled, NUL as \0.
+    EXPECT_EQ(MySQLDeclaredType("enum", "enum('a','it''s','b\\\\c')"), "enum('a','it''s','b\\\\c')");
+    EXPECT_EQ(MySQLDeclaredType("ENUM", "ENUM('x\\'y','',' , ')"), "enum('x''y','',' , ')");
+    EXPECT_EQ(MySQLDeclaredType("set", "set('a\\0b','c')"), std::string("set('a\\0b','c')"));
+    // Anything that is not exactly a list of literals is refused, so nothing unquoted gets through.
+    EXPECT_EQ(MySQLDeclaredType("enum", "enum('a'),x int"), "");
+    EXPECT_EQ(MySQLDeclaredType("enum", "enum('a');drop table t;('b')"), "");
+    EXPECT_EQ(MySQLDeclaredType("enum", "enum('a)"), "");
+    EXPECT_EQ(MySQLDeclaredType("set", "enum('a')"), "");
+    // Lengths and fractional digits.
+    EXPECT_EQ(MySQLDeclaredType("varbinary", "varbinary(10)"), "varbinary(10)");
+    EXPECT_EQ(MySQLDeclaredType("binary", "binary(4)"), "binary(4)");
+    EXPECT_EQ(MySQLDeclaredType("bit", "bit(5)"), "bit(5)");
+    EXPECT_EQ(MySQLDeclaredType("datetime", "datetime(3)"), "datetime(3)");
+    EXPECT_EQ(MySQLDeclaredType("timestamp", "timestamp"), "timestamp");
+    EXPECT_EQ(MySQLDeclaredType("bit", "bit(5) default 1"), "");
+    EXPECT_EQ(MySQLDeclaredType("varbinary", "varbinary(x)"), "");
+    // Every other type keeps the table's text.
+    EXPECT_EQ(MySQLDeclaredType("int", "int(11)"), "");
+    EXPECT_EQ(MySQLDeclaredType("double", "double(10,3)"), "");
 }
 
 namespace {
