@@ -13,6 +13,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -102,6 +103,7 @@ void TForm1::CreateControls() {
     Memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Memo->setTabChangesFocus(true);
+    CreateMemoMenu();
 
     Panel1 = new QFrame(this);
     Panel1->setObjectName("Panel1");
@@ -165,6 +167,36 @@ void TForm1::CreateControls() {
 
     if (QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
+}
+
+void TForm1::CreateMemoMenu() {
+    // A popup menu owned by the window, created before FormCreate so that the look decorates
+    // it with the window; the text area's own menu would be made anew at each request, owned
+    // by the text area, and never decorated.
+    MemoMenu = new QMenu(this);
+    MemoMenu->setObjectName("MemoMenu");
+    // The entries are the text area's own (texts, shortcuts, and actions bound to the text);
+    // sub-menus, which would go with the menu that holds them, are left out.
+    const std::unique_ptr<QMenu> standard(Memo->createStandardContextMenu());
+    for (QAction* entry : standard->actions()) {
+        if (entry->menu()) continue;
+        entry->setParent(MemoMenu);
+        MemoMenu->addAction(entry);
+    }
+    Memo->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(Memo, &QWidget::customContextMenuRequested, this, &TForm1::MemoContextMenu);
+}
+
+void TForm1::MemoContextMenu(const QPoint& Pos) {
+    // Enabled states as the text area's own menu would show them now (undo available, a
+    // selection, something to paste, any text at all).
+    const std::unique_ptr<QMenu> standard(Memo->createStandardContextMenu());
+    for (QAction* entry : MemoMenu->actions())
+        if (!entry->objectName().isEmpty())
+            if (const auto* now = standard->findChild<QAction*>(entry->objectName()))
+                entry->setEnabled(now->isEnabled());
+    // A scroll area reports the position in its viewport's coordinates.
+    MemoMenu->popup(Memo->viewport()->mapToGlobal(Pos));
 }
 
 void TForm1::FormCreate(QObject*) {

@@ -17,6 +17,7 @@ class QCloseEvent;
 class QFrame;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QStatusBar;
@@ -40,6 +41,8 @@ class TForm1 : public QWidget, public TJobWindow {
     QLineEdit* ebxBidLink;
     QLineEdit* ebxMMYY;
     QCheckBox* cbxODBCError;
+    // The log's context menu, owned by the window: the text area's standard entries.
+    QMenu* MemoMenu;
 
     std::unique_ptr<TExport> Exporter;
     std::uint8_t ExportDialect = edOracle;
@@ -71,6 +74,8 @@ class TForm1 : public QWidget, public TJobWindow {
 
   private:
     void CreateControls();
+    void CreateMemoMenu();
+    void MemoContextMenu(const QPoint& Pos);
 
     std::string FSettingsFile;
     bool FStartFailed = false;
