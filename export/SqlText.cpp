@@ -68,13 +68,16 @@ void AppendSqlValue(std::string& Out, std::string_view Value, TColumnType Type, 
     std::size_t run = 0; // start of the current stretch of bytes that need no care
     for (std::size_t i = 0; i < Value.size(); ++i) {
         const char c = Value[i];
-        if (c != '\'' && c != '\\' && c != '\0') continue;
+        if (c != '\'' && c != '\\' && c != '\0' && c != '\r') continue;
         Out.append(Value.data() + run, i - run);
         run = i + 1;
         if (c == '\'')
             Out.append("''");
         else if (c == '\\')
             Out.append(MySQLTarget ? "\\\\" : "\\");
+        else if (c == '\r')
+            // The mariadb client drops a raw CR before a line end inside a string.
+            Out.append(MySQLTarget ? "\\r" : "\r");
         else if (MySQLTarget)
             Out.append("\\0");
     }

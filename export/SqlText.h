@@ -20,8 +20,8 @@ std::string CommentText(std::string_view Text);
 std::string LiteralBody(std::string_view Text);
 
 // One field of an INSERT: zero dates and empty non-text values give null, everything else
-// is quoted with its single quotes doubled. MySQL: backslash doubled and NUL as \0;
-// other targets keep backslashes and drop NUL.
+// is quoted with its single quotes doubled. MySQL: backslash doubled, NUL as \0 and CR
+// as \r; other targets keep backslashes and CR and drop NUL.
 void AppendSqlValue(std::string& Out, std::string_view Value, TColumnType Type, bool MySQLTarget);
 
 // Value enclosed in double quotes (inner ones doubled) when it holds the delimiter, CR or LF.

@@ -155,9 +155,9 @@ TEST(ExportMariaDB, TrickyDataRoundTrip) {
     std::string sql =
         "CREATE TABLE d (id int NOT NULL AUTO_INCREMENT PRIMARY KEY, v varchar(8), t text, m mediumtext,"
         " n decimal(12,3), f float, dt date, ts datetime, b tinyint);"
-        "INSERT INTO d VALUES (1, 'O''Hara', 'back\\\\slash \\'q\\' \"dq\"', 'line1\\nline2\\n\\tend', -12.5, 0.25,"
+        "INSERT INTO d VALUES (1, 'O''Hara', 'back\\\\slash \\'q\\' \"dq\"', 'line1\\r\\nline2\\n\\tend\\rx\\r\\r\\n\\ny', -12.5, 0.25,"
         " '1992-06-19', '1992-06-19 22:22:17', 7),"
-        " (2, '\xc3\xa4\xc3\xb6\xc3\xbc\xc3\x9f\xe2\x82\xac\xc3\xa9\xc3\xa8\xc3\xa0', '*/ -- ; ''', 'x\\\\', 0, -1e10,"
+        " (2, '\xc3\xa4\xc3\xb6\xc3\xbc\xc3\x9f\xe2\x82\xac\xc3\xa9\xc3\xa8\xc3\xa0', 'cr\\r\\nlf */ -- ; ''', 'x\\\\', 0, -1e10,"
         " '2000-02-29', '2038-01-19 03:14:07', -128),"
         " (3, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL),"
         " (4, 'a\\0b', 'nul\\0inside', '', 123456789.125, 3, '1970-01-01', '1970-01-01 00:00:00', 0);"
@@ -176,8 +176,7 @@ TEST(ExportMariaDB, TrickyDataRoundTrip) {
     const std::string copy = FreshMariaDBDatabase("fx_tricky_copy");
     Load(copy, file);
     // Trimmed values and the empty-value rules aside (NULL in a character column comes back
-    // as '', an empty long text as NULL), every value comes back exactly. The mariadb client
-    // drops a CR before a line end, so the text values hold LF only.
+    // as '', an empty long text as NULL), every value comes back exactly, CR LF included.
     const std::string q =
         "SELECT id, COALESCE(v,''), HEX(COALESCE(t,'')), HEX(COALESCE(m,'')), n, f, dt, ts, b FROM d ORDER BY id";
     EXPECT_EQ(MariaDBQuery(copy, q), MariaDBQuery(db, q));

@@ -33,6 +33,9 @@ TEST(SqlText, ValuesQuoteByTypeAndTarget) {
     EXPECT_EQ(value(std::string_view("a\\b\0c", 5), ctString, true), "'a\\\\b\\0c'");
     EXPECT_EQ(value(std::string_view("a\\b\0c", 5), ctMemo, false), "'a\\bc'");
     EXPECT_EQ(value("\\'", ctString, true), "'\\\\'''");
+    // CR: escaped for MySQL, whose client would drop it before a line end; LF stays raw.
+    EXPECT_EQ(value("a\r\nb\rc\n", ctMemo, true), "'a\\r\nb\\rc\n'");
+    EXPECT_EQ(value("a\r\nb", ctString, false), "'a\r\nb'");
 }
 
 TEST(SqlText, IdentifiersAndComments) {
