@@ -1,11 +1,13 @@
 #include "TPopupFrameHook.h"
 
 #include "LookColors.h"
+#include "TLookCanvas.h"
 #include "TLookStyler.h"
 
 #include <QApplication>
 #include <QEvent>
 #include <QMenu>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QRegion>
 #include <QVariant>
@@ -17,39 +19,37 @@ TPopupFrameHook::TPopupFrameHook(QWidget* popup, TLookStyler* look, bool rightTo
 }
 
 TPopupFrameHook* TPopupFrameHook::HookOf(const QWidget* popup) {
-    return popup ? qobject_cast<TPopupFrameHook*>(popup->property("LookPopupFrame").value<QObject*>()) : nullptr;
+    return popup ? qobject_cast<TPopupFrameHook*>(popup->property("LookPopupFrame").value<QObject*>())
+                 : nullptr;
 }
 
 bool TPopupFrameHook::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != popup_)
-        return false;
+    if (watched != popup_) return false;
     return PopupFrameProc(event);
 }
 
 void TPopupFrameHook::Remove() {
     QWidget* popup = popup_;
-    if (!popup)
-        return;
+    if (!popup) return;
     popup->clearMask();
     popup->removeEventFilter(this);
     popup->setProperty("LookPopupFrame", QVariant());
-    // A neighbouring popup (a parent menu beside this one) that has a frame repaints.
+    // A neighbouring popup (a parent menu beside this one) that has a frame repaints; right is
+    // the first column past the window, as the window system counts it.
     const QRect g = popup->frameGeometry();
-    QWidget* next = QApplication::topLevelAt(QPoint(g.right() + 2, g.top() + 2));
-    if (!next || !HookOf(next))
-        next = QApplication::topLevelAt(QPoint(g.right() + 2, g.bottom() - 2));
-    if (next && next != popup && HookOf(next))
-        next->update();
+    const int right = g.x() + g.width();
+    QWidget* next = QApplication::topLevelAt(QPoint(right + 2, g.top() + 2));
+    if (!next || !HookOf(next)) next = QApplication::topLevelAt(QPoint(right + 2, g.y() + g.height() - 2));
+    if (next && next != popup && HookOf(next)) next->update();
     deleteLater();
 }
 
 bool TPopupFrameHook::PopupFrameProc(QEvent* event) {
     switch (event->type()) {
-    case QEvent::Paint: {
+    case QEvent::Paint:
         static_cast<QObject*>(popup_.data())->event(event);
         PaintFrame();
         return true;
-    }
     case QEvent::Hide:
     case QEvent::Close:
         static_cast<QObject*>(popup_.data())->event(event);
@@ -60,11 +60,25 @@ bool TPopupFrameHook::PopupFrameProc(QEvent* event) {
     }
 }
 
+namespace {
+
+// The pixels of r (widget coordinates) as they are now on the surface the painter draws on;
+// null when that surface cannot be read (not a raster image).
+QImage ReadBack(QPainter& p, const QRect& r) {
+    QPaintEngine* engine = p.paintEngine();
+    QPaintDevice* device = engine ? engine->paintDevice() : nullptr;
+    if (!device || device->devType() != QInternal::Image) return QImage();
+    const auto* surface = static_cast<const QImage*>(device);
+    const QRect onSurface = p.deviceTransform().mapRect(r).intersected(surface->rect());
+    return onSurface.isEmpty() ? QImage() : surface->copy(onSurface);
+}
+
+} // namespace
+
 void TPopupFrameHook::PaintFrame() {
     TLookStyler* look = Look;
     QWidget* popup = popup_;
-    if (!look || !popup || look->PaintingPopupFrame)
-        return;
+    if (!look || !popup || look->PaintingPopupFrame) return;
     look->PaintingPopupFrame = true;
     const TDerivedColors& d = look->Derived;
     int w = popup->width(), h = popup->height();
@@ -73,34 +87,45 @@ void TPopupFrameHook::PaintFrame() {
         h -= 2;
     }
     QPainter p(popup);
-    auto outline = [&p](int l, int t, int r, int b, TColor c) {
-        p.setPen(ToQColor(c));
-        p.setBrush(Qt::NoBrush);
-        p.drawRect(l, t, r - l - 1, b - t - 1);
-    };
-    outline(0, 0, w, h, d.MenuBorder);
-    if (RightToLeft) {
-        p.setPen(ToQColor(d.IconBack));
-        p.drawLine(w - 3, 2, w - 2, h - 2);
-    } else {
-        outline(1, 2, 3, h - 1, d.IconBack);
+    // Outlines with the window system's line rules, drawn on a transparent overlay.
+    {
+        TLookCanvas overlay(popup->width(), popup->height());
+        overlay.SetBrushClear();
+        overlay.SetPen(d.MenuBorder);
+        overlay.Rectangle({0, 0, w, h});
+        overlay.SetPen(d.IconBack);
+        if (RightToLeft) {
+            overlay.MoveTo(w - 3, 2);
+            overlay.LineTo(w - 2, h - 1);
+        } else {
+            overlay.Rectangle({1, 2, 3, h - 1});
+        }
+        overlay.CopyTo(p, 0, 0);
     }
-    // Rows 1 and 2 take the item background that row 3 shows: the menu colour with the icon
-    // column (the item painter covers the popup's 4-pixel margin from x = 0).
-    auto itemRows = [&](int y) {
-        p.fillRect(QRect(1, y, w - 2, 1), ToQColor(d.MenuColor));
+    // Row 3 (x from 1 to w - 1) stretched into rows 1 and 2: the first item's background
+    // reaches up to the border.
+    const QImage row3 = ReadBack(p, QRect(1, 3, w - 2, 1));
+    auto copyRow3 = [&](int y) {
+        if (!row3.isNull()) {
+            p.drawImage(QRect(1, y, w - 2, 2), row3);
+            return;
+        }
+        // A surface that cannot be read: the item background that row 3 shows.
+        p.fillRect(QRect(1, y, w - 2, 2), ToQColor(d.MenuColor));
         const int column = look->IconWidth() + 4;
         if (RightToLeft)
-            p.fillRect(QRect(w - 1 - column, y, column, 1), ToQColor(d.IconBack));
+            p.fillRect(QRect(w - 1 - column, y, column, 2), ToQColor(d.IconBack));
         else
-            p.fillRect(QRect(1, y, column - 1, 1), ToQColor(d.IconBack));
+            p.fillRect(QRect(1, y, column - 1, 2), ToQColor(d.IconBack));
     };
-    itemRows(1);
-    itemRows(2);
+    copyRow3(1);
     if (look->IsNT51) {
-        itemRows(h - 3);
-        itemRows(h - 2);
-        outline(w - 3, 1, w - 1, h - 1, d.MenuColor);
+        copyRow3(h - 3);
+        TLookCanvas overlay(popup->width(), popup->height());
+        overlay.SetBrushClear();
+        overlay.SetPen(d.MenuColor);
+        overlay.Rectangle({w - 3, 1, w - 1, h - 1});
+        overlay.CopyTo(p, 0, 0);
     } else {
         w += 2;
         h += 2;
@@ -111,11 +136,9 @@ void TPopupFrameHook::PaintFrame() {
 }
 
 void PaintPopupFrame(TLookStyler* look, QWidget* popup, bool rightToLeft) {
-    if (!look || !popup || look->PaintingPopupFrame)
-        return;
+    if (!look || !popup || look->PaintingPopupFrame) return;
     TPopupFrameHook* hook = TPopupFrameHook::HookOf(popup);
-    if (!hook)
-        hook = new TPopupFrameHook(popup, look, rightToLeft);
+    if (!hook) hook = new TPopupFrameHook(popup, look, rightToLeft);
     hook->Look = look;
     hook->RightToLeft = rightToLeft;
     if (!look->IsNT51) {

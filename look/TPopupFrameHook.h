@@ -1,7 +1,11 @@
 #pragma once
 // The flat frame of popup menu windows: PaintPopupFrame puts the hook on a popup and gives it
-// its region (the window mask); the hook's PopupFrameProc paints the frame after every paint of
-// the popup and takes itself off when the popup hides, closes or goes.
+// its region (the window mask); the hook's PopupFrameProc paints the frame at every paint of the
+// popup and takes itself off when the popup hides, closes or goes.
+//
+// The frame is drawn into the whole window over what the popup painted, and copies the popup's
+// own pixels (row 3 into rows 1 and 2): they are read back from the surface that the window's
+// painter draws on (the window's backing store, or the image of a grab).
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
@@ -17,7 +21,7 @@ class TPopupFrameHook : public QObject {
 
     // The popup window's message procedure.
     bool PopupFrameProc(QEvent* event);
-    // Paints the frame over the popup; called inside its paint event.
+    // Paints the frame over the popup; called inside its paint event, after the popup's own.
     void PaintFrame();
 
     QPointer<TLookStyler> Look;

@@ -1,11 +1,13 @@
 #include "LookTestSupport.h"
 
 #include "TLookMenuStyle.h"
+#include "TPopupFrameHook.h"
 
 #include <QActionGroup>
 #include <QFontMetrics>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 
 namespace {
 
@@ -110,7 +112,9 @@ TEST_F(LookMenu, SeparatorHeightAndMinimumWidth) {
     width = 0;
     look->MenuStyle()->MeasureMenuItem(form.Shortcut, false, width, height);
     EXPECT_EQ(width, look->IconWidth() + 5 +
-                         fm.horizontalAdvance(QStringLiteral("Copy") + form.Shortcut->shortcut().toString(QKeySequence::NativeText) + QStringLiteral("WWW")));
+                         fm.horizontalAdvance(QStringLiteral("Copy") +
+                                              form.Shortcut->shortcut().toString(QKeySequence::NativeText) +
+                                              QStringLiteral("WWW")));
 }
 
 TEST_F(LookMenu, BackgroundSelectionAndDisabledItems) {
@@ -133,9 +137,9 @@ TEST_F(LookMenu, CheckAndRadioMarks) {
     const int kl = (look->IconWidth() - 10) / 2, kt = (a.height() + 1 - 10) / 2;
     EXPECT_EQ(At(form.Checked, kl, kt), ColorToRGB(d.SelectBorder));
     EXPECT_EQ(At(form.Checked, kl + 1, kt + 1), ColorToRGB(d.SelectLight));
-    EXPECT_EQ(At(form.Checked, kl + 2, kt + 5), clBlack); // the tick
+    EXPECT_EQ(At(form.Checked, kl + 2, kt + 5), clBlack);                  // the tick
     EXPECT_EQ(At(form.Radio, kl + 5, kt + 5), ColorToRGB(d.SelectBorder)); // the dot
-    EXPECT_EQ(At(form.Plain, kl, kt), ColorToRGB(d.IconBack)); // no mark
+    EXPECT_EQ(At(form.Plain, kl, kt), ColorToRGB(d.IconBack));             // no mark
     form.Checked->setEnabled(false);
     EXPECT_EQ(At(form.Checked, kl, kt), ColorToRGB(d.Disabled));
     EXPECT_EQ(At(form.Checked, kl + 2, kt + 5), ColorToRGB(d.Disabled));
@@ -147,8 +151,7 @@ TEST_F(LookMenu, ShortcutIsRightAlignedTenPixelsInFollowedByABlank) {
     int rightmost = -1;
     for (int x = a.left(); x <= a.right(); ++x)
         for (int y = a.top(); y <= a.bottom(); ++y)
-            if (qGray(image.pixel(x, y)) < 100)
-                rightmost = x;
+            if (qGray(image.pixel(x, y)) < 100) rightmost = x;
     const QFontMetrics fm(look->Font().Font);
     const int limit = a.right() + 1 - 10 - fm.horizontalAdvance(QLatin1Char(' '));
     EXPECT_LE(rightmost, limit);
@@ -174,4 +177,74 @@ TEST_F(LookMenu, GradientOnlyAtSixteenBitsOrMore) {
     EXPECT_EQ(At(form.Plain, 3, 1), Lighten(back, step(3)));
     EXPECT_EQ(At(form.Plain, look->IconWidth() + 10, 1), Lighten(back, step(look->IconWidth() + 10)));
     EXPECT_NE(step(look->IconWidth() + 10), 96);
+}
+
+// Flat popup frames, read from the shown popup as a grab and as its window shows on screen.
+TEST_F(LookMenu, FlatPopupFrame) {
+    const TDerivedColors& d = look->Derived;
+    QMenu* popup = form.Popup;
+    auto showPopup = [popup] {
+        popup->popup(QPoint(40, 40));
+        for (int i = 0; i < 10 && !TPopupFrameHook::HookOf(popup); ++i)
+            QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+    };
+    look->RegisterWithManager();
+    form.show();
+
+    // Without FlatMenu no frame is requested.
+    showPopup();
+    EXPECT_FALSE(TPopupFrameHook::HookOf(popup));
+    EXPECT_TRUE(popup->mask().isEmpty());
+    popup->hide();
+
+    look->SetFlatMenu(true);
+    showPopup();
+    ASSERT_TRUE(TPopupFrameHook::HookOf(popup));
+    const int fw = popup->width(), fh = popup->height(), w = fw - 2, h = fh - 2;
+    EXPECT_EQ(popup->mask(), QRegion(0, 0, w, h) + QRegion(2, 2, w, h));
+    // The first item selected: row 3 shows the selection fill, so rows 1 and 2 must too.
+    popup->setActiveAction(form.Plain);
+    QCoreApplication::processEvents(); // the window repaints
+    ASSERT_LE(popup->actionGeometry(form.Plain).top(), 1);
+    const QImage grabbed = popup->grab().toImage();
+    const QImage screen = popup->screen()->grabWindow(popup->winId()).toImage();
+    for (const QImage& image : {grabbed, screen}) {
+        auto at = [&image](int x, int y) { return FromQColor(QColor::fromRgb(image.pixel(x, y))); };
+        ASSERT_EQ(image.size(), QSize(fw, fh));
+        EXPECT_EQ(at(0, 0), ColorToRGB(d.MenuBorder));
+        EXPECT_EQ(at(w - 1, 1), ColorToRGB(d.MenuBorder));
+        EXPECT_EQ(at(w - 1, h / 2), ColorToRGB(d.MenuBorder));
+        EXPECT_EQ(at(0, h / 2), ColorToRGB(d.MenuBorder));
+        EXPECT_EQ(at(w / 2, h - 1), ColorToRGB(d.MenuBorder));
+        EXPECT_EQ(at(1, h / 2), ColorToRGB(d.IconBack));
+        EXPECT_EQ(at(2, h / 2), ColorToRGB(d.IconBack));
+        EXPECT_EQ(at(2, h - 2), ColorToRGB(d.IconBack));
+        for (int x = 1; x < w - 1; ++x) {
+            ASSERT_EQ(at(x, 1), at(x, 3)) << x;
+            ASSERT_EQ(at(x, 2), at(x, 3)) << x;
+        }
+        EXPECT_EQ(at(look->IconWidth() + 10, 1), ColorToRGB(d.Select));
+        // The shadow strips, two pixels wide, right and bottom, from 2 pixels in.
+        for (const QPoint& shade : {QPoint(fw - 1, 2), QPoint(fw - 2, fh / 2), QPoint(fw - 1, fh - 1),
+                                    QPoint(2, fh - 1), QPoint(fw / 2, fh - 2)})
+            EXPECT_EQ(at(shade.x(), shade.y()), ColorToRGB(d.MenuShadow)) << shade.x() << "," << shade.y();
+    }
+
+    // Hiding takes the hook and the region off.
+    popup->hide();
+    EXPECT_FALSE(TPopupFrameHook::HookOf(popup));
+    EXPECT_TRUE(popup->mask().isEmpty());
+
+    // Right-to-left: the icon-column line runs down the right edge instead.
+    popup->setLayoutDirection(Qt::RightToLeft);
+    showPopup();
+    ASSERT_TRUE(TPopupFrameHook::HookOf(popup));
+    const QImage mirrored = popup->grab().toImage();
+    auto at = [&mirrored](int x, int y) { return FromQColor(QColor::fromRgb(mirrored.pixel(x, y))); };
+    EXPECT_EQ(at(w - 3, 4), ColorToRGB(d.IconBack));
+    EXPECT_EQ(at(w - 2, h - 2), ColorToRGB(d.IconBack));
+    EXPECT_EQ(at(w - 1, h / 2), ColorToRGB(d.MenuBorder));
+    EXPECT_NE(at(1, h / 2), ColorToRGB(d.IconBack));
+    popup->hide();
 }
