@@ -67,6 +67,7 @@ TExport::~TExport() { delete Statement; }
 void TExport::SetOutputDevice(TDeviceFactory Factory, std::size_t BufferSize) {
     FDeviceFactory = std::move(Factory);
     FBufferSize = BufferSize;
+    FOut.reset(); // the next call builds its writer with the new buffer size
 }
 
 std::int32_t TExport::DumpTable(std::uint8_t Dialect, const std::string& TableName, const std::string& FileName,

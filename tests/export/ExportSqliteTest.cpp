@@ -4,10 +4,12 @@
 #include "ExportTestUtil.h"
 #include "TOutFile.h"
 #include "TestEnv.h"
+#include "UiHooks.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 
 namespace {
 
@@ -18,6 +20,36 @@ std::string Dump(TSourceFixture& Src, std::uint8_t Dialect, const std::string& T
 }
 
 bool Has(const std::string& Text, const std::string& Part) { return Text.find(Part) != std::string::npos; }
+
+std::size_t Count(const std::string& Text, const std::string& Part) {
+    std::size_t n = 0;
+    for (std::size_t at = Text.find(Part); at != std::string::npos; at = Text.find(Part, at + 1)) ++n;
+    return n;
+}
+
+// True when this process still holds a descriptor on Path.
+bool HoldsOpen(const std::string& Path) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path target = fs::canonical(Path, ec);
+    for (const auto& entry : fs::directory_iterator("/proc/self/fd", ec)) {
+        std::error_code linkError;
+        if (fs::read_symlink(entry.path(), linkError) == target) return true;
+    }
+    return false;
+}
+
+// Installs a window-message hook for the life of the object.
+class THook {
+  public:
+    explicit THook(std::function<void()> Pump) : previous_(InstallUiHooks({std::move(Pump), nullptr})) {}
+    ~THook() { InstallUiHooks(previous_); }
+    THook(const THook&) = delete;
+    THook& operator=(const THook&) = delete;
+
+  private:
+    UiHooks previous_;
+};
 
 } // namespace
 
@@ -233,4 +265,129 @@ TEST(ExportSqlite, BadInputNeverThrows) {
     // /dev/full takes the open and refuses the writes.
     EXPECT_EQ(src.Dump(edOracle, "big", "/dev/full"), 4);
     EXPECT_EQ(src.Dump(edTabText, "big", "/dev/full"), 4);
+}
+
+TEST(ExportSqlite, CancelStopsAtARowOrColumnBoundary) {
+    ScratchDir dir;
+    const std::string sdb = dir.File("c.db");
+    std::string sql = "CREATE TABLE c (id integer NOT NULL, s text, n real);CREATE INDEX ix_s ON c (s);";
+    for (int i = 1; i <= 50; ++i) sql += "INSERT INTO c VALUES (" + std::to_string(i) + ",'r''" + std::to_string(i) + "', 0.5);";
+    SqliteExec(sdb, sql);
+    AddSqliteDataSource("fx_cancel_src", sdb);
+    TSourceFixture src;
+    ASSERT_TRUE(src.Open("fx_cancel_src"));
+
+    // Rows: the first progress report (after the row select) arms the hook, which cancels
+    // once three rows are written. The row loop stops there; the result is still 0.
+    int pumpedRows = -1;
+    src.Export->OnProgress = [&](const std::string&, std::int32_t Row) {
+        src.Progress.push_back(Row);
+        if (Row == 1) pumpedRows = 0;
+    };
+    const std::string file = dir.File("rows.sql");
+    {
+        THook hook([&] {
+            if (pumpedRows >= 0 && ++pumpedRows == 3) src.Export->Cancelled = true;
+        });
+        EXPECT_EQ(src.Dump(edOracle, "c", file), 0);
+    }
+    EXPECT_EQ(src.Progress, (std::vector<std::int32_t>{1, -4}));
+    EXPECT_TRUE(src.Export->Cancelled);
+    EXPECT_FALSE(HoldsOpen(file));
+    const std::string text = ReadFile(file);
+    EXPECT_EQ(Count(text, "INSERT INTO"), 3u);
+    EXPECT_TRUE(text.ends_with("\r\nINSERT INTO c VALUES('3','r''3','0.5');\r\n")) << text;
+    // Complete up to that row: the script loads and holds rows 1 to 3.
+    const std::string copy = dir.File("copy.db");
+    SqliteExec(copy, ReadFile(file));
+    EXPECT_EQ(SqliteQuery(copy, "SELECT id, s FROM c ORDER BY id;"), "1|r'1\n2|r'2\n3|r'3\n");
+
+    // The next call clears the flag and writes every row.
+    pumpedRows = -1;
+    EXPECT_EQ(src.Dump(edOracle, "c", file), 0);
+    EXPECT_EQ(Count(ReadFile(file), "INSERT INTO"), 50u);
+
+    // Columns: cancelled after the second definition, the statement is closed after it,
+    // the index loop writes nothing, and no row follows.
+    std::string sink;
+    class TSinkDevice : public TOutDevice {
+      public:
+        explicit TSinkDevice(std::string& Sink) : sink_(Sink) {}
+        std::size_t Write(const char* Data, std::size_t Size, std::string&) override {
+            sink_.append(Data, Size);
+            return Size;
+        }
+        bool Close(std::string&) override { return true; }
+
+      private:
+        std::string& sink_;
+    };
+    // A buffer of one byte hands every write to the device at once, so the hook sees it.
+    src.Export->SetOutputDevice([&](const std::string&, bool) { return std::make_unique<TSinkDevice>(sink); }, 1);
+    {
+        THook hook([&] {
+            if (Has(sink, "  s text")) src.Export->Cancelled = true;
+        });
+        EXPECT_EQ(src.Dump(edOracle, "c", file), 0);
+    }
+    src.Export->SetOutputDevice(nullptr, TOutFile::DefaultCapacity);
+    const std::string columns = Lines(sink);
+    EXPECT_TRUE(Has(columns, "CREATE TABLE c (\n  id integer NOT NULL,\n  s text\n);\n/*\n Indexes for table 'c'\n*/\n\n"
+                             "/*\n Dumping data for table 'c'\n*/\n"))
+        << columns;
+    EXPECT_FALSE(Has(columns, "  n real"));
+    EXPECT_FALSE(Has(columns, "INDEX"));
+    EXPECT_FALSE(Has(columns, "INSERT"));
+    EXPECT_EQ(src.Progress, (std::vector<std::int32_t>{1, -1}));
+}
+
+TEST(ExportSqlite, FoxProTargetText) {
+    ScratchDir dir;
+    const std::string sdb = dir.File("fox.db");
+    // SQLite keeps declared type names as written, so a table can carry FoxPro's one-letter types.
+    SqliteExec(sdb, "CREATE TABLE f (id integer NOT NULL, code C NOT NULL, price N, flag L, born D,"
+                    " seen T, note text, PRIMARY KEY (id));"
+                    "CREATE UNIQUE INDEX ix_code ON f (code, born);"
+                    "INSERT INTO f VALUES (1, 'O''Hara', 1.5, 1, '1992-06-19', '1992-06-19 22:22:17',"
+                    " 'back\\slash' || char(13) || char(10) || 'next');"
+                    "INSERT INTO f VALUES (2, 'x', NULL, NULL, NULL, NULL, NULL);");
+    AddSqliteDataSource("fx_fox_src", sdb);
+    TSourceFixture src;
+    ASSERT_TRUE(src.Open("fx_fox_src"));
+    const std::string file = dir.File("fox.sql");
+
+    // From a source of another kind there is no type table: lower-case names without
+    // length; FoxPro columns never carry NOT NULL, also key columns; values as for every
+    // non-MySQL target (backslash and CR LF raw). The driver reports the one-letter types
+    // as character columns, so their NULLs are written ''.
+    EXPECT_EQ(src.Export->DumpTable(edFoxPro, "f", file, "", true, true, true, false, ""), 0);
+    const std::string text = ReadFile(file);
+    EXPECT_EQ(Lines(text), "/*\n FoxPro Dump using uExport\n\n Date: Jun 19/1992\n Time: 22:22:17\n"
+                           "--------------------------------------------------------\n*/\n\n"
+                           "/*\n Table structure for table 'f'\n*/\n"
+                           "DROP TABLE f;\n"
+                           "CREATE TABLE f (\n  id integer,\n  code c,\n  price n,\n  flag l,\n  born d,\n  seen t,\n"
+                           "  note text\n);\n"
+                           "/*\n Indexes for table 'f'\n*/\n"
+                           "ALTER TABLE f ADD PRIMARY KEY (id);\n"
+                           "CREATE UNIQUE INDEX ix_code ON f (code,born);\n"
+                           "\n/*\n Dumping data for table 'f'\n*/\n"
+                           "INSERT INTO f VALUES('1','O''Hara','1.5','1','1992-06-19','1992-06-19 22:22:17',"
+                           "'back\\slash\nnext');\n"
+                           "INSERT INTO f VALUES('2','x','','','','','');\n");
+    EXPECT_TRUE(Has(text, "'back\\slash\r\nnext');\r\n"));
+
+    // A FoxPro source (the engine's source dialect): table C names the types and reads the
+    // length and scale from the catalogue's "length" and "scale", and the key position from
+    // "seq_in_index". The SQLite driver has none of the three, so lengths come out empty
+    // and no index statement starts: only the ",column" parts and a closing ");" remain.
+    TExport fox(&src.Connection, edFoxPro);
+    fox.Clock = PinnedClock();
+    EXPECT_EQ(fox.DumpTable(edFoxPro, "f", file, "id = 2", true, true, false, false, ""), 0);
+    const std::string foxText = Lines(ReadFile(file));
+    EXPECT_TRUE(Has(foxText, "CREATE TABLE f (\n  id integer,\n  code char(),\n  price number(,),\n  flag logical,\n"
+                             "  born date,\n  seen timedate,\n  note text\n);\n"
+                             "/*\n Indexes for table 'f'\n*/\n,id,code,born);\n"))
+        << foxText;
+    EXPECT_TRUE(Has(foxText, " WHERE: id = 2\n*/\nINSERT INTO f VALUES('2','x','','','','','');\n")) << foxText;
 }
