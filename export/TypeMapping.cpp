@@ -230,6 +230,20 @@ std::string MySQLDeclaredType(std::string_view CatalogueType, std::string_view S
         }
         return text + ')';
     }
+    if (name == "decimal unsigned") {
+        // The catalogue has no entry that keeps the scale of an unsigned decimal.
+        if (!StartsWithNoCase(ShowType, "decimal(")) return {};
+        const std::size_t close = ShowType.find(')');
+        if (close == std::string_view::npos) return {};
+        const std::string digits(ShowType.substr(8, close - 8));
+        const std::size_t comma = digits.find(',');
+        if (comma == std::string::npos || !IsParenthesisedNumber("(" + digits.substr(0, comma) + ")") ||
+            !IsParenthesisedNumber("(" + digits.substr(comma + 1) + ")"))
+            return {};
+        const std::string rest = LowerCase(ShowType.substr(close + 1));
+        if (rest != " unsigned" && rest != " unsigned zerofill") return {};
+        return "decimal(" + digits + ")" + rest;
+    }
     if (name == "binary" || name == "varbinary" || name == "bit" || name == "datetime" || name == "time" ||
         name == "timestamp") {
         if (!StartsWithNoCase(ShowType, name)) return {};

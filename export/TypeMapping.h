@@ -33,8 +33,8 @@ using TCatalogueField = std::function<std::string(std::string_view Column)>;
 std::string TypeText(std::uint8_t Target, std::uint8_t Source, bool OracleSelect, bool TimestampOverride,
                      const TCatalogueField& Field);
 
-// MySQL source and target: the complete type of an enum, set, binary, varbinary or bit
-// column (and the fractional digits of datetime, time and timestamp) from the "type" value
+// MySQL source and target: the complete type of an enum, set, binary, varbinary, bit or
+// unsigned decimal column (and the fractional digits of datetime, time and timestamp) from the "type" value
 // of SHOW COLUMNS, which the catalogue's type name and size cannot carry. Values are
 // quoted anew. Empty when the type is none of these or the text has an unexpected form.
 std::string MySQLDeclaredType(std::string_view CatalogueType, std::string_view ShowType);

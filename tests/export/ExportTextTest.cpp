@@ -152,6 +152,9 @@ TEST(TypeMapping, MySQLDeclaredTypes) {
     EXPECT_EQ(MySQLDeclaredType("datetime", "datetime(3)"), "datetime(3)");
     EXPECT_EQ(MySQLDeclaredType("timestamp", "timestamp"), "timestamp");
     EXPECT_EQ(MySQLDeclaredType("bit", "bit(5) default 1"), "");
+    EXPECT_EQ(MySQLDeclaredType("decimal unsigned", "decimal(8,2) unsigned"), "decimal(8,2) unsigned");
+    EXPECT_EQ(MySQLDeclaredType("decimal unsigned", "decimal(8,2) unsigned; x"), "");
+    EXPECT_EQ(MySQLDeclaredType("decimal unsigned", "decimal(8) unsigned"), "");
     EXPECT_EQ(MySQLDeclaredType("varbinary", "varbinary(x)"), "");
     // Every other type keeps the table's text.
     EXPECT_EQ(MySQLDeclaredType("int", "int(11)"), "");
