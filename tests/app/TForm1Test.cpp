@@ -15,6 +15,7 @@
 #include <QStatusBar>
 #include <QTimer>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 
@@ -32,9 +33,17 @@ std::string Text(const QString& s) {
     return s.toStdString();
 }
 
+std::string NextSourceName() {
+    static int n = 0;
+    return "wintest" + std::to_string(++n);
+}
+
 class WindowTest : public ::testing::Test {
   protected:
-    SqliteScratch Db{"wintest"};
+    // A new source name for each test: unixODBC caches odbc.ini while the driver manager stays
+    // loaded (as it does in sanitizer builds) and may not notice a rewrite within the same
+    // second, which would send a later test to an earlier test's deleted database.
+    SqliteScratch Db{NextSourceName()};
     std::vector<std::string> Boxes;
     std::function<void()> OnPump;
     UiHooks Previous;
@@ -46,7 +55,7 @@ class WindowTest : public ::testing::Test {
                 "CREATE TABLE bid_items(recno integer, bid_link varchar(20), descr varchar(40));"
                 "CREATE TABLE other(x integer);" +
                 FillRows("bid_items", 1500, "'B' || (i % 3)"));
-        WriteSettings("[ODBC Parameters]\nDNS Name=wintest\n");
+        WriteSettings("[ODBC Parameters]\nDNS Name=" + Db.DataSource + "\n");
         Previous = InstallUiHooks(UiHooks{[this] {
                                               if (OnPump) OnPump();
                                           },
@@ -222,6 +231,27 @@ TEST_F(WindowTest, FailedConnectShowsTheDataSourceName) {
         EXPECT_EQ(form->Exporter, nullptr);
     }
     EXPECT_EQ(Boxes, (std::vector<std::string>{"Cannot connect to Datasource: nosuch"}));
+}
+
+// No settings file names no source: the start fails, and no driver is asked to connect to an
+// empty name (unixODBC gave "DRIVER={}" to the first registered driver, and the SQLite driver
+// opened a database file of that name in the working folder and connected).
+TEST_F(WindowTest, MissingSettingsFileFailsWithoutCreatingAFile) {
+    auto filesHere = [this] {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(Db.Dir.Path()))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    const std::vector<std::string> before = filesHere();
+    {
+        TForm1 form(Db.File("missing/ZURIREV.ini"));
+        EXPECT_TRUE(form.StartFailed());
+        EXPECT_EQ(MainConnection, nullptr);
+    }
+    EXPECT_EQ(Boxes, (std::vector<std::string>{"Cannot connect to Datasource: "}));
+    EXPECT_EQ(filesHere(), before);
 }
 
 TEST_F(WindowTest, SettingsAreReadWithProfileRules) {
