@@ -2,6 +2,8 @@
 
 #include "TExport.h"
 
+#include <array>
+
 namespace {
 bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -56,6 +58,16 @@ std::string LiteralBody(std::string_view Text) {
     return r;
 }
 
+namespace {
+// Bytes of a value that AppendSqlValue changes: one table look-up per byte on the row path.
+constexpr auto kNeedsCare = [] {
+    std::array<bool, 256> t{};
+    t[static_cast<unsigned char>('\'')] = t[static_cast<unsigned char>('\\')] = true;
+    t[0] = t[static_cast<unsigned char>('\r')] = true;
+    return t;
+}();
+} // namespace
+
 void AppendSqlValue(std::string& Out, std::string_view Value, TColumnType Type, bool MySQLTarget) {
     if (Type != ctString) {
         if (Value.empty() || (Type == ctDate && Value == "0000-00-00") ||
@@ -68,7 +80,7 @@ void AppendSqlValue(std::string& Out, std::string_view Value, TColumnType Type, 
     std::size_t run = 0; // start of the current stretch of bytes that need no care
     for (std::size_t i = 0; i < Value.size(); ++i) {
         const char c = Value[i];
-        if (c != '\'' && c != '\\' && c != '\0' && c != '\r') continue;
+        if (!kNeedsCare[static_cast<unsigned char>(c)]) continue;
         Out.append(Value.data() + run, i - run);
         run = i + 1;
         if (c == '\'')
