@@ -30,6 +30,7 @@ namespace {
 
 struct TRun {
     double Seconds = 0;
+    double CpuSeconds = 0; // user + system time of the child alone, steadier than wall time on a busy machine
     long PeakKB = 0;
     bool Ok = false;
 };
@@ -45,6 +46,8 @@ TRun Measure(const std::function<bool()>& Body) {
     wait4(pid, &status, 0, &usage);
     r.Seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     r.PeakKB = usage.ru_maxrss;
+    r.CpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                   static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     r.Ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
     return r;
 }
@@ -130,8 +133,9 @@ bool EndsWithFile(const std::string& Whole, const std::string& Tail) {
 }
 
 void Report(const char* Name, const TRun& Run, const TRun& Base) {
-    std::printf("  %-34s %7.2f s  %8ld KB peak  %5.2fx plain%s\n", Name, Run.Seconds, Run.PeakKB,
-                Run.Seconds / Base.Seconds, Run.Ok ? "" : "  (FAILED)");
+    std::printf("  %-34s %7.2f s  %8ld KB peak  %5.2fx plain  (cpu %5.2f s, %5.2fx plain)%s\n", Name, Run.Seconds,
+                Run.PeakKB, Run.Seconds / Base.Seconds, Run.CpuSeconds, Run.CpuSeconds / Base.CpuSeconds,
+                Run.Ok ? "" : "  (FAILED)");
 }
 
 void Compare(const std::string& Label, const std::string& Dsn, const std::string& User, const std::string& Password,
