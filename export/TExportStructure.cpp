@@ -32,7 +32,8 @@ void TExport::WriteStructure() {
              row = Statement->Fetch(fdNext, 1)) {
             if (Statement->FieldByName("extra").find("auto_increment") != std::string::npos)
                 autoIncColumns.Add(Statement->FieldByName("field"));
-            if (Dialect == edMySQL) FShowTypes.emplace_back(Statement->FieldByName("field"), Statement->FieldByName("type"));
+            if (Dialect == edMySQL)
+                FShowTypes.emplace_back(Statement->FieldByName("field"), Statement->FieldByName("type"));
         }
     }
     if (SourceDialect == edFirebird && Dialect == edMySQL) {

@@ -155,9 +155,11 @@ TEST(ExportMariaDB, TrickyDataRoundTrip) {
     std::string sql =
         "CREATE TABLE d (id int NOT NULL AUTO_INCREMENT PRIMARY KEY, v varchar(8), t text, m mediumtext,"
         " n decimal(12,3), f float, dt date, ts datetime, b tinyint);"
-        "INSERT INTO d VALUES (1, 'O''Hara', 'back\\\\slash \\'q\\' \"dq\"', 'line1\\r\\nline2\\n\\tend\\rx\\r\\r\\n\\ny', -12.5, 0.25,"
+        "INSERT INTO d VALUES (1, 'O''Hara', 'back\\\\slash \\'q\\' \"dq\"',"
+        " 'line1\\r\\nline2\\n\\tend\\rx\\r\\r\\n\\ny', -12.5, 0.25,"
         " '1992-06-19', '1992-06-19 22:22:17', 7),"
-        " (2, '\xc3\xa4\xc3\xb6\xc3\xbc\xc3\x9f\xe2\x82\xac\xc3\xa9\xc3\xa8\xc3\xa0', 'cr\\r\\nlf */ -- ; ''', 'x\\\\', 0, -1e10,"
+        " (2, '\xc3\xa4\xc3\xb6\xc3\xbc\xc3\x9f\xe2\x82\xac\xc3\xa9\xc3\xa8\xc3\xa0',"
+        " 'cr\\r\\nlf */ -- ; ''', 'x\\\\', 0, -1e10,"
         " '2000-02-29', '2038-01-19 03:14:07', -128),"
         " (3, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL),"
         " (4, 'a\\0b', 'nul\\0inside', '', 123456789.125, 3, '1970-01-01', '1970-01-01 00:00:00', 0);"
@@ -267,11 +269,12 @@ TEST(ExportMariaDB, MySQLTypesLoadBackWithTheirValues) {
                     " tm time(2), ts timestamp(6) NULL, plain_dt datetime);"
                     "INSERT INTO ty VALUES (1, 1.5e300, 1234567.125, 0.5, 12345.67, 'it''s', 'x,y z',"
                     " 'ab''\\\\c', 'wxyz', b'10101', 2024, 4294967295, 255, 18446744073709551615, 16777215, 65535,"
-                    " 123456.78, '2024-01-02 03:04:05.678', '12:34:56.78', '2024-01-02 03:04:05.123456', '1999-12-31 23:59:59'),"
+                    " 123456.78, '2024-01-02 03:04:05.678', '12:34:56.78', '2024-01-02 03:04:05.123456',"
+                    " '1999-12-31 23:59:59'),"
                     " (2, -2.25, 0, -1, 0, 'b\\\\c', '', 'x', 'ab', b'1', 1901, 0, 0, 0, 0, 0, 0,"
                     " '1970-01-01 00:00:00.000', '-838:59:59', NULL, NULL),"
-                    " (3, NULL, NULL, NULL, NULL, '*/ -- ;', NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL,"
-                    " NULL, NULL, NULL, NULL);");
+                    " (3, NULL, NULL, NULL, NULL, '*/ -- ;', NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL,"
+                    " NULL, NULL, NULL, NULL, NULL, NULL);");
     ScratchDir dir;
     TSourceFixture src;
     ASSERT_TRUE(src.Open(db, MariaDBUser(), MariaDBPassword()));
@@ -293,7 +296,8 @@ TEST(ExportMariaDB, MySQLTypesLoadBackWithTheirValues) {
     // Declared digits of float and double are not kept (the catalogue has no scale for
     // them), so they are compared by value. A NULL in a character column comes back as ''.
     // Bit values arrive as raw bytes that the value trimming empties; only their type is compared.
-    const std::string q = "SELECT id, d, FORMAT(d2, 3), f, FORMAT(f2, 2), e, COALESCE(s, ''), HEX(COALESCE(vb, '')), HEX(bn), y,"
+    const std::string q = "SELECT id, d, FORMAT(d2, 3), f, FORMAT(f2, 2), e, COALESCE(s, ''), HEX(COALESCE(vb, '')),"
+                          " HEX(bn), y,"
                           " iu, tu, bu, mu, su, du, dt, tm, ts, plain_dt FROM ty ORDER BY id";
     EXPECT_EQ(MariaDBQuery(copy, q), MariaDBQuery(db, q)) << text;
 }

@@ -271,7 +271,8 @@ TEST(ExportSqlite, CancelStopsAtARowOrColumnBoundary) {
     ScratchDir dir;
     const std::string sdb = dir.File("c.db");
     std::string sql = "CREATE TABLE c (id integer NOT NULL, s text, n real);CREATE INDEX ix_s ON c (s);";
-    for (int i = 1; i <= 50; ++i) sql += "INSERT INTO c VALUES (" + std::to_string(i) + ",'r''" + std::to_string(i) + "', 0.5);";
+    for (int i = 1; i <= 50; ++i)
+        sql += "INSERT INTO c VALUES (" + std::to_string(i) + ",'r''" + std::to_string(i) + "', 0.5);";
     SqliteExec(sdb, sql);
     AddSqliteDataSource("fx_cancel_src", sdb);
     TSourceFixture src;
@@ -332,8 +333,8 @@ TEST(ExportSqlite, CancelStopsAtARowOrColumnBoundary) {
     }
     src.Export->SetOutputDevice(nullptr, TOutFile::DefaultCapacity);
     const std::string columns = Lines(sink);
-    EXPECT_TRUE(Has(columns, "CREATE TABLE c (\n  id integer NOT NULL,\n  s text\n);\n/*\n Indexes for table 'c'\n*/\n\n"
-                             "/*\n Dumping data for table 'c'\n*/\n"))
+    EXPECT_TRUE(Has(columns, "CREATE TABLE c (\n  id integer NOT NULL,\n  s text\n);\n"
+                             "/*\n Indexes for table 'c'\n*/\n\n/*\n Dumping data for table 'c'\n*/\n"))
         << columns;
     EXPECT_FALSE(Has(columns, "  n real"));
     EXPECT_FALSE(Has(columns, "INDEX"));

@@ -102,10 +102,12 @@ TEST(TypeMapping, TypeTexts) {
               "decimal(10,2)");
     EXPECT_EQ(Type(edMySQL, edMySQL, {{"type_name", "timestamp"}, {"column_size", "19"}}), "timestamp");
     EXPECT_EQ(Type(edMySQL, edMySQL, {{"type_name", "TEXT"}, {"column_size", "65535"}}), "text");
-    // The size of a double is its precision, not a length; an unsigned type takes the length before the attribute.
+    // The size of a double is its precision, not a length; an unsigned type takes the
+    // length before the attribute.
     EXPECT_EQ(Type(edMySQL, edMySQL, {{"type_name", "double"}, {"column_size", "15"}}), "double");
     EXPECT_EQ(Type(edMySQL, edMySQL, {{"type_name", "int unsigned"}, {"column_size", "10"}}), "int(10) unsigned");
-    EXPECT_EQ(Type(edMySQL, edMySQL, {{"type_name", "BIGINT UNSIGNED"}, {"column_size", "20"}}), "bigint(20) unsigned");
+    EXPECT_EQ(Type(edMySQL, edMySQL, {{"type_name", "BIGINT UNSIGNED"}, {"column_size", "20"}}),
+              "bigint(20) unsigned");
     // MySQL to Firebird, with the mended entries.
     EXPECT_EQ(Type(edFirebird, edMySQL, {{"type_name", "datetime"}}), "timestamp");
     EXPECT_EQ(Type(edFirebird, edMySQL, {{"type_name", "tinyint unsigned"}}), "smallint");
