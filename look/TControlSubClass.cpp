@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QStyle>
+#include <QStyleOptionButton>
 
 // Window messages of the original design and the Qt events that stand for them. Every event
 // reaches InterceptMessage after the control's own event() has handled it.
@@ -331,6 +332,12 @@ void TControlSubClass::PaintCheckBox(TLookCanvas& canvas) {
 
     canvas.SetBrush(ControlColor());
     canvas.FillRect(r);
+    // The box covers the window system's glyph, which is narrower than a thumb; a style's own
+    // indicator can be wider (Fusion: one column more), so its columns are cleared as well.
+    QStyleOptionButton option;
+    option.initFrom(box);
+    const QRect own = box->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, box);
+    canvas.FillRect({own.left(), 0, own.right() + 1, box->height()});
     r = r.Inflated(-2, -2);
     canvas.SetBrush(b);
     canvas.SetPen(p);

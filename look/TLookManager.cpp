@@ -195,13 +195,19 @@ bool TLookManager::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Create && IsForm(watched)) {
         // A form is being created (its constructor is still running): the insertion notice.
         auto* form = static_cast<QWidget*>(watched);
-        connect(form, &QObject::destroyed, this, [this, form] {
-            for (const QPointer<TLookStyler>& look : Looks)
-                if (look)
-                    look->Notification(form, opRemove);
-            PendingForms.removeAll(nullptr);
-            DecoratedForms.removeAll(nullptr);
-        }, Qt::UniqueConnection);
+        // One removal notice per form (Qt refuses Qt::UniqueConnection for a lambda); the
+        // mark names this manager, so a later manager watches the form again.
+        const QByteArray mark = "LookManagerWatch" + QByteArray::number(quintptr(this), 16);
+        if (!form->property(mark.constData()).toBool()) {
+            form->setProperty(mark.constData(), true);
+            connect(form, &QObject::destroyed, this, [this, form] {
+                for (const QPointer<TLookStyler>& look : Looks)
+                    if (look)
+                        look->Notification(form, opRemove);
+                PendingForms.removeAll(nullptr);
+                DecoratedForms.removeAll(nullptr);
+            });
+        }
         const QList<QPointer<TLookStyler>> looks = Looks;
         for (const QPointer<TLookStyler>& look : looks)
             if (look)

@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStyle>
+#include <QStyleOptionButton>
 
 namespace {
 
@@ -103,6 +104,17 @@ TEST_F(LookPaint, CheckBoxBoxFillAndTick) {
 
     EXPECT_EQ(PixelAt(box, r.Left, r.Top), ColorToRGB(clBtnShadow));
     EXPECT_EQ(fill(), clWhite);
+    // Nothing of the style's own indicator shows beside the flat box.
+    {
+        QStyleOptionButton option;
+        option.initFrom(box);
+        const QRect own = box->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, box);
+        const QImage image = box->grab().toImage();
+        const QRgb back = image.pixel(r.Right + 2, 0);
+        for (int y = 0; y < box->height(); ++y)
+            for (int x = r.Right + 2; x <= own.right(); ++x)
+                ASSERT_EQ(image.pixel(x, y), back) << x << "," << y;
+    }
     EXPECT_EQ(tick(), clWhite); // unchecked: no tick
 
     box->setCheckState(Qt::Checked);
