@@ -9,6 +9,8 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
@@ -21,6 +23,8 @@
 #include <QStyleOptionButton>
 #include <QStylePainter>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 TForm1* Form1 = nullptr;
 TODBC* MainConnection = nullptr;
@@ -92,6 +96,20 @@ void TForm1::CreateControls() {
                                 QStringLiteral("Liberation Sans")});
     QFont font(QStringLiteral("Tahoma"));
     font.setPointSize(8);
+    if (QFontInfo(font).family() != QStringLiteral("Tahoma")) {
+        // Even the narrow substitutes run wider than Tahoma, which pushes the first label into
+        // the text box beside it and the check box caption onto a third line that the box
+        // cuts off. The substitute is narrowed to the labels' widths in Tahoma (97, 24 and 85
+        // pixels at 96 pixels per inch); stretch scales widths from the face's normal width.
+        QFont normal = font;
+        normal.setStretch(QFont::Unstretched);
+        const QFontMetrics metrics(normal);
+        const int width = metrics.horizontalAdvance(QStringLiteral("Bid Link - (Blank=All)")) +
+                          metrics.horizontalAdvance(QStringLiteral("- or -")) +
+                          metrics.horizontalAdvance(QStringLiteral("Since Month (MM)"));
+        const double tahoma = (97 + 24 + 85) * logicalDpiX() / 96.0;
+        if (width > tahoma) font.setStretch(std::clamp(static_cast<int>(100 * tahoma / width), 50, 100));
+    }
     setFont(font);
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Button);

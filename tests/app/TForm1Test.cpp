@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTimer>
 
 #include <algorithm>
@@ -102,6 +103,17 @@ TEST_F(WindowTest, LayoutAndInitialState) {
     EXPECT_EQ(Text(f.btnGrabit->text()), "Get Bid Data");
     EXPECT_EQ(Text(f.Button2->text()), "Exit");
     EXPECT_EQ(Text(f.cbxODBCError->text()), "Oracle ODBC Select (use this when SQLGetColumns() fails)");
+    // Whatever face stands in for Tahoma, the captions keep within their places: the labels
+    // end before the text boxes, and the check box caption takes two lines, as in Tahoma (a
+    // third would fall outside the box).
+    EXPECT_LT(f.Label1->geometry().right(), f.ebxBidLink->x());
+    EXPECT_LT(f.Label3->geometry().right(), f.ebxMMYY->x());
+    {
+        const int indicator = f.cbxODBCError->style()->pixelMetric(QStyle::PM_IndicatorWidth) + 4;
+        const QRect caption = f.cbxODBCError->fontMetrics().boundingRect(
+            QRect(0, 0, f.cbxODBCError->width() - indicator, 1000), Qt::TextWordWrap, f.cbxODBCError->text());
+        EXPECT_LE(caption.height(), 2 * f.cbxODBCError->fontMetrics().lineSpacing());
+    }
     EXPECT_FALSE(f.btnGrabit->isDefault() || f.btnGrabit->autoDefault() || f.Button2->isDefault() ||
                  f.Button2->autoDefault());
 
