@@ -1,5 +1,6 @@
 #include "TODBC.h"
 
+#include "ODBCDiagnostics.h"
 #include "TIniFile.h"
 #include "TODBCStatement.h"
 #include "Text.h"
@@ -236,22 +237,7 @@ void TODBC::GetDataSources(bool Names, std::vector<std::string>* List, char* Mat
 bool TODBC::GetDiagText(SQLSMALLINT Record, std::string& Text) {
     Text.clear();
     if (DbcHandle == SQL_NULL_HDBC) return false;
-    SQLCHAR state[6] = {};
-    SQLCHAR message[512] = {};
-    SQLINTEGER nativeError = 0;
-    SQLSMALLINT length = 0;
-    SQLRETURN ret = ODBC_CALL(SQLGetDiagRec, SQL_HANDLE_DBC, DbcHandle, Record, state, &nativeError, message,
-                              sizeof message, &length);
-    if (SQLSucceeded(ret) && std::strcmp(reinterpret_cast<char*>(state), "HY000") == 0)
-        ret = ODBC_CALL(SQLGetDiagField, SQL_HANDLE_DBC, DbcHandle, Record, SQL_DIAG_MESSAGE_TEXT, message,
-                        sizeof message, &length);
-    if (!SQLSucceeded(ret)) return false;
-    if (std::strcmp(reinterpret_cast<char*>(state), "IM001") == 0) return false;
-    message[sizeof message - 1] = 0;
-    Text = reinterpret_cast<char*>(message);
-    Text += ". State:  ";
-    Text += reinterpret_cast<char*>(state);
-    return true;
+    return DiagnosticText(SQL_HANDLE_DBC, DbcHandle, Record, Text);
 }
 
 void TODBC::CheckError(SQLRETURN Ret) {

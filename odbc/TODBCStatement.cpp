@@ -1,5 +1,6 @@
 #include "TODBCStatement.h"
 
+#include "ODBCDiagnostics.h"
 #include "TMyThread.h"
 #include "TODBC.h"
 #include "Text.h"
@@ -459,23 +460,7 @@ std::int32_t TODBCStatement::FieldAsInteger(std::string_view Name) {
 }
 
 bool TODBCStatement::GetDiagText(SQLSMALLINT Record, std::string& Text) {
-    Text.clear();
-    SQLCHAR state[6] = {};
-    SQLCHAR message[512] = {};
-    SQLINTEGER nativeError = 0;
-    SQLSMALLINT length = 0;
-    SQLRETURN ret = ODBC_CALL(SQLGetDiagRec, SQL_HANDLE_STMT, StmtHandle, Record, state, &nativeError, message,
-                              sizeof message, &length);
-    if (SQLSucceeded(ret) && std::strcmp(reinterpret_cast<char*>(state), "HY000") == 0)
-        ret = ODBC_CALL(SQLGetDiagField, SQL_HANDLE_STMT, StmtHandle, Record, SQL_DIAG_MESSAGE_TEXT, message,
-                        sizeof message, &length);
-    if (!SQLSucceeded(ret)) return false;
-    if (std::strcmp(reinterpret_cast<char*>(state), "IM001") == 0) return false;
-    message[sizeof message - 1] = 0;
-    Text = reinterpret_cast<char*>(message);
-    Text += ". State:  ";
-    Text += reinterpret_cast<char*>(state);
-    return true;
+    return DiagnosticText(SQL_HANDLE_STMT, StmtHandle, Record, Text);
 }
 
 void TODBCStatement::CheckError(SQLRETURN Ret) {
