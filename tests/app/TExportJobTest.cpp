@@ -316,3 +316,45 @@ TEST(ExportJobHelpers, BidLinkSafety) {
 }
 
 } // namespace
+
+// Names and bid links from the source never become SQL of their own: the script of hostile
+// names and links loads into a fresh database and creates exactly the source's tables and rows.
+TEST(ExportJobSafety, HostileNamesAndLinksLoadAsData) {
+    SqliteScratch db("jobsafety");
+    db.Exec(R"(
+CREATE TABLE bidstatus(bid_link varchar(20), created date);
+INSERT INTO bidstatus VALUES('A*/B','2024-03-02'),('Q''T--','2024-03-05'),('OLD','2020-01-01');
+CREATE TABLE "bid;drop" (recno integer, bid_link varchar(20), "v*/w" text);
+INSERT INTO "bid;drop" VALUES(1,'A*/B','x'),(2,'Q''T--','y'),(3,'OLD','z');
+CREATE TABLE "bid*/c--" ("it's" text);
+INSERT INTO "bid*/c--" VALUES('*/ DROP TABLE bidstatus; --');
+)");
+    TODBC conn;
+    ASSERT_TRUE(conn.Connect("jobsafety", "", ""));
+    TExport exporter(&conn, edOracle);
+    TRecordingWindow window;
+    window.Month = "3";
+    TExportJob job(&conn, &exporter, edOracle, window);
+    job.Now = [] {
+        std::tm tm{};
+        tm.tm_year = 2024 - 1900;
+        tm.tm_mon = 2;
+        tm.tm_mday = 15;
+        return tm;
+    };
+    job.Run();
+    ASSERT_TRUE(job.FileCreated);
+    const std::string script = ReadFile(db.File("Bid_Oracle_Data.sql"));
+    // Comments cannot be closed early by a name or a link.
+    EXPECT_NE(script.find(" WHERE: bid_link in ('A* /B','Q''T--') order by recno"), std::string::npos) << script;
+    EXPECT_NE(script.find(" Table structure for table 'bid* /c--'"), std::string::npos) << script;
+
+    const std::string copy = db.File("copy.db");
+    SqliteExec(copy, script);
+    EXPECT_EQ(SqliteQuery(copy, "SELECT name FROM sqlite_master WHERE type='table' ORDER BY name;"),
+              "bid*/c--\nbid;drop\nbidstatus\n");
+    EXPECT_EQ(SqliteQuery(copy, "SELECT * FROM \"bid;drop\" ORDER BY recno;"), "1|A*/B|x\n2|Q'T--|y\n");
+    EXPECT_EQ(SqliteQuery(copy, "SELECT * FROM \"bid*/c--\";"), "*/ DROP TABLE bidstatus; --\n");
+    // bidstatus is a bid table too, filtered by its bid_link like the others.
+    EXPECT_EQ(SqliteQuery(copy, "SELECT bid_link FROM bidstatus ORDER BY 1;"), "A*/B\nQ'T--\n");
+}
