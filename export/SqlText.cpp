@@ -75,6 +75,11 @@ void AppendSqlValue(std::string& Out, std::string_view Value, TColumnType Type, 
             Out.append("null");
             return;
         }
+        // A quoted '1' is a one-byte string to MySQL, too long for a BIT(1) column.
+        if (Type == ctBoolean && MySQLTarget && (Value == "0" || Value == "1")) {
+            Out.append(Value);
+            return;
+        }
     }
     Out += '\'';
     std::size_t run = 0; // start of the current stretch of bytes that need no care

@@ -402,7 +402,15 @@ const TODBCStatement::TFieldSlot& TODBCStatement::ReadField(int Index) {
         data.resize(got + std::max<std::size_t>(more, 2));
     }
     slot.Length = got;
+    RenderBit(Index, data.data(), got);
     return slot;
+}
+
+void TODBCStatement::RenderBit(int Index, char* Text, std::size_t Length) const {
+    // MariaDB's connector hands BIT(1) to SQL_C_CHAR as the raw byte, which trimming would
+    // empty; ODBC's rendering of a bit is "0" or "1".
+    if (Length == 1 && ColumnList[Index].ColType == ctBoolean && (Text[0] == 0 || Text[0] == 1))
+        Text[0] = static_cast<char>('0' + Text[0]);
 }
 
 std::string_view TODBCStatement::FieldView(int Index) {
@@ -413,8 +421,10 @@ std::string_view TODBCStatement::FieldView(int Index) {
         const char* text = ColumnBuffers[Index].data();
         if (indicator == SQL_NULL_DATA) return {};
         auto room = static_cast<std::size_t>(slot.BindLength - 1);
-        if (indicator != SQL_NO_TOTAL && static_cast<std::size_t>(indicator) <= room)
+        if (indicator != SQL_NO_TOTAL && static_cast<std::size_t>(indicator) <= room) {
+            RenderBit(Index, ColumnBuffers[Index].data(), static_cast<std::size_t>(indicator));
             return TrimView(std::string_view(text, strnlen(text, static_cast<std::size_t>(indicator))));
+        }
         // The driver cut the value: read it whole and bind wider for the following rows.
         if (slot.GrowTo == 0) {
             std::size_t want = indicator == SQL_NO_TOTAL ? room * 2 : static_cast<std::size_t>(indicator) + 16;
@@ -453,10 +463,7 @@ std::int32_t TODBCStatement::FieldAsInteger(std::string_view Name) {
     // value: MariaDB gives nothing for a second SQLGetData on a column, refresh or not.
     if (slots_[index].Bound) return DriverInteger(FieldView(index));
     const TFieldSlot& slot = ReadField(index);
-    std::string_view raw(slot.Data.data(), slot.Length);
-    // MariaDB renders BIT(1) as the raw byte, which a conversion to SQL_C_LONG would give as 0 or 1.
-    if (ColumnList[index].ColType == ctBoolean && raw.size() == 1 && (raw[0] == 0 || raw[0] == 1)) return raw[0];
-    return DriverInteger(TrimView(raw));
+    return DriverInteger(TrimView(std::string_view(slot.Data.data(), slot.Length)));
 }
 
 bool TODBCStatement::GetDiagText(SQLSMALLINT Record, std::string& Text) {

@@ -88,6 +88,7 @@ class TODBCStatement {
     friend class TODBC;
     // The connection's current catalog (database), empty when the driver has none.
     std::string CurrentCatalog();
+    void RenderBit(int Index, char* Text, std::size_t Length) const;
     bool FullSetup(bool ReadOnly);
     SQLRETURN ExecDirectThreaded(const std::string& SQL);
     // Per-column read state: the value read this row (unbound reads, long and unlisted

@@ -36,6 +36,10 @@ TEST(SqlText, ValuesQuoteByTypeAndTarget) {
     // CR: escaped for MySQL, whose client would drop it before a line end; LF stays raw.
     EXPECT_EQ(value("a\r\nb\rc\n", ctMemo, true), "'a\\r\nb\\rc\n'");
     EXPECT_EQ(value("a\r\nb", ctString, false), "'a\r\nb'");
+    // A bit is a bare 0 or 1 for MySQL only; other targets quote it like any number.
+    EXPECT_EQ(value("1", ctBoolean, true), "1");
+    EXPECT_EQ(value("1", ctBoolean, false), "'1'");
+    EXPECT_EQ(value("true", ctBoolean, true), "'true'");
 }
 
 TEST(SqlText, IdentifiersAndComments) {
