@@ -159,7 +159,7 @@ void TExport::WriteBanner() {
     Line("*/");
 }
 
-std::int32_t TExport::DumpSQL(bool WithStructure, bool WithData, bool AppendToFile) {
+template <class Sections> std::int32_t TExport::WithOutFile(bool AppendToFile, Sections&& RunSections) {
     bool created = false;
     const bool opened = OpenOut(AppendToFile, created);
     Cancelled = false;
@@ -168,32 +168,28 @@ std::int32_t TExport::DumpSQL(bool WithStructure, bool WithData, bool AppendToFi
         return ResultCode;
     }
     try {
-        if (created) WriteBanner();
-        if (WithStructure) WriteStructure();
-        if (WithData) WriteDataSection();
-        if (WithStructure) WriteGeneratorValues();
+        RunSections(created);
     } catch (...) {
         ResultCode = ResultWriteError;
     }
+    // Closed on every path; a write error that shows only now still fails the call.
     if (!FOut->Close()) ResultCode = ResultWriteError;
     return ResultCode;
 }
 
+std::int32_t TExport::DumpSQL(bool WithStructure, bool WithData, bool AppendToFile) {
+    return WithOutFile(AppendToFile, [&](bool Created) {
+        if (Created) WriteBanner();
+        if (WithStructure) WriteStructure();
+        if (WithData) WriteDataSection();
+        if (WithStructure) WriteGeneratorValues();
+    });
+}
+
 std::int32_t TExport::DumpDelimited(bool WithStructure, bool WithData, bool AppendToFile) {
-    bool created = false;
-    const bool opened = OpenOut(AppendToFile, created);
-    Cancelled = false;
-    if (!opened) {
-        ResultCode = ResultCannotOpen;
-        return ResultCode;
-    }
-    try {
+    return WithOutFile(AppendToFile, [&](bool) {
         if (WithData) WriteDelimitedRows(WithStructure);
-    } catch (...) {
-        ResultCode = ResultWriteError;
-    }
-    if (!FOut->Close()) ResultCode = ResultWriteError;
-    return ResultCode;
+    });
 }
 
 void TExport::ReportProgress(std::int32_t Row) {

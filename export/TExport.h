@@ -83,6 +83,8 @@ class TExport {
   private:
     bool OpenOut(bool AppendToFile, bool& Created);
     void WriteBanner();
+    // Opens the output, runs the sections (told whether the file was created) and closes it.
+    template <class Sections> std::int32_t WithOutFile(bool AppendToFile, Sections&& RunSections);
     std::int32_t DumpSQL(bool WithStructure, bool WithData, bool AppendToFile);
     std::int32_t DumpDelimited(bool WithStructure, bool WithData, bool AppendToFile);
     void ReportProgress(std::int32_t Row);
