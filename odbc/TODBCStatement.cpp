@@ -423,7 +423,7 @@ std::string_view TODBCStatement::FieldView(int Index) {
         auto room = static_cast<std::size_t>(slot.BindLength - 1);
         if (indicator != SQL_NO_TOTAL && static_cast<std::size_t>(indicator) <= room) {
             RenderBit(Index, ColumnBuffers[Index].data(), static_cast<std::size_t>(indicator));
-            return TrimView(std::string_view(text, strnlen(text, static_cast<std::size_t>(indicator))));
+            return TrimView(std::string_view(text, static_cast<std::size_t>(indicator)));
         }
         // The driver cut the value: read it whole and bind wider for the following rows.
         if (slot.GrowTo == 0) {

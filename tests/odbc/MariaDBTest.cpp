@@ -134,6 +134,19 @@ TEST_F(MariaDBTest, LongValuesComeBackWhole) {
     EXPECT_EQ(st.FieldView(0), longText);
     EXPECT_EQ(st.FieldAsString(1), longText + "z");
     EXPECT_EQ(st.FieldAsString(0), longText);
+
+    // A NUL inside a value does not end it, bound or not. (The SQLite driver itself cuts
+    // text at a NUL, so only this driver can show it.)
+    MariaDBExec(dsn, "insert into items(id, name, note) "
+                     "values(11, concat('a', char(0), 'b'), concat('c', char(0), 'd'));");
+    for (bool bound : {false, true}) {
+        conn.BindColumns = bound;
+        TODBCStatement nul(&conn, false, false);
+        ASSERT_EQ(nul.BindColumns, bound);
+        ASSERT_TRUE(nul.ExecSQL("select name, note from items where id=11"));
+        EXPECT_EQ(nul.FieldView(0), std::string_view("a\0b", 3)) << bound;
+        EXPECT_EQ(nul.FieldView(1), std::string_view("c\0d", 3)) << bound;
+    }
 }
 
 TEST_F(MariaDBTest, CancelWhileEventsArePumped) {
