@@ -52,7 +52,9 @@ TRun Measure(const std::function<bool()>& Body) {
     return r;
 }
 
-bool Shell(const std::string& Command) { return std::system(Command.c_str()) == 0; }
+bool Shell(const std::string& Command) {
+    return std::system(Command.c_str()) == 0;
+}
 
 bool DumpWithEngine(const std::string& Dsn, const std::string& User, const std::string& Password,
                     const std::string& Table, const std::string& File, TExportDialect Dialect) {
@@ -72,8 +74,11 @@ bool DumpPlain(const std::string& Dsn, const std::string& User, const std::strin
     ODBCApi.SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
     ODBCApi.SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
     ODBCApi.SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
-    auto chars = [](const std::string& s) { return reinterpret_cast<SQLCHAR*>(const_cast<char*>(s.c_str())); };
-    if (!SQLSucceeded(ODBCApi.SQLConnect(dbc, chars(Dsn), SQL_NTS, chars(User), SQL_NTS, chars(Password), SQL_NTS)))
+    auto chars = [](const std::string& s) {
+        return reinterpret_cast<SQLCHAR*>(const_cast<char*>(s.c_str()));
+    };
+    if (!SQLSucceeded(
+            ODBCApi.SQLConnect(dbc, chars(Dsn), SQL_NTS, chars(User), SQL_NTS, chars(Password), SQL_NTS)))
         return false;
     ODBCApi.SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt);
     const std::string sql = "SELECT * FROM " + Table;
@@ -127,25 +132,27 @@ bool EndsWithFile(const std::string& Whole, const std::string& Tail) {
     while (b) {
         b.read(y.data(), static_cast<std::streamsize>(y.size()));
         a.read(x.data(), b.gcount());
-        if (a.gcount() != b.gcount() || !std::equal(y.begin(), y.begin() + b.gcount(), x.begin())) return false;
+        if (a.gcount() != b.gcount() || !std::equal(y.begin(), y.begin() + b.gcount(), x.begin()))
+            return false;
     }
     return true;
 }
 
 void Report(const char* Name, const TRun& Run, const TRun& Base) {
-    std::printf("  %-34s %7.2f s  %8ld KB peak  %5.2fx plain  (cpu %5.2f s, %5.2fx plain)%s\n", Name, Run.Seconds,
-                Run.PeakKB, Run.Seconds / Base.Seconds, Run.CpuSeconds, Run.CpuSeconds / Base.CpuSeconds,
-                Run.Ok ? "" : "  (FAILED)");
+    std::printf("  %-34s %7.2f s  %8ld KB peak  %5.2fx plain  (cpu %5.2f s, %5.2fx plain)%s\n", Name,
+                Run.Seconds, Run.PeakKB, Run.Seconds / Base.Seconds, Run.CpuSeconds,
+                Run.CpuSeconds / Base.CpuSeconds, Run.Ok ? "" : "  (FAILED)");
 }
 
-void Compare(const std::string& Label, const std::string& Dsn, const std::string& User, const std::string& Password,
-             TExportDialect Dialect, const std::string& Dir, long Rows, const std::string& SmallTable,
-             const std::string& ToolName, const std::string& ToolCommand) {
+void Compare(const std::string& Label, const std::string& Dsn, const std::string& User,
+             const std::string& Password, TExportDialect Dialect, const std::string& Dir, long Rows,
+             const std::string& SmallTable, const std::string& ToolName, const std::string& ToolCommand) {
     std::printf("%s, %ld rows of 8 columns:\n", Label.c_str(), Rows);
     const TRun plain = Measure([&] { return DumpPlain(Dsn, User, Password, "b", Dir + "/plain.sql"); });
-    const TRun engine = Measure([&] { return DumpWithEngine(Dsn, User, Password, "b", Dir + "/engine.sql", Dialect); });
-    const TRun quarter =
-        Measure([&] { return DumpWithEngine(Dsn, User, Password, SmallTable, Dir + "/engine_q.sql", Dialect); });
+    const TRun engine =
+        Measure([&] { return DumpWithEngine(Dsn, User, Password, "b", Dir + "/engine.sql", Dialect); });
+    const TRun quarter = Measure(
+        [&] { return DumpWithEngine(Dsn, User, Password, SmallTable, Dir + "/engine_q.sql", Dialect); });
     const TRun tool = Measure([&] { return Shell(ToolCommand); });
     Report("plain ODBC loop", plain, plain);
     Report("DumpTable", engine, plain);
@@ -163,21 +170,28 @@ int main(int argc, char** argv) {
     std::string socket, user = "ferrocan", password = "ferrocan";
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string key = argv[i], value = argv[i + 1];
-        if (key == "--rows") rows = std::atol(value.c_str());
-        else if (key == "--dir") dir = value;
-        else if (key == "--mariadb-socket") socket = value;
-        else if (key == "--mariadb-user") user = value;
-        else if (key == "--mariadb-password") password = value;
+        if (key == "--rows")
+            rows = std::atol(value.c_str());
+        else if (key == "--dir")
+            dir = value;
+        else if (key == "--mariadb-socket")
+            socket = value;
+        else if (key == "--mariadb-user")
+            user = value;
+        else if (key == "--mariadb-password")
+            password = value;
     }
     fs::create_directories(dir);
     {
-        std::ofstream(dir + "/odbcinst.ini") << "[SQLite3]\nDriver=/usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so\n"
-                                                "[MariaDB]\nDriver=/usr/lib/x86_64-linux-gnu/odbc/libmaodbc.so\n";
+        std::ofstream(dir + "/odbcinst.ini")
+            << "[SQLite3]\nDriver=/usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so\n"
+               "[MariaDB]\nDriver=/usr/lib/x86_64-linux-gnu/odbc/libmaodbc.so\n";
         std::ofstream ini(dir + "/odbc.ini");
         ini << "[bench_sqlite]\nDriver=SQLite3\nDatabase=" << dir << "/bench.db\nStepAPI=1\n";
         if (!socket.empty())
-            ini << "[bench_mariadb]\nDriver=MariaDB\nSocket=" << socket << "\nDatabase=ferrocan_bench\nUser=" << user
-                << "\nPassword=" << password << "\nNO_CACHE=1\nFORWARDONLY=1\n";
+            ini << "[bench_mariadb]\nDriver=MariaDB\nSocket=" << socket
+                << "\nDatabase=ferrocan_bench\nUser=" << user << "\nPassword=" << password
+                << "\nNO_CACHE=1\nFORWARDONLY=1\n";
     }
     setenv("ODBCSYSINI", dir.c_str(), 1);
     setenv("ODBCINI", (dir + "/odbc.ini").c_str(), 1);
@@ -188,10 +202,11 @@ int main(int argc, char** argv) {
                                " 'C' || (n % 10000), n / 7.0";
     const std::string db = dir + "/bench.db";
     fs::remove(db);
-    std::ofstream(dir + "/load.sql") << "CREATE TABLE b (" << columns << ");CREATE TABLE q (" << columns
-                                     << ");WITH RECURSIVE s(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM s WHERE n < "
-                                     << rows << ") INSERT INTO b " << select << " FROM s;"
-                                     << "INSERT INTO q SELECT * FROM b WHERE id <= " << rows / 4 << ";";
+    std::ofstream(dir + "/load.sql")
+        << "CREATE TABLE b (" << columns << ");CREATE TABLE q (" << columns
+        << ");WITH RECURSIVE s(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM s WHERE n < " << rows
+        << ") INSERT INTO b " << select << " FROM s;"
+        << "INSERT INTO q SELECT * FROM b WHERE id <= " << rows / 4 << ";";
     if (!Shell("sqlite3 " + db + " < " + dir + "/load.sql")) return 1;
     Compare("SQLite (StepAPI=1)", "bench_sqlite", "", "", edOracle, dir, rows, "q", "sqlite3 .dump",
             "sqlite3 " + db + " '.dump b' > " + dir + "/tool.sql");
@@ -200,14 +215,15 @@ int main(int argc, char** argv) {
         const std::string client = "mariadb --no-defaults -S " + socket + " -u" + user + " -p" + password;
         std::ofstream(dir + "/load_my.sql")
             << "DROP DATABASE IF EXISTS ferrocan_bench;CREATE DATABASE ferrocan_bench;USE ferrocan_bench;"
-            << "CREATE TABLE b (id int, name varchar(40), price decimal(10,2), qty int, made date, note varchar(80),"
+            << "CREATE TABLE b (id int, name varchar(40), price decimal(10,2), qty int, made date, note "
+               "varchar(80),"
                " code char(8), ratio double);CREATE TABLE q LIKE b;"
             << "INSERT INTO b SELECT seq, concat('name ', seq), seq * 0.25, seq % 1000, '2024-01-01',"
                " concat('it''s row ', seq), concat('C', seq % 10000), seq / 7 FROM seq_1_to_"
             << rows << ";INSERT INTO q SELECT * FROM b WHERE id <= " << rows / 4 << ";";
         if (!Shell(client + " < " + dir + "/load_my.sql")) return 1;
-        Compare("MariaDB (NO_CACHE=1, FORWARDONLY=1)", "bench_mariadb", user, password, edMySQL, dir, rows, "q",
-                "mariadb-dump --skip-extended-insert",
+        Compare("MariaDB (NO_CACHE=1, FORWARDONLY=1)", "bench_mariadb", user, password, edMySQL, dir, rows,
+                "q", "mariadb-dump --skip-extended-insert",
                 "mariadb-dump --no-defaults -S " + socket + " -u" + user + " -p" + password +
                     " --skip-extended-insert ferrocan_bench b > " + dir + "/tool.sql");
     }

@@ -11,9 +11,9 @@
 
 #include <sys/resource.h>
 
-#include <ctime>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -49,7 +49,8 @@ Result ReadThroughStatement(TODBC& conn, const std::string& sql) {
     double start = CpuSeconds();
     TODBCStatement st(&conn, false, false);
     for (bool row = st.ExecSQL(sql); row; row = st.Fetch()) {
-        for (int i = 0; i < st.ColumnCount(); ++i) r.bytes += st.FieldAsString(i).size();
+        for (int i = 0; i < st.ColumnCount(); ++i)
+            r.bytes += st.FieldAsString(i).size();
         ++r.rows;
     }
     r.seconds = CpuSeconds() - start;
@@ -61,8 +62,8 @@ Result ReadPlain(TODBC& conn, const std::string& sql) {
     double start = CpuSeconds();
     SQLHSTMT stmt = SQL_NULL_HSTMT;
     if (!SQLSucceeded(ODBC_CALL(SQLAllocHandle, SQL_HANDLE_STMT, conn.DbcHandle, &stmt))) return r;
-    if (SQLSucceeded(ODBC_CALL(SQLExecDirect, stmt, reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.c_str())),
-                               SQL_NTS))) {
+    if (SQLSucceeded(ODBC_CALL(SQLExecDirect, stmt,
+                               reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.c_str())), SQL_NTS))) {
         SQLSMALLINT count = 0;
         ODBC_CALL(SQLNumResultCols, stmt, &count);
         constexpr SQLLEN width = 128;
@@ -108,9 +109,10 @@ void Compare(const char* label, TODBC& conn, const std::string& table, long rows
         if (pass == 0 || p.seconds < plain.seconds) plain = p;
         if (pass == 0 || l.seconds < layer.seconds) layer = l;
     }
-    std::printf("%-13s rows=%ld  plain %.3f s  statement %.3f s (processor time, best of 3)  ratio %.3f  (bytes %llu / %llu)  peak RSS %ld KiB\n",
-                label, rows, plain.seconds, layer.seconds, layer.seconds / plain.seconds, plain.bytes, layer.bytes,
-                PeakRssKiB());
+    std::printf("%-13s rows=%ld  plain %.3f s  statement %.3f s (processor time, best of 3)  ratio %.3f  "
+                "(bytes %llu / %llu)  peak RSS %ld KiB\n",
+                label, rows, plain.seconds, layer.seconds, layer.seconds / plain.seconds, plain.bytes,
+                layer.bytes, PeakRssKiB());
     if (plain.rows != rows || layer.rows != rows || plain.bytes != layer.bytes)
         std::printf("%-8s MISMATCH: plain %ld rows, statement %ld rows\n", label, plain.rows, layer.rows);
 }
@@ -141,16 +143,19 @@ int main(int argc, char** argv) {
 
     // The benchmark's own data sources.
     std::string ini = dir + "/odbc.ini";
-    std::ofstream(ini) << "[ferro_bench]\nDriver=" << kSqliteDriver << "\nDatabase=" << dbPath << "\nStepAPI=1\n\n"
+    std::ofstream(ini) << "[ferro_bench]\nDriver=" << kSqliteDriver << "\nDatabase=" << dbPath
+                       << "\nStepAPI=1\n\n"
                        << "[ferro_bench_maria]\nDriver=" << kMariaDBDriver << "\nSocket=" << socket
-                       << "\nUser=" << user << "\nPassword=" << password
+                       << "\nUser=" << user << "\nPassword="
+                       << password
                        // Streams rows instead of loading the whole result (Connector/ODBC 3.1.17 and
                        // later, forward-only cursors only); older connectors ignore the key.
                        << "\nNO_CACHE=1\n";
     setenv("ODBCINI", ini.c_str(), 1);
 
-    std::string columns = "(id integer, qty integer, price decimal(12,2), amount decimal(14,4), name varchar(40), "
-                          "code varchar(12), created datetime, updated datetime)";
+    std::string columns =
+        "(id integer, qty integer, price decimal(12,2), amount decimal(14,4), name varchar(40), "
+        "code varchar(12), created datetime, updated datetime)";
     {
         TODBC conn;
         if (!conn.Connect("ferro_bench", "", "")) {
@@ -160,12 +165,13 @@ int main(int argc, char** argv) {
         if (CountRows(conn, table) != rows) {
             Exec(conn, "drop table if exists " + table);
             Exec(conn, "create table " + table + columns);
-            Exec(conn, "insert into " + table +
-                           " with recursive n(i) as (select 1 union all select i+1 from n where i < " +
-                           std::to_string(rows) +
-                           ") select i, i % 1000, (i % 100000) / 100.0, i * 1.2345, 'customer name number ' || i, "
-                           "printf('C%08d', i), datetime(1600000000 + i, 'unixepoch'), "
-                           "datetime(1700000000 + i, 'unixepoch') from n");
+            Exec(conn,
+                 "insert into " + table +
+                     " with recursive n(i) as (select 1 union all select i+1 from n where i < " +
+                     std::to_string(rows) +
+                     ") select i, i % 1000, (i % 100000) / 100.0, i * 1.2345, 'customer name number ' || i, "
+                     "printf('C%08d', i), datetime(1600000000 + i, 'unixepoch'), "
+                     "datetime(1700000000 + i, 'unixepoch') from n");
         }
         std::printf("SQLite   bound columns: %s\n", conn.BindColumns ? "yes" : "no");
         Compare("SQLite", conn, table, rows);
@@ -182,10 +188,11 @@ int main(int argc, char** argv) {
         if (CountRows(conn, qualified) != rows) {
             Exec(conn, "drop table if exists " + qualified);
             Exec(conn, "create table " + qualified + columns);
-            Exec(conn, "insert into " + qualified + " select seq, seq % 1000, (seq % 100000) / 100.0, seq * 1.2345, "
-                       "concat('customer name number ', seq), concat('C', lpad(seq, 8, '0')), "
-                       "from_unixtime(1600000000 + seq), from_unixtime(1700000000 + seq) from seq_1_to_" +
-                       std::to_string(rows));
+            Exec(conn, "insert into " + qualified +
+                           " select seq, seq % 1000, (seq % 100000) / 100.0, seq * 1.2345, "
+                           "concat('customer name number ', seq), concat('C', lpad(seq, 8, '0')), "
+                           "from_unixtime(1600000000 + seq), from_unixtime(1700000000 + seq) from seq_1_to_" +
+                           std::to_string(rows));
         }
         std::printf("MariaDB  bound columns: %s\n", conn.BindColumns ? "yes" : "no");
         Compare("MariaDB", conn, qualified, rows);

@@ -5,18 +5,19 @@
 namespace {
 
 const FormatArg& NextArg(FormatArgs args, std::size_t& index, std::string_view pattern) {
-    if (index >= args.size())
-        throw FormatError("Format '" + std::string(pattern) + "': missing argument");
+    if (index >= args.size()) throw FormatError("Format '" + std::string(pattern) + "': missing argument");
     return *(args.begin() + index++);
 }
 
 void AppendNumber(std::string& out, long long v, int minDigits) {
     char buf[32];
-    unsigned long long mag = v < 0 ? 0ULL - static_cast<unsigned long long>(v) : static_cast<unsigned long long>(v);
+    unsigned long long mag =
+        v < 0 ? 0ULL - static_cast<unsigned long long>(v) : static_cast<unsigned long long>(v);
     auto res = std::to_chars(buf, buf + sizeof buf, mag);
     int digits = static_cast<int>(res.ptr - buf);
     if (v < 0) out += '-';
-    for (int i = digits; i < minDigits; ++i) out += '0';
+    for (int i = digits; i < minDigits; ++i)
+        out += '0';
     out.append(buf, res.ptr);
 }
 

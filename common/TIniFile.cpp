@@ -24,7 +24,8 @@ TIniFile::TIniFile(const std::string& fileName) {
         if (l.empty() || l.front() == ';') continue;
         if (l.front() == '[') {
             std::size_t close = l.find(']');
-            std::string name(TrimView(l.substr(1, close == std::string_view::npos ? l.size() - 1 : close - 1)));
+            std::string name(
+                TrimView(l.substr(1, close == std::string_view::npos ? l.size() - 1 : close - 1)));
             // A repeated section adds to the first one of that name, as lookups only see the first.
             current = const_cast<Section*>(FindSection(name));
             if (!current) {
@@ -36,8 +37,10 @@ TIniFile::TIniFile(const std::string& fileName) {
         if (!current) continue;
         std::size_t eq = l.find('=');
         std::string_view key = TrimView(l.substr(0, eq));
-        std::string_view value = eq == std::string_view::npos ? std::string_view() : TrimView(l.substr(eq + 1));
-        if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+        std::string_view value =
+            eq == std::string_view::npos ? std::string_view() : TrimView(l.substr(eq + 1));
+        if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+            value.back() == value.front())
             value = value.substr(1, value.size() - 2);
         current->entries.push_back({std::string(key), std::string(value.substr(0, MaxValueLength))});
     }
@@ -63,6 +66,7 @@ std::string TIniFile::ReadString(std::string_view section, std::string_view key,
 std::vector<std::string> TIniFile::ReadSectionKeys(std::string_view section) const {
     std::vector<std::string> keys;
     if (const Section* s = FindSection(section))
-        for (const Entry& e : s->entries) keys.push_back(e.key);
+        for (const Entry& e : s->entries)
+            keys.push_back(e.key);
     return keys;
 }

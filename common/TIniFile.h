@@ -13,7 +13,8 @@ class TIniFile {
     // Reads the whole file; a missing or unreadable file reads as empty.
     explicit TIniFile(const std::string& fileName);
 
-    std::string ReadString(std::string_view section, std::string_view key, std::string_view defaultValue) const;
+    std::string ReadString(std::string_view section, std::string_view key,
+                           std::string_view defaultValue) const;
     // The keys of a section in file order.
     std::vector<std::string> ReadSectionKeys(std::string_view section) const;
     bool Loaded() const { return loaded_; }

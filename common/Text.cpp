@@ -2,20 +2,24 @@
 
 std::string_view TrimView(std::string_view s) {
     std::size_t b = 0, e = s.size();
-    while (b < e && static_cast<unsigned char>(s[b]) <= 32) ++b;
-    while (e > b && static_cast<unsigned char>(s[e - 1]) <= 32) --e;
+    while (b < e && static_cast<unsigned char>(s[b]) <= 32)
+        ++b;
+    while (e > b && static_cast<unsigned char>(s[e - 1]) <= 32)
+        --e;
     return s.substr(b, e - b);
 }
 
 std::string UpperCase(std::string_view s) {
     std::string r(s);
-    for (char& c : r) c = UpperChar(c);
+    for (char& c : r)
+        c = UpperChar(c);
     return r;
 }
 
 std::string LowerCase(std::string_view s) {
     std::string r(s);
-    for (char& c : r) c = LowerChar(c);
+    for (char& c : r)
+        c = LowerChar(c);
     return r;
 }
 

@@ -6,10 +6,16 @@
 
 // Drops leading and trailing characters with codes up to 32 (blank and control characters).
 std::string_view TrimView(std::string_view s);
-inline std::string Trim(std::string_view s) { return std::string(TrimView(s)); }
+inline std::string Trim(std::string_view s) {
+    return std::string(TrimView(s));
+}
 
-inline char UpperChar(char c) { return (c >= 'a' && c <= 'z') ? char(c - 32) : c; }
-inline char LowerChar(char c) { return (c >= 'A' && c <= 'Z') ? char(c + 32) : c; }
+inline char UpperChar(char c) {
+    return (c >= 'a' && c <= 'z') ? char(c - 32) : c;
+}
+inline char LowerChar(char c) {
+    return (c >= 'A' && c <= 'Z') ? char(c + 32) : c;
+}
 std::string UpperCase(std::string_view s);
 std::string LowerCase(std::string_view s);
 

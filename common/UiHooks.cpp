@@ -10,7 +10,9 @@ UiHooks& Hooks() {
 }
 } // namespace
 
-UiHooks InstallUiHooks(UiHooks hooks) { return std::exchange(Hooks(), std::move(hooks)); }
+UiHooks InstallUiHooks(UiHooks hooks) {
+    return std::exchange(Hooks(), std::move(hooks));
+}
 
 void ProcessMessages() {
     if (Hooks().processMessages) Hooks().processMessages();

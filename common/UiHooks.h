@@ -5,7 +5,7 @@
 #include <string>
 
 struct UiHooks {
-    std::function<void()> processMessages;                  // let the window handle pending events
+    std::function<void()> processMessages;                    // let the window handle pending events
     std::function<void(const std::string& text)> showMessage; // modal box with one OK button
 };
 

@@ -5,8 +5,12 @@
 #include <array>
 
 namespace {
-bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsAsciiLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 } // namespace
 
 bool IsPlainIdentifier(std::string_view Name) {
@@ -16,7 +20,9 @@ bool IsPlainIdentifier(std::string_view Name) {
     return true;
 }
 
-char IdentQuote(std::uint8_t Dialect) { return Dialect == edMySQL ? '`' : '"'; }
+char IdentQuote(std::uint8_t Dialect) {
+    return Dialect == edMySQL ? '`' : '"';
+}
 
 void AppendIdent(std::string& Out, std::string_view Name, std::uint8_t Dialect) {
     if (IsPlainIdentifier(Name)) {
@@ -126,20 +132,24 @@ std::string QuoteDelimited(std::string_view Value, std::string_view Delimiter) {
 bool IsNumber(std::string_view Text) {
     std::size_t i = 0;
     const std::size_t n = Text.size();
-    while (i < n && (Text[i] == ' ' || Text[i] == '\t')) ++i;
+    while (i < n && (Text[i] == ' ' || Text[i] == '\t'))
+        ++i;
     if (i < n && (Text[i] == '+' || Text[i] == '-')) ++i;
     std::size_t digits = 0;
-    while (i < n && IsDigit(Text[i])) ++i, ++digits;
+    while (i < n && IsDigit(Text[i]))
+        ++i, ++digits;
     if (i < n && Text[i] == '.') {
         ++i;
-        while (i < n && IsDigit(Text[i])) ++i, ++digits;
+        while (i < n && IsDigit(Text[i]))
+            ++i, ++digits;
     }
     if (digits == 0) return false;
     if (i < n && (Text[i] == 'e' || Text[i] == 'E')) {
         ++i;
         if (i < n && (Text[i] == '+' || Text[i] == '-')) ++i;
         std::size_t expDigits = 0;
-        while (i < n && IsDigit(Text[i])) ++i, ++expDigits;
+        while (i < n && IsDigit(Text[i]))
+            ++i, ++expDigits;
         if (expDigits == 0) return false;
     }
     return i == n;

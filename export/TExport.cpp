@@ -62,7 +62,9 @@ TExport::TExport(TODBC* Connection, TExportDialect SourceDialect)
     : SourceDialect(SourceDialect), Connection(Connection),
       Statement(new TODBCStatement(Connection, false, false)), FBufferSize(TOutFile::DefaultCapacity) {}
 
-TExport::~TExport() { delete Statement; }
+TExport::~TExport() {
+    delete Statement;
+}
 
 void TExport::SetOutputDevice(TDeviceFactory Factory, std::size_t BufferSize) {
     FDeviceFactory = std::move(Factory);
@@ -70,9 +72,10 @@ void TExport::SetOutputDevice(TDeviceFactory Factory, std::size_t BufferSize) {
     FOut.reset(); // the next call builds its writer with the new buffer size
 }
 
-std::int32_t TExport::DumpTable(std::uint8_t Dialect, const std::string& TableName, const std::string& FileName,
-                                const std::string& WhereClause, bool WithStructure, bool WithData, bool DropFirst,
-                                bool AppendToFile, const std::string& SelectSQL) {
+std::int32_t TExport::DumpTable(std::uint8_t Dialect, const std::string& TableName,
+                                const std::string& FileName, const std::string& WhereClause,
+                                bool WithStructure, bool WithData, bool DropFirst, bool AppendToFile,
+                                const std::string& SelectSQL) {
     try {
         this->Dialect = Dialect;
         ResultCode = ResultOK;
@@ -196,15 +199,23 @@ void TExport::ReportProgress(std::int32_t Row) {
     if (OnProgress) OnProgress(TableName, Row);
 }
 
-std::string TExport::Ident(std::string_view Name) const { return QuoteIdent(Name, Dialect); }
+std::string TExport::Ident(std::string_view Name) const {
+    return QuoteIdent(Name, Dialect);
+}
 
-std::string TExport::SourceIdent(std::string_view Name) const { return QuoteIdent(Name, SourceDialect); }
+std::string TExport::SourceIdent(std::string_view Name) const {
+    return QuoteIdent(Name, SourceDialect);
+}
 
-void TExport::Line(std::string_view Text) { FOut->WriteLine(Text); }
+void TExport::Line(std::string_view Text) {
+    FOut->WriteLine(Text);
+}
 
 void TExport::LineFmt(std::string_view Pattern, FormatArgs Args) {
     // Formatted apart, so a pattern that fails leaves no half line behind.
     FOut->WriteLine(Format(Pattern, Args));
 }
 
-void TExport::Text(std::string_view Text) { FOut->Write(Text); }
+void TExport::Text(std::string_view Text) {
+    FOut->Write(Text);
+}

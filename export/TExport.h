@@ -77,7 +77,8 @@ class TExport {
 
     // Tests only: where the output goes instead of the named file (null = the file), and
     // the size of the output buffer.
-    using TDeviceFactory = std::function<std::unique_ptr<TOutDevice>(const std::string& FileName, bool Append)>;
+    using TDeviceFactory =
+        std::function<std::unique_ptr<TOutDevice>(const std::string& FileName, bool Append)>;
     void SetOutputDevice(TDeviceFactory Factory, std::size_t BufferSize);
 
   private:
@@ -111,7 +112,8 @@ class TExport {
     std::unique_ptr<TOutFile> FOut;
     TDeviceFactory FDeviceFactory;
     std::size_t FBufferSize;
-    std::vector<int> FReadIndex;              // per result column: the column its value is read from
-    std::vector<std::uint8_t> FReadType;      // per result column: its type code
-    std::vector<std::pair<std::string, std::string>> FShowTypes; // MySQL to MySQL: field and SHOW COLUMNS type
+    std::vector<int> FReadIndex;         // per result column: the column its value is read from
+    std::vector<std::uint8_t> FReadType; // per result column: its type code
+    std::vector<std::pair<std::string, std::string>>
+        FShowTypes; // MySQL to MySQL: field and SHOW COLUMNS type
 };

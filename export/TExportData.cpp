@@ -52,7 +52,8 @@ void TExport::WriteDataSection() {
         out.append(prefix);
         for (int i = 0; i < count; ++i) {
             if (i > 0) out += ',';
-            AppendSqlValue(out, Statement->FieldView(FReadIndex[i]), static_cast<TColumnType>(FReadType[i]), mysql);
+            AppendSqlValue(out, Statement->FieldView(FReadIndex[i]), static_cast<TColumnType>(FReadType[i]),
+                           mysql);
         }
         out.append(");\r\n", 4);
         FOut->Commit();

@@ -39,7 +39,8 @@ void TExport::WriteFirebirdFromMySQL(const TNameList& AutoIncColumns, const TNam
         const std::string generator = Ident(UpperCase("GEN$" + TableName + "$" + c));
         if (DropFirst) LineFmt("DROP GENERATOR %s;", {generator});
         LineFmt("CREATE GENERATOR %s;", {generator});
-        const bool row = Statement->ExecSQLFmt("SELECT MAX(%s) max FROM %s", {SourceIdent(c), SourceIdent(TableName)});
+        const bool row =
+            Statement->ExecSQLFmt("SELECT MAX(%s) max FROM %s", {SourceIdent(c), SourceIdent(TableName)});
         const std::int32_t max = row ? Statement->FieldAsInteger("max") : 0;
         LineFmt("SET GENERATOR %s TO %d;", {generator, max});
         Line("SET TERM !! ;");
@@ -112,7 +113,8 @@ void TExport::WriteGeneratorValues() {
     for (bool row = Statement->ExecSQLFmt(kGeneratorSelect, {LiteralBody(prefix)}); row;
          row = Statement->Fetch(fdNext, 1)) {
         const std::string generator = Statement->FieldByName("rdb$generator_name");
-        const bool ok = values->ExecSQLFmt("SELECT gen_id(%s, 0) genid FROM rdb$database", {SourceIdent(generator)});
+        const bool ok =
+            values->ExecSQLFmt("SELECT gen_id(%s, 0) genid FROM rdb$database", {SourceIdent(generator)});
         LineFmt("SET GENERATOR %s TO %d;", {Ident(generator), ok ? values->FieldAsInteger("GENID") : 0});
     }
 }

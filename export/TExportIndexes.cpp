@@ -31,8 +31,8 @@ void TExport::WriteIndexes(const TNameList& KeyColumns) {
                     text = "CREATE ";
                     if (UpperCase(Statement->FieldByName("asc_or_desc")) == "D") text += "DESCENDING ";
                     if (!Statement->FieldAsBoolean("non_unique")) text += "UNIQUE ";
-                    text += "INDEX " + Ident(Statement->FieldByName("index_name")) + " ON " + Ident(TableName) +
-                            " (" + Ident(column);
+                    text += "INDEX " + Ident(Statement->FieldByName("index_name")) + " ON " +
+                            Ident(TableName) + " (" + Ident(column);
                 }
             } else {
                 text = "," + Ident(column);

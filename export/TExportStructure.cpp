@@ -53,10 +53,11 @@ void TExport::WriteStructure() {
 
     bool haveRow;
     if (OracleSelect)
-        haveRow = Statement->ExecSQLFmt(
-            "select column_name,data_type as type_name,data_length as column_size,data_precision,data_scale as "
-            "decimal_digits,nullable as is_nullable FROM all_tab_columns where table_name='%s' order by column_id",
-            {LiteralBody(TableName)});
+        haveRow = Statement->ExecSQLFmt("select column_name,data_type as type_name,data_length as "
+                                        "column_size,data_precision,data_scale as "
+                                        "decimal_digits,nullable as is_nullable FROM all_tab_columns where "
+                                        "table_name='%s' order by column_id",
+                                        {LiteralBody(TableName)});
     else
         haveRow = Statement->Columns("", "", TableName, "");
 
@@ -92,7 +93,8 @@ void TExport::WriteStructure() {
             Line(Dialect == edMySQL ? ") ENGINE = INNODB;" : ");");
         }
         WriteIndexes(keyColumns);
-        for (const std::string& def : autoIncDefs) LineFmt("ALTER TABLE %s MODIFY %s;", {Ident(TableName), def});
+        for (const std::string& def : autoIncDefs)
+            LineFmt("ALTER TABLE %s MODIFY %s;", {Ident(TableName), def});
     }
 
     if (Dialect == edFirebird) {

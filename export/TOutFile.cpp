@@ -52,7 +52,9 @@ bool TFileDevice::Close(std::string& Error) {
 
 TOutFile::TOutFile(std::size_t Capacity) : capacity_(Capacity == 0 ? 1 : Capacity) {}
 
-TOutFile::~TOutFile() { Close(); }
+TOutFile::~TOutFile() {
+    Close();
+}
 
 void TOutFile::Attach(std::unique_ptr<TOutDevice> Device) {
     Close();

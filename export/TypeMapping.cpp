@@ -188,12 +188,24 @@ bool ParseValueList(std::string_view Text, std::vector<std::string>& Values) {
                 if (i >= Text.size()) return false;
                 const char e = Text[i++];
                 switch (e) {
-                case '0': value += '\0'; break;
-                case 'n': value += '\n'; break;
-                case 'r': value += '\r'; break;
-                case 't': value += '\t'; break;
-                case 'Z': value += '\x1a'; break;
-                default: value += e; break;
+                case '0':
+                    value += '\0';
+                    break;
+                case 'n':
+                    value += '\n';
+                    break;
+                case 'r':
+                    value += '\r';
+                    break;
+                case 't':
+                    value += '\t';
+                    break;
+                case 'Z':
+                    value += '\x1a';
+                    break;
+                default:
+                    value += e;
+                    break;
                 }
                 continue;
             }
@@ -221,7 +233,8 @@ std::string MySQLDeclaredType(std::string_view CatalogueType, std::string_view S
     if (name == "enum" || name == "set") {
         if (!StartsWithNoCase(ShowType, name + "(") || !ShowType.ends_with(')')) return {};
         std::vector<std::string> values;
-        if (!ParseValueList(ShowType.substr(name.size() + 1, ShowType.size() - name.size() - 2), values)) return {};
+        if (!ParseValueList(ShowType.substr(name.size() + 1, ShowType.size() - name.size() - 2), values))
+            return {};
         // Written anew from the parsed values, so no text from the server reaches the script unquoted.
         std::string text = name + '(';
         for (std::size_t i = 0; i < values.size(); ++i) {

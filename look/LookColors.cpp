@@ -16,25 +16,42 @@ struct SystemColorRole {
 
 constexpr int kSystemColorCount = 31;
 constexpr SystemColorRole kSystemColors[kSystemColorCount] = {
-    {QPalette::Active, QPalette::Button},          {QPalette::Active, QPalette::Window},
-    {QPalette::Active, QPalette::Highlight},       {QPalette::Disabled, QPalette::WindowText},
-    {QPalette::Active, QPalette::Window},          {QPalette::Active, QPalette::Base},
-    {QPalette::Active, QPalette::Shadow},          {QPalette::Active, QPalette::WindowText},
-    {QPalette::Active, QPalette::WindowText},      {QPalette::Active, QPalette::HighlightedText},
-    {QPalette::Active, QPalette::Button},          {QPalette::Inactive, QPalette::Button},
-    {QPalette::Active, QPalette::Mid},             {QPalette::Active, QPalette::Highlight},
-    {QPalette::Active, QPalette::HighlightedText}, {QPalette::Active, QPalette::Button},
-    {QPalette::Active, QPalette::Dark},            {QPalette::Disabled, QPalette::Text},
-    {QPalette::Active, QPalette::ButtonText},      {QPalette::Disabled, QPalette::WindowText},
-    {QPalette::Active, QPalette::Light},           {QPalette::Active, QPalette::Shadow},
-    {QPalette::Active, QPalette::Midlight},        {QPalette::Active, QPalette::ToolTipText},
-    {QPalette::Active, QPalette::ToolTipBase},     {QPalette::Active, QPalette::NoRole},
-    {QPalette::Active, QPalette::Link},            {QPalette::Active, QPalette::Highlight},
-    {QPalette::Inactive, QPalette::Mid},           {QPalette::Active, QPalette::Highlight},
+    {QPalette::Active, QPalette::Button},
+    {QPalette::Active, QPalette::Window},
+    {QPalette::Active, QPalette::Highlight},
+    {QPalette::Disabled, QPalette::WindowText},
+    {QPalette::Active, QPalette::Window},
+    {QPalette::Active, QPalette::Base},
+    {QPalette::Active, QPalette::Shadow},
+    {QPalette::Active, QPalette::WindowText},
+    {QPalette::Active, QPalette::WindowText},
+    {QPalette::Active, QPalette::HighlightedText},
+    {QPalette::Active, QPalette::Button},
+    {QPalette::Inactive, QPalette::Button},
+    {QPalette::Active, QPalette::Mid},
+    {QPalette::Active, QPalette::Highlight},
+    {QPalette::Active, QPalette::HighlightedText},
+    {QPalette::Active, QPalette::Button},
+    {QPalette::Active, QPalette::Dark},
+    {QPalette::Disabled, QPalette::Text},
+    {QPalette::Active, QPalette::ButtonText},
+    {QPalette::Disabled, QPalette::WindowText},
+    {QPalette::Active, QPalette::Light},
+    {QPalette::Active, QPalette::Shadow},
+    {QPalette::Active, QPalette::Midlight},
+    {QPalette::Active, QPalette::ToolTipText},
+    {QPalette::Active, QPalette::ToolTipBase},
+    {QPalette::Active, QPalette::NoRole},
+    {QPalette::Active, QPalette::Link},
+    {QPalette::Active, QPalette::Highlight},
+    {QPalette::Inactive, QPalette::Mid},
+    {QPalette::Active, QPalette::Highlight},
     {QPalette::Active, QPalette::Window},
 };
 
-int Clamp255(int v) { return std::clamp(v, 0, 255); }
+int Clamp255(int v) {
+    return std::clamp(v, 0, 255);
+}
 
 } // namespace
 
@@ -44,13 +61,10 @@ TColor RGBColor(int red, int green, int blue) {
 }
 
 TColor ColorToRGB(TColor c) {
-    if ((c & 0xFF000000u) == 0)
-        return c;
-    if ((c & 0xFF000000u) != clSystemColor)
-        return c & 0xFFFFFFu;
+    if ((c & 0xFF000000u) == 0) return c;
+    if ((c & 0xFF000000u) != clSystemColor) return c & 0xFFFFFFu;
     const unsigned index = c & 0xFFu;
-    if (index >= kSystemColorCount || kSystemColors[index].role == QPalette::NoRole)
-        return clBlack;
+    if (index >= kSystemColorCount || kSystemColors[index].role == QPalette::NoRole) return clBlack;
     const QPalette palette = QApplication::palette();
     return FromQColor(palette.color(kSystemColors[index].group, kSystemColors[index].role));
 }
@@ -60,7 +74,9 @@ QColor ToQColor(TColor c) {
     return QColor(RedOf(rgb), GreenOf(rgb), BlueOf(rgb));
 }
 
-TColor FromQColor(const QColor& c) { return RGBColor(c.red(), c.green(), c.blue()); }
+TColor FromQColor(const QColor& c) {
+    return RGBColor(c.red(), c.green(), c.blue());
+}
 
 TColor Darken(TColor c, int n) {
     const TColor rgb = ColorToRGB(c);
@@ -85,8 +101,7 @@ TColor Lighten(TColor c, int p) {
 }
 
 TColor MeanColor(const TColor* colors, int n) {
-    if (n <= 0)
-        return clBlack;
+    if (n <= 0) return clBlack;
     int r = 0, g = 0, b = 0;
     for (int i = 0; i < n; ++i) {
         const TColor rgb = ColorToRGB(colors[i]);
@@ -110,7 +125,6 @@ TColor GrayColor(TColor c, int n) {
 
 TColor ContrastTextColor(TColor back, TColor fontColor) {
     const TColor rgb = ColorToRGB(back);
-    if ((RedOf(rgb) + BlueOf(rgb)) / 2 > 150 || GreenOf(rgb) > 200)
-        return fontColor;
+    if ((RedOf(rgb) + BlueOf(rgb)) / 2 > 150 || GreenOf(rgb) > 200) return fontColor;
     return Lighten(back, 90);
 }

@@ -25,9 +25,15 @@
 TColor ColorToRGB(TColor c);
 
 TColor RGBColor(int red, int green, int blue);
-inline int RedOf(TColor c) { return static_cast<int>(c & 0xFF); }
-inline int GreenOf(TColor c) { return static_cast<int>((c >> 8) & 0xFF); }
-inline int BlueOf(TColor c) { return static_cast<int>((c >> 16) & 0xFF); }
+inline int RedOf(TColor c) {
+    return static_cast<int>(c & 0xFF);
+}
+inline int GreenOf(TColor c) {
+    return static_cast<int>((c >> 8) & 0xFF);
+}
+inline int BlueOf(TColor c) {
+    return static_cast<int>((c >> 16) & 0xFF);
+}
 
 QColor ToQColor(TColor c);
 TColor FromQColor(const QColor& c);

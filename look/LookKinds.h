@@ -10,13 +10,13 @@ class QMenu;
 // The class name as the meta-object reports it ("QPushButton", or a custom class name).
 QByteArray TypeName(const QObject* object);
 
-bool IsForm(const QObject* object);            // a top-level window that is not a popup or menu
-bool IsPanel(const QObject* object);           // a QFrame used as a container
-bool IsSingleLineEdit(const QObject* object);  // QLineEdit or a descendant
-bool IsMemo(const QObject* object);            // QTextEdit, QPlainTextEdit or a descendant
-bool IsEditKind(const QObject* object);        // single-line edit or memo
-bool IsCheckBox(const QObject* object);        // QCheckBox or a descendant
-bool IsPushButton(const QObject* object);      // QPushButton or a descendant
+bool IsForm(const QObject* object);               // a top-level window that is not a popup or menu
+bool IsPanel(const QObject* object);              // a QFrame used as a container
+bool IsSingleLineEdit(const QObject* object);     // QLineEdit or a descendant
+bool IsMemo(const QObject* object);               // QTextEdit, QPlainTextEdit or a descendant
+bool IsEditKind(const QObject* object);           // single-line edit or memo
+bool IsCheckBox(const QObject* object);           // QCheckBox or a descendant
+bool IsPushButton(const QObject* object);         // QPushButton or a descendant
 bool IsPopupMenuComponent(const QObject* object); // a QMenu that is not a sub-menu of a menu or bar
 
 // The container a control sits in for the parent table: the parent widget, skipping plain

@@ -22,19 +22,47 @@ constexpr TColor clGray = 0x808080u;
 constexpr TColor clBlack = 0x000000u;
 
 enum TLookContainer : std::uint8_t {
-    lccForm, lccFrame, lccToolbar, lccCoolbar, lccControlbar,
-    lccPanel, lccScrollBox, lccGroupBox, lccTabSheet, lccPageScroller
+    lccForm,
+    lccFrame,
+    lccToolbar,
+    lccCoolbar,
+    lccControlbar,
+    lccPanel,
+    lccScrollBox,
+    lccGroupBox,
+    lccTabSheet,
+    lccPageScroller
 };
 
 enum TLookControl : std::uint8_t {
-    lcMainMenu, lcPopupMenu, lcToolbar, lcControlbar, lcCombo, lcListBox, lcEdit, lcMaskEdit,
-    lcMemo, lcRichEdit, lcMiscEdit, lcCheckBox, lcRadioButton, lcButton, lcBitBtn, lcSpeedButton,
-    lcUpDown, lcPanel, lcGroupBox, lcTreeView, lcListView, lcProgressBar, lcHotKey, lcStringGrid
+    lcMainMenu,
+    lcPopupMenu,
+    lcToolbar,
+    lcControlbar,
+    lcCombo,
+    lcListBox,
+    lcEdit,
+    lcMaskEdit,
+    lcMemo,
+    lcRichEdit,
+    lcMiscEdit,
+    lcCheckBox,
+    lcRadioButton,
+    lcButton,
+    lcBitBtn,
+    lcSpeedButton,
+    lcUpDown,
+    lcPanel,
+    lcGroupBox,
+    lcTreeView,
+    lcListView,
+    lcProgressBar,
+    lcHotKey,
+    lcStringGrid
 };
 
 // A small set: member k is bit k; Count members in all.
-template <typename E, int Count>
-class TLookSet {
+template <typename E, int Count> class TLookSet {
   public:
     constexpr TLookSet() = default;
     constexpr explicit TLookSet(std::uint32_t bits) : bits_(bits & Mask()) {}

@@ -43,8 +43,7 @@
 namespace {
 
 int RegisterOnce(int& slot) {
-    if (slot == 0)
-        slot = QEvent::registerEventType();
+    if (slot == 0) slot = QEvent::registerEventType();
     return slot;
 }
 
@@ -52,25 +51,33 @@ int invalidateType = 0, checkStateType = 0, buttonStateType = 0, focusChangedTyp
 
 } // namespace
 
-int TControlSubClass::InvalidateEvent() { return RegisterOnce(invalidateType); }
-int TControlSubClass::CheckStateEvent() { return RegisterOnce(checkStateType); }
-int TControlSubClass::ButtonStateEvent() { return RegisterOnce(buttonStateType); }
-int TControlSubClass::FocusChangedEvent() { return RegisterOnce(focusChangedType); }
+int TControlSubClass::InvalidateEvent() {
+    return RegisterOnce(invalidateType);
+}
+int TControlSubClass::CheckStateEvent() {
+    return RegisterOnce(checkStateType);
+}
+int TControlSubClass::ButtonStateEvent() {
+    return RegisterOnce(buttonStateType);
+}
+int TControlSubClass::FocusChangedEvent() {
+    return RegisterOnce(focusChangedType);
+}
 
 TControlSubClass::TControlSubClass(TLookStyler* owner) : QObject(owner), Look(owner) {}
 
 TControlSubClass::~TControlSubClass() {
-    if (Installed())
-        Restore();
+    if (Installed()) Restore();
 }
 
 TControlSubClass* TControlSubClass::HandlerOf(const QWidget* control) {
-    if (!control)
-        return nullptr;
+    if (!control) return nullptr;
     return qobject_cast<TControlSubClass*>(control->property("LookHandler").value<QObject*>());
 }
 
-bool TControlSubClass::Installed() const { return installed_ && Control && HandlerOf(Control) == this; }
+bool TControlSubClass::Installed() const {
+    return installed_ && Control && HandlerOf(Control) == this;
+}
 
 void TControlSubClass::Install(QWidget* control) {
     Control = control;
@@ -90,21 +97,20 @@ void TControlSubClass::Install(QWidget* control) {
         connect(button, &QAbstractButton::released, this, [this] { Forward(ButtonStateEvent()); });
     }
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget* from, QWidget* to) {
-        if (Control && ((from && from->window() == Control->window()) || (to && to->window() == Control->window())))
+        if (Control &&
+            ((from && from->window() == Control->window()) || (to && to->window() == Control->window())))
             Forward(FocusChangedEvent());
     });
 }
 
 void TControlSubClass::Forward(int eventType) {
-    if (!Installed())
-        return;
+    if (!Installed()) return;
     QEvent e(static_cast<QEvent::Type>(eventType));
     QCoreApplication::sendEvent(Control, &e);
 }
 
 void TControlSubClass::RestoreHandler() {
-    if (!Control)
-        return;
+    if (!Control) return;
     Control->removeEventFilter(this);
     if (HandlerOf(Control) == this)
         Control->setProperty("LookHandler", QVariant::fromValue<QObject*>(SavedHandler.data()));
@@ -124,8 +130,7 @@ void TControlSubClass::Restore() {
 }
 
 bool TControlSubClass::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != Control || !installed_)
-        return false;
+    if (watched != Control || !installed_) return false;
     InterceptMessage(event); // may free this record
     return true;
 }
@@ -134,8 +139,7 @@ void TControlSubClass::Detach() {
     try {
         QWidget* control = Control;
         RestoreHandler();
-        if (control && IsEditKind(control))
-            SetCtl3D(control, SavedCtl3D);
+        if (control && IsEditKind(control)) SetCtl3D(control, SavedCtl3D);
     } catch (...) {
         // The control keeps whatever was restored before the error.
     }
@@ -148,8 +152,7 @@ void TControlSubClass::InterceptMessage(QEvent* event) {
     QPointer<QWidget> control(Control);
     // The saved handler: the control's own event processing (QObject::event is public).
     static_cast<QObject*>(control.data())->event(event);
-    if (!self || !control)
-        return;
+    if (!self || !control) return;
     if (Look && !Look->Active()) {
         Detach();
         return;
@@ -181,8 +184,7 @@ void TControlSubClass::InterceptMessage(QEvent* event) {
     case QEvent::KeyPress:
         if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space) {
             SpaceDown = true;
-            if (!SpaceRepainted)
-                RepaintDecoration();
+            if (!SpaceRepainted) RepaintDecoration();
             SpaceRepainted = true;
         }
         break;
@@ -196,8 +198,7 @@ void TControlSubClass::InterceptMessage(QEvent* event) {
         break;
     }
     case QEvent::MouseMove:
-        if (enabled && TypeName(control) == "TUpDown")
-            RepaintDecoration();
+        if (enabled && TypeName(control) == "TUpDown") RepaintDecoration();
         break;
     case QEvent::MouseButtonPress:
         if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
@@ -251,8 +252,7 @@ void TControlSubClass::InterceptMessage(QEvent* event) {
 }
 
 void TControlSubClass::RepaintDecoration() {
-    if (!Control || !Look)
-        return;
+    if (!Control || !Look) return;
     if (!inPaint_) {
         // Painting happens only inside the control's paint event; ask for one.
         ++RepaintRequests;
@@ -262,17 +262,12 @@ void TControlSubClass::RepaintDecoration() {
     Focused = Control->hasFocus();
     QWidget* control = Control;
     try {
-        if (TLookStyler::PaintProbe)
-            TLookStyler::PaintProbe();
+        if (TLookStyler::PaintProbe) TLookStyler::PaintProbe();
         TLookCanvas canvas(control->width(), control->height());
-        if (IsEditKind(control))
-            PaintEdit(canvas);
-        if (IsCheckBox(control))
-            PaintCheckBox(canvas);
-        if (IsPushButton(control))
-            PaintButton(canvas);
-        if (IsPanel(control))
-            PaintPanel(canvas);
+        if (IsEditKind(control)) PaintEdit(canvas);
+        if (IsCheckBox(control)) PaintCheckBox(canvas);
+        if (IsPushButton(control)) PaintButton(canvas);
+        if (IsPanel(control)) PaintPanel(canvas);
         QPainter painter(control);
         canvas.CopyTo(painter, 0, 0);
     } catch (...) {
@@ -286,8 +281,7 @@ TColor TControlSubClass::ControlColor() const {
 
 TColor TControlSubClass::ParentBackground() const {
     const QWidget* parent = Control->parentWidget();
-    if (!parent)
-        return ControlColor();
+    if (!parent) return ControlColor();
     return FromQColor(parent->palette().color(parent->backgroundRole()));
 }
 
@@ -300,7 +294,8 @@ void TControlSubClass::PaintEdit(TLookCanvas& canvas) {
     const TDerivedColors& d = Look->Derived;
     TColor frame = (Hot || Focused) ? Lighten(d.SelectBorder, 60) : Darken(ParentBackground(), 60);
     if (SavedBorderStyle == bsNone)
-        frame = (Hot && !Focused) ? Lighten(MeanColor(ControlColor(), ParentBackground()), 40) : ControlColor();
+        frame =
+            (Hot && !Focused) ? Lighten(MeanColor(ControlColor(), ParentBackground()), 40) : ControlColor();
     canvas.SetPen(frame);
     canvas.SetBrushClear();
     canvas.Rectangle({0, 0, control->width(), control->height()});
@@ -315,10 +310,8 @@ void TControlSubClass::PaintCheckBox(TLookCanvas& canvas) {
         b = d.Select;
         p = d.SelectBorder;
     }
-    if (SpaceDown || MouseDown)
-        b = d.SelectPressed;
-    if (grayed)
-        b = clSilver;
+    if (SpaceDown || MouseDown) b = d.SelectPressed;
+    if (grayed) b = clSilver;
 
     TRect r{0, 3, box->width(), box->height() - 3};
     const int t = box->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, box);
@@ -381,10 +374,14 @@ void TControlSubClass::PaintButton(TLookCanvas& canvas) {
     if (button->isEnabled()) {
         canvas.SetPen(Darken(edge, 50));
         if (SpaceDown || (MouseDown && Hot)) {
-            const int pts[4][2] = {{r.Left, r.Bottom - 2}, {r.Left, r.Top + 1}, {r.Left + 1, r.Top}, {r.Right - 1, r.Top}};
+            const int pts[4][2] = {
+                {r.Left, r.Bottom - 2}, {r.Left, r.Top + 1}, {r.Left + 1, r.Top}, {r.Right - 1, r.Top}};
             canvas.Polyline(pts, 4);
         } else {
-            const int pts[4][2] = {{r.Right - 1, r.Top + 1}, {r.Right - 1, r.Bottom - 2}, {r.Right - 2, r.Bottom - 1}, {r.Left, r.Bottom - 1}};
+            const int pts[4][2] = {{r.Right - 1, r.Top + 1},
+                                   {r.Right - 1, r.Bottom - 2},
+                                   {r.Right - 2, r.Bottom - 1},
+                                   {r.Left, r.Bottom - 1}};
             canvas.Polyline(pts, 4);
         }
     }
@@ -410,8 +407,7 @@ void TControlSubClass::PaintButton(TLookCanvas& canvas) {
 }
 
 void TControlSubClass::PaintPanel(TLookCanvas& canvas) {
-    if (LastMessage != QEvent::Paint)
-        return;
+    if (LastMessage != QEvent::Paint) return;
     QWidget* panel = Control;
     const TPanelBevels bevels = ReadPanelBevels(panel);
     TRect r{0, 0, panel->width(), panel->height()};

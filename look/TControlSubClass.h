@@ -44,16 +44,16 @@ class TControlSubClass : public QObject {
     QPointer<TLookStyler> Look;
     bool SavedCtl3D = false;
     TBorderStyle SavedBorderStyle = bsNone;
-    bool RebuildPending = false, Hot = false, MouseDown = false, SpaceDown = false,
-         SpaceRepainted = false, Focused = false;
-    int LastMessage = 0;          // Qt event type of the last event handled while active
-    int RepaintRequests = 0;      // repaints requested outside a paint event
+    bool RebuildPending = false, Hot = false, MouseDown = false, SpaceDown = false, SpaceRepainted = false,
+         Focused = false;
+    int LastMessage = 0;     // Qt event type of the last event handled while active
+    int RepaintRequests = 0; // repaints requested outside a paint event
 
     // Private events standing for notifications that Qt delivers as signals or calls.
-    static int InvalidateEvent();    // the look's repaint request
-    static int CheckStateEvent();    // a check box's state changed
-    static int ButtonStateEvent();   // a button went down or up
-    static int FocusChangedEvent();  // the focus moved within the control's window
+    static int InvalidateEvent();   // the look's repaint request
+    static int CheckStateEvent();   // a check box's state changed
+    static int ButtonStateEvent();  // a button went down or up
+    static int FocusChangedEvent(); // the focus moved within the control's window
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -18,12 +18,13 @@ int QtTextFlags(unsigned flags) {
     else
         qt |= Qt::AlignLeft;
     qt |= (flags & DT_VCENTER) ? Qt::AlignVCenter : Qt::AlignTop;
-    if (flags & DT_EXPANDTABS)
-        qt |= Qt::TextExpandTabs;
+    if (flags & DT_EXPANDTABS) qt |= Qt::TextExpandTabs;
     return qt;
 }
 
-QRect ToQRect(const TRect& r) { return QRect(r.Left, r.Top, r.Width(), r.Height()); }
+QRect ToQRect(const TRect& r) {
+    return QRect(r.Left, r.Top, r.Width(), r.Height());
+}
 
 } // namespace
 
@@ -39,32 +40,29 @@ void TLookCanvas::Plot(int x, int y, TColor c) {
         image_.setPixel(x, y, ToQColor(c).rgba());
 }
 
-void TLookCanvas::SetPixel(int x, int y, TColor c) { Plot(x, y, c); }
+void TLookCanvas::SetPixel(int x, int y, TColor c) {
+    Plot(x, y, c);
+}
 
 TColor TLookCanvas::Pixel(int x, int y) const {
-    if (x < 0 || y < 0 || x >= image_.width() || y >= image_.height())
-        return clBlack;
+    if (x < 0 || y < 0 || x >= image_.width() || y >= image_.height()) return clBlack;
     return FromQColor(QColor::fromRgba(image_.pixel(x, y)));
 }
 
 bool TLookCanvas::PixelIsSet(int x, int y) const {
-    if (x < 0 || y < 0 || x >= image_.width() || y >= image_.height())
-        return false;
+    if (x < 0 || y < 0 || x >= image_.width() || y >= image_.height()) return false;
     return qAlpha(image_.pixel(x, y)) != 0;
 }
 
 void TLookCanvas::FillRect(const TRect& r) {
-    if (brushClear_ || r.Width() <= 0 || r.Height() <= 0)
-        return;
+    if (brushClear_ || r.Width() <= 0 || r.Height() <= 0) return;
     QPainter p(&image_);
     p.fillRect(ToQRect(r), ToQColor(brush_));
 }
 
 void TLookCanvas::Rectangle(const TRect& r) {
-    if (r.Width() <= 0 || r.Height() <= 0)
-        return;
-    if (!brushClear_)
-        FillRect(r.Inflated(-1, -1));
+    if (r.Width() <= 0 || r.Height() <= 0) return;
+    if (!brushClear_) FillRect(r.Inflated(-1, -1));
     for (int x = r.Left; x < r.Right; ++x) {
         Plot(x, r.Top, pen_);
         Plot(x, r.Bottom - 1, pen_);
@@ -76,8 +74,7 @@ void TLookCanvas::Rectangle(const TRect& r) {
 }
 
 void TLookCanvas::RoundRect(const TRect& r, int ellipseW, int ellipseH) {
-    if (r.Width() <= 0 || r.Height() <= 0)
-        return;
+    if (r.Width() <= 0 || r.Height() <= 0) return;
     // Corner cut of a small ellipse: with a 4 x 4 ellipse the outline steps in by one pixel
     // diagonally at each corner and the corner pixel itself stays untouched.
     const int cx = std::max(ellipseW / 2, 1), cy = std::max(ellipseH / 2, 1);
@@ -105,8 +102,7 @@ void TLookCanvas::RoundRect(const TRect& r, int ellipseW, int ellipseH) {
 }
 
 void TLookCanvas::Ellipse(const TRect& r) {
-    if (r.Width() <= 0 || r.Height() <= 0)
-        return;
+    if (r.Width() <= 0 || r.Height() <= 0) return;
     QPainter p(&image_);
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setPen(ToQColor(pen_));
@@ -140,8 +136,7 @@ void TLookCanvas::LineTo(int x, int y) {
 }
 
 void TLookCanvas::Polyline(const int (*points)[2], int count) {
-    if (count <= 0)
-        return;
+    if (count <= 0) return;
     MoveTo(points[0][0], points[0][1]);
     for (int i = 1; i < count; ++i)
         LineTo(points[i][0], points[i][1]);
@@ -150,7 +145,8 @@ void TLookCanvas::Polyline(const int (*points)[2], int count) {
 void TLookCanvas::DrawText(const QString& text, TRect& r, unsigned flags) {
     if (flags & DT_CALCRECT) {
         const QFontMetrics fm(font_);
-        const QRect b = fm.boundingRect(QRect(), QtTextFlags(flags & ~(DT_CENTER | DT_VCENTER | DT_RIGHT)), text);
+        const QRect b =
+            fm.boundingRect(QRect(), QtTextFlags(flags & ~(DT_CENTER | DT_VCENTER | DT_RIGHT)), text);
         r.Right = r.Left + b.width();
         r.Bottom = r.Top + b.height();
         return;
@@ -166,9 +162,13 @@ int TLookCanvas::TextWidth(const QString& text) const {
     return QFontMetrics(font_).horizontalAdvance(text);
 }
 
-int TLookCanvas::TextHeight(const QString&) const { return QFontMetrics(font_).height(); }
+int TLookCanvas::TextHeight(const QString&) const {
+    return QFontMetrics(font_).height();
+}
 
-void TLookCanvas::CopyTo(QPainter& target, int x, int y) const { target.drawImage(x, y, image_); }
+void TLookCanvas::CopyTo(QPainter& target, int x, int y) const {
+    target.drawImage(x, y, image_);
+}
 
 void BevelFrame(TLookCanvas& canvas, TRect& r, TColor topColor, TColor bottomColor, int width) {
     r.Right -= 1;

@@ -20,8 +20,8 @@ struct TRect {
 };
 
 // Text flags, with the window system's values.
-constexpr unsigned DT_LEFT = 0x0, DT_CENTER = 0x1, DT_RIGHT = 0x2, DT_VCENTER = 0x4,
-                   DT_EXPANDTABS = 0x40, DT_CALCRECT = 0x400, DT_RTLREADING = 0x20000;
+constexpr unsigned DT_LEFT = 0x0, DT_CENTER = 0x1, DT_RIGHT = 0x2, DT_VCENTER = 0x4, DT_EXPANDTABS = 0x40,
+                   DT_CALCRECT = 0x400, DT_RTLREADING = 0x20000;
 
 class TLookCanvas {
   public:
@@ -37,23 +37,32 @@ class TLookCanvas {
     QImage& Image() { return image_; }
 
     void SetPen(TColor c) { pen_ = c; }
-    void SetBrush(TColor c) { brush_ = c; brushClear_ = false; }
+    void SetBrush(TColor c) {
+        brush_ = c;
+        brushClear_ = false;
+    }
     void SetBrushClear() { brushClear_ = true; }
-    void SetFont(const QFont& font, TColor color) { font_ = font; fontColor_ = color; }
+    void SetFont(const QFont& font, TColor color) {
+        font_ = font;
+        fontColor_ = color;
+    }
     void SetFontColor(TColor c) { fontColor_ = c; }
     TColor FontColor() const { return fontColor_; }
     const QFont& Font() const { return font_; }
 
-    void FillRect(const TRect& r);                          // brush, no outline
-    void Rectangle(const TRect& r);                         // pen outline, brush interior
+    void FillRect(const TRect& r);                              // brush, no outline
+    void Rectangle(const TRect& r);                             // pen outline, brush interior
     void RoundRect(const TRect& r, int ellipseW, int ellipseH); // small corner ellipses
     void Ellipse(const TRect& r);
-    void MoveTo(int x, int y) { penX_ = x; penY_ = y; }
-    void LineTo(int x, int y);                              // from the pen position, end excluded
+    void MoveTo(int x, int y) {
+        penX_ = x;
+        penY_ = y;
+    }
+    void LineTo(int x, int y); // from the pen position, end excluded
     void Polyline(const int (*points)[2], int count);
     void SetPixel(int x, int y, TColor c);
-    TColor Pixel(int x, int y) const;                       // clBlack outside the surface
-    bool PixelIsSet(int x, int y) const;                    // drawn on (not transparent)
+    TColor Pixel(int x, int y) const;    // clBlack outside the surface
+    bool PixelIsSet(int x, int y) const; // drawn on (not transparent)
 
     // Draws text into r (with DT_CALCRECT: measures into r instead); the text background is
     // transparent and '&' marks a mnemonic.

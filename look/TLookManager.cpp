@@ -14,30 +14,28 @@ namespace {
 TLookManager* instance = nullptr;
 int wakeType = 0;
 
-template <typename T>
-void Purge(QList<QPointer<T>>& list) {
+template <typename T> void Purge(QList<QPointer<T>>& list) {
     list.removeIf([](const QPointer<T>& p) { return p.isNull(); });
 }
 
 } // namespace
 
 int TLookManager::WakeEvent() {
-    if (wakeType == 0)
-        wakeType = QEvent::registerEventType();
+    if (wakeType == 0) wakeType = QEvent::registerEventType();
     return wakeType;
 }
 
-TLookManager* TLookManager::Instance() { return instance; }
+TLookManager* TLookManager::Instance() {
+    return instance;
+}
 
 TLookManager* TLookManager::Ensure() {
-    if (!instance)
-        instance = new TLookManager();
+    if (!instance) instance = new TLookManager();
     return instance;
 }
 
 void TLookManager::ReleaseIfUnused() {
-    if (!instance)
-        return;
+    if (!instance) return;
     Purge(instance->Looks);
     if (instance->Looks.isEmpty()) {
         delete instance;
@@ -48,13 +46,11 @@ void TLookManager::ReleaseIfUnused() {
 TLookManager::TLookManager() {
     QEvent::registerEventType(MsgPopupFrameByItem);
     QEvent::registerEventType(MsgPopupFrameByWindow);
-    if (qApp)
-        qApp->installEventFilter(this);
+    if (qApp) qApp->installEventFilter(this);
 }
 
 TLookManager::~TLookManager() {
-    if (qApp)
-        qApp->removeEventFilter(this);
+    if (qApp) qApp->removeEventFilter(this);
     // Events still queued for the application must not reach a manager that is gone.
     if (qApp && (wakePosted_ || framePosted_)) {
         QCoreApplication::removePostedEvents(qApp, WakeEvent());
@@ -65,8 +61,7 @@ TLookManager::~TLookManager() {
 
 bool TLookManager::IsDecorated(const QWidget* form) const {
     for (const QPointer<QWidget>& f : DecoratedForms)
-        if (f == form)
-            return true;
+        if (f == form) return true;
     return false;
 }
 
@@ -80,19 +75,16 @@ void TLookManager::Register(TLookStyler* look) {
 }
 
 void TLookManager::Unregister(TLookStyler* look) {
-    if (Current == look)
-        ChooseCurrent(look);
+    if (Current == look) ChooseCurrent(look);
     // Without a main form ChooseCurrent keeps Current; a look that goes cannot stay current.
-    if (Current == look)
-        Current = nullptr;
+    if (Current == look) Current = nullptr;
     Looks.removeAll(look);
     Purge(Looks);
 }
 
 TLookStyler* TLookManager::FindEligible(TLookStyler* excluded) const {
     for (const QPointer<TLookStyler>& look : Looks)
-        if (look && look->Active() && !look->DisableSubclassing() && look != excluded)
-            return look;
+        if (look && look->Active() && !look->DisableSubclassing() && look != excluded) return look;
     return nullptr;
 }
 
@@ -105,11 +97,9 @@ void TLookManager::ChooseCurrent(TLookStyler* excluded) {
     } else if (y) {
         // Hand-over: the new look takes every record on another form.
         for (TControlSubClass* old : Current->Records()) {
-            if (!old->Installed())
-                continue;
+            if (!old->Installed()) continue;
             QWidget* control = old->Control;
-            if (excludedForm && IsOnForm(control, excludedForm))
-                continue;
+            if (excludedForm && IsOnForm(control, excludedForm)) continue;
             auto* record = new TControlSubClass(y);
             record->SavedCtl3D = old->SavedCtl3D;
             record->SavedBorderStyle = old->SavedBorderStyle;
@@ -126,20 +116,17 @@ void TLookManager::ChooseCurrent(TLookStyler* excluded) {
         bool hasMainForm = false;
         for (QWidget* w : QApplication::topLevelWidgets())
             hasMainForm = hasMainForm || IsForm(w);
-        if (!hasMainForm)
-            return;
+        if (!hasMainForm) return;
         const QList<QPointer<QWidget>> forms = DecoratedForms;
         for (const QPointer<QWidget>& form : forms)
-            if (form && form != excludedForm)
-                RestoreForm(form);
+            if (form && form != excludedForm) RestoreForm(form);
         DecoratedForms.clear();
         Current = nullptr;
     }
 }
 
 void TLookManager::RestoreForm(QWidget* form) {
-    if (!Current || !form)
-        return;
+    if (!Current || !form) return;
     const QList<TControlSubClass*> records = Current->Records();
     for (auto it = records.crbegin(); it != records.crend(); ++it) {
         TControlSubClass* record = *it;
@@ -158,13 +145,11 @@ void TLookManager::QueueUndecoratedForms() {
             continue;
         PendingForms.append(form);
     }
-    if (!PendingForms.isEmpty())
-        Wake();
+    if (!PendingForms.isEmpty()) Wake();
 }
 
 void TLookManager::OnComponentNotification(QObject* component, int operation) {
-    if (!Current || !IsForm(component))
-        return;
+    if (!Current || !IsForm(component)) return;
     auto* form = static_cast<QWidget*>(component);
     if (operation == opInsert) {
         if (!PendingForms.contains(form)) {
@@ -178,15 +163,13 @@ void TLookManager::OnComponentNotification(QObject* component, int operation) {
 }
 
 void TLookManager::Wake() {
-    if (wakePosted_ || !qApp)
-        return;
+    if (wakePosted_ || !qApp) return;
     wakePosted_ = true;
     QCoreApplication::postEvent(qApp, new QEvent(static_cast<QEvent::Type>(WakeEvent())));
 }
 
 void TLookManager::PostPopupFrame(int message, int wParam, QObject* lParam) {
-    if (framePosted_ || !qApp)
-        return;
+    if (framePosted_ || !qApp) return;
     framePosted_ = true;
     QCoreApplication::postEvent(qApp, new TLookMessage(message, wParam, lParam));
 }
@@ -202,18 +185,15 @@ bool TLookManager::eventFilter(QObject* watched, QEvent* event) {
             form->setProperty(mark.constData(), true);
             connect(form, &QObject::destroyed, this, [this, form] {
                 for (const QPointer<TLookStyler>& look : Looks)
-                    if (look)
-                        look->Notification(form, opRemove);
+                    if (look) look->Notification(form, opRemove);
                 PendingForms.removeAll(nullptr);
                 DecoratedForms.removeAll(nullptr);
             });
         }
         const QList<QPointer<TLookStyler>> looks = Looks;
         for (const QPointer<TLookStyler>& look : looks)
-            if (look)
-                look->Notification(form, opInsert);
-        if (looks.isEmpty())
-            OnComponentNotification(form, opInsert);
+            if (look) look->Notification(form, opInsert);
+        if (looks.isEmpty()) OnComponentNotification(form, opInsert);
     } else if (watched == qApp) {
         OnAppMessage(event);
     }
@@ -234,8 +214,8 @@ void TLookManager::OnAppMessage(QEvent* message) {
                         menu = candidate;
             if (menu && Current) {
                 const QRect r = menu->actionGeometry(item);
-                const QPoint centre = menu->mapToGlobal(
-                    QPoint(r.left() + (r.right() + 1 - r.left()) / 2, r.top() + (r.bottom() + 1 - r.top()) / 2));
+                const QPoint centre = menu->mapToGlobal(QPoint(r.left() + (r.right() + 1 - r.left()) / 2,
+                                                               r.top() + (r.bottom() + 1 - r.top()) / 2));
                 if (QWidget* window = QApplication::topLevelAt(centre))
                     PaintPopupFrame(Current, window, menu->layoutDirection() == Qt::RightToLeft);
             }
@@ -243,19 +223,15 @@ void TLookManager::OnAppMessage(QEvent* message) {
             PaintPopupFrame(Current, window, m->WParam == 1);
         }
     }
-    if (type == WakeEvent())
-        wakePosted_ = false;
+    if (type == WakeEvent()) wakePosted_ = false;
     Purge(PendingForms);
-    if (PendingForms.isEmpty() || !Current)
-        return;
+    if (PendingForms.isEmpty() || !Current) return;
     try {
         const QList<QPointer<QWidget>> pending = PendingForms;
         for (const QPointer<QWidget>& form : pending) {
-            if (!form || IsDecorated(form))
-                continue;
+            if (!form || IsDecorated(form)) continue;
             // A form marked 999 after its creation opts out here as well.
-            if (LookTag(form) == 999)
-                continue;
+            if (LookTag(form) == 999) continue;
             DecoratedForms.append(form);
             Current->ApplyToContainer(form, true, true);
         }

@@ -23,8 +23,7 @@ QString CaptionOf(const QAction* item) {
 
 QString ShortcutOf(const QAction* item) {
     const int tab = item->text().indexOf(QLatin1Char('\t'));
-    if (tab >= 0)
-        return item->text().mid(tab + 1);
+    if (tab >= 0) return item->text().mid(tab + 1);
     return item->shortcut().toString(QKeySequence::NativeText);
 }
 
@@ -35,19 +34,19 @@ bool IsRadioItem(const QAction* item) {
 // Round half to even of h / 2.
 int HalfToEven(int h) {
     const int q = h / 2;
-    if (h % 2 == 0)
-        return q;
+    if (h % 2 == 0) return q;
     return (q % 2 == 0) ? q : q + 1;
 }
 
-TLookStyler* LookOf(QObject* handler) { return qobject_cast<TLookStyler*>(handler); }
+TLookStyler* LookOf(QObject* handler) {
+    return qobject_cast<TLookStyler*>(handler);
+}
 
 } // namespace
 
 const QAction* MenuItemFor(const QWidget* menuWidget, const QStyleOption* option, bool measuring) {
     const auto* menuOption = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
-    if (!menuOption || !menuWidget)
-        return nullptr;
+    if (!menuOption || !menuWidget) return nullptr;
     QList<QAction*> actions = menuWidget->actions();
     if (!measuring) {
         if (const auto* menu = qobject_cast<const QMenu*>(menuWidget))
@@ -59,28 +58,25 @@ const QAction* MenuItemFor(const QWidget* menuWidget, const QStyleOption* option
     // While a menu lays itself out no item has a place yet; the option's text identifies it.
     const bool separator = menuOption->menuItemType == QStyleOptionMenuItem::Separator;
     for (const QAction* a : actions) {
-        if (!a->isVisible())
-            continue;
+        if (!a->isVisible()) continue;
         if (separator) {
-            if (a->isSeparator())
-                return a;
+            if (a->isSeparator()) return a;
             continue;
         }
-        if (a->isSeparator())
-            continue;
+        if (a->isSeparator()) continue;
         QString text = a->text();
-        if (qobject_cast<const QMenu*>(menuWidget) && text.indexOf(QLatin1Char('\t')) < 0 && !a->shortcut().isEmpty())
+        if (qobject_cast<const QMenu*>(menuWidget) && text.indexOf(QLatin1Char('\t')) < 0 &&
+            !a->shortcut().isEmpty())
             text += QLatin1Char('\t') + a->shortcut().toString(QKeySequence::NativeText);
-        if (text == menuOption->text)
-            return a;
+        if (text == menuOption->text) return a;
     }
     return nullptr;
 }
 
 TLookMenuStyle::TLookMenuStyle(TLookStyler* look) : look_(look) {}
 
-QSize TLookMenuStyle::sizeFromContents(ContentsType type, const QStyleOption* option,
-                                       const QSize& size, const QWidget* widget) const {
+QSize TLookMenuStyle::sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,
+                                       const QWidget* widget) const {
     if (type == CT_MenuItem || type == CT_MenuBarItem) {
         const QAction* item = MenuItemFor(widget, option, true);
         if (TLookStyler* handler = LookOf(MeasureHandlerOf(item)); handler && handler->Active()) {
@@ -92,23 +88,23 @@ QSize TLookMenuStyle::sizeFromContents(ContentsType type, const QStyleOption* op
     return QProxyStyle::sizeFromContents(type, option, size, widget);
 }
 
-void TLookMenuStyle::drawControl(ControlElement element, const QStyleOption* option,
-                                 QPainter* painter, const QWidget* widget) const {
+void TLookMenuStyle::drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                                 const QWidget* widget) const {
     if (element == CE_MenuItem || element == CE_MenuBarItem) {
         const QAction* item = MenuItemFor(widget, option, false);
         if (TLookStyler* handler = LookOf(DrawHandlerOf(item))) {
             const QRect a = option->rect;
             const bool selected = option->state & State_Selected;
-            handler->MenuStyle()->DrawMenuItemHandler(item, painter, widget,
-                                                      {a.left(), a.top(), a.right() + 1, a.bottom() + 1}, selected);
+            handler->MenuStyle()->DrawMenuItemHandler(
+                item, painter, widget, {a.left(), a.top(), a.right() + 1, a.bottom() + 1}, selected);
             return;
         }
     }
     QProxyStyle::drawControl(element, option, painter, widget);
 }
 
-void TLookMenuStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option,
-                                   QPainter* painter, const QWidget* widget) const {
+void TLookMenuStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                                   const QWidget* widget) const {
     // The margins round decorated items show the menu colour.
     if (element == PE_PanelMenu && look_ && look_->Active() && qobject_cast<const QMenu*>(widget)) {
         look_->RefreshStaleColors();
@@ -119,8 +115,7 @@ void TLookMenuStyle::drawPrimitive(PrimitiveElement element, const QStyleOption*
 }
 
 QImage TLookMenuStyle::Picture(const QAction* item) const {
-    if (!item || item->icon().isNull())
-        return QImage();
+    if (!item || item->icon().isNull()) return QImage();
     const int extent = pixelMetric(PM_SmallIconSize);
     return item->icon().pixmap(QSize(extent, extent)).toImage().convertToFormat(QImage::Format_ARGB32);
 }
@@ -128,24 +123,19 @@ QImage TLookMenuStyle::Picture(const QAction* item) const {
 QSize TLookMenuStyle::MenuIconSize(const QAction* item, bool topLevel) const {
     const QImage picture = Picture(item);
     QSize size = picture.isNull() ? QSize(0, 0) : picture.size();
-    if (!topLevel && look_)
-        size.setWidth(std::max(size.width(), look_->IconWidth()));
+    if (!topLevel && look_) size.setWidth(std::max(size.width(), look_->IconWidth()));
     return size;
 }
 
 void TLookMenuStyle::MeasureMenuItem(const QAction* item, bool topLevel, int& width, int& height) const {
-    if (!look_ || !look_->Active() || !item)
-        return;
+    if (!look_ || !look_->Active() || !item) return;
     QString s = item->isSeparator() ? QString() : CaptionOf(item);
     const QString shortcut = ShortcutOf(item);
-    if (!shortcut.trimmed().isEmpty())
-        s += shortcut + QStringLiteral("WWW");
+    if (!shortcut.trimmed().isEmpty()) s += shortcut + QStringLiteral("WWW");
     const QFontMetrics fm(look_->Font().Font);
     int w = fm.horizontalAdvance(s) + 5;
-    if (s.contains(QLatin1Char('&')))
-        w -= fm.horizontalAdvance(QLatin1Char('&'));
-    if (!topLevel && item->menu() && !item->menu()->actions().isEmpty())
-        w += 6;
+    if (s.contains(QLatin1Char('&'))) w -= fm.horizontalAdvance(QLatin1Char('&'));
+    if (!topLevel && item->menu() && !item->menu()->actions().isEmpty()) w += 6;
     const QSize icon = MenuIconSize(item, topLevel);
     w += icon.width();
     width = std::max(width, w);
@@ -161,8 +151,7 @@ void TLookMenuStyle::MeasureMenuItem(const QAction* item, bool topLevel, int& wi
 
 void TLookMenuStyle::DrawMenuItemHandler(const QAction* item, QPainter* target, const QWidget* window,
                                          const TRect& rect, bool selected) const {
-    if (!look_ || !look_->Active())
-        return;
+    if (!look_ || !look_->Active()) return;
     try {
         PaintMenuItem(item, target, window, rect, selected);
     } catch (...) {
@@ -170,13 +159,11 @@ void TLookMenuStyle::DrawMenuItemHandler(const QAction* item, QPainter* target, 
     }
 }
 
-void TLookMenuStyle::PaintMenuItem(const QAction* item, QPainter* target, const QWidget* window,
-                                   TRect a, bool selected) const {
+void TLookMenuStyle::PaintMenuItem(const QAction* item, QPainter* target, const QWidget* window, TRect a,
+                                   bool selected) const {
     TLookStyler* look = look_;
-    if (!look || !item || !target)
-        return;
-    if (TLookStyler::PaintProbe)
-        TLookStyler::PaintProbe();
+    if (!look || !item || !target) return;
+    if (TLookStyler::PaintProbe) TLookStyler::PaintProbe();
     look->RefreshStaleColors();
     const TDerivedColors& d = look->Derived;
     const bool topLevel = qobject_cast<const QMenuBar*>(window) != nullptr;
@@ -197,7 +184,8 @@ void TLookMenuStyle::PaintMenuItem(const QAction* item, QPainter* target, const 
     const int pw = hasPicture ? picture.width() : 0;
 
     // 3. Icon column and 4. mark box.
-    const TRect c = rtl ? TRect{r.Right - iconWidth, r.Top, r.Right, r.Bottom} : TRect{r.Left, r.Top, r.Left + iconWidth, r.Bottom};
+    const TRect c = rtl ? TRect{r.Right - iconWidth, r.Top, r.Right, r.Bottom}
+                        : TRect{r.Left, r.Top, r.Left + iconWidth, r.Bottom};
     TRect k;
     if (hasPicture) {
         k = {c.Left + 1, c.Top + 2, c.Right - 3, c.Bottom - 2};
@@ -211,20 +199,17 @@ void TLookMenuStyle::PaintMenuItem(const QAction* item, QPainter* target, const 
         const int left = c.Left + (c.Width() - 10) / 2, top = c.Top + (c.Height() - 10) / 2;
         k = {left, top, left + 10, top + 10};
     }
-    if (topLevel)
-        k.Top -= 1;
+    if (topLevel) k.Top -= 1;
 
     // 5. Text rectangle.
     TRect t = r;
     const int inset = topLevel ? 4 : iconWidth;
     if (!rtl) {
         t.Left = r.Left + inset;
-        if (hasPicture)
-            t.Left = std::max(t.Left, r.Left + pw + 4);
+        if (hasPicture) t.Left = std::max(t.Left, r.Left + pw + 4);
     } else {
         t.Right = r.Right - inset;
-        if (hasPicture)
-            t.Right = std::min(t.Right, r.Right - pw - 8);
+        if (hasPicture) t.Right = std::min(t.Right, r.Right - pw - 8);
     }
     if (topLevel) {
         if (hasPicture) {
@@ -240,8 +225,7 @@ void TLookMenuStyle::PaintMenuItem(const QAction* item, QPainter* target, const 
     // 6. Background.
     if (topLevel) {
         TColor bar = d.MenuBar;
-        if (look->DrawMenuBar())
-            bar = look->MenuBarColor();
+        if (look->DrawMenuBar()) bar = look->MenuBarColor();
         canvas.SetBrush(bar);
         canvas.FillRect(r);
     } else if (look->HighColor && look->Gradient()) {
@@ -268,7 +252,8 @@ void TLookMenuStyle::PaintMenuItem(const QAction* item, QPainter* target, const 
         }
     } else if (topLevel && enabled && look->IsNT && window) {
         const QPoint cursor = window->mapFromGlobal(QCursor::pos());
-        if (cursor.x() >= a.Left && cursor.x() <= a.Right - 1 && cursor.y() >= a.Top && cursor.y() <= a.Bottom - 2) {
+        if (cursor.x() >= a.Left && cursor.x() <= a.Right - 1 && cursor.y() >= a.Top &&
+            cursor.y() <= a.Bottom - 2) {
             canvas.SetBrush(d.Select);
             canvas.SetPen(d.SelectBorder);
             canvas.Rectangle({r.Left, r.Top, r.Right - 7, r.Bottom});
@@ -277,8 +262,7 @@ void TLookMenuStyle::PaintMenuItem(const QAction* item, QPainter* target, const 
     }
 
     // 8. Marks and 9. picture.
-    if (item->isChecked() || IsRadioItem(item))
-        DrawCheckMark(canvas, item, selected, k, hasPicture, enabled);
+    if (item->isChecked() || IsRadioItem(item)) DrawCheckMark(canvas, item, selected, k, hasPicture, enabled);
     if (hasPicture)
         DrawMenuIcon(canvas, item, c, picture, topLevel, highlighted, enabled, item->isChecked(), rtl);
 
@@ -305,8 +289,9 @@ void TLookMenuStyle::PaintMenuItem(const QAction* item, QPainter* target, const 
         t.Top += (t.Height() - canvas.TextHeight(QStringLiteral("W"))) / 2;
         const auto* menu = qobject_cast<const QMenu*>(window);
         const bool isDefault = menu && menu->defaultAction() == item;
-        look->DrawItemText(const_cast<QAction*>(item), QStringLiteral(" ") + CaptionOf(item), ShortcutOf(item),
-                           canvas, t, selected, enabled, isDefault, topLevel, rtl, look->Font(), flags);
+        look->DrawItemText(const_cast<QAction*>(item), QStringLiteral(" ") + CaptionOf(item),
+                           ShortcutOf(item), canvas, t, selected, enabled, isDefault, topLevel, rtl,
+                           look->Font(), flags);
     }
 
     // 12. Copy to the target.
@@ -324,8 +309,8 @@ void TLookMenuStyle::PaintMenuItem(const QAction* item, QPainter* target, const 
     }
 }
 
-void TLookMenuStyle::DrawCheckMark(TLookCanvas& canvas, const QAction* item, bool selected,
-                                   const TRect& k, bool hasPicture, bool enabled) const {
+void TLookMenuStyle::DrawCheckMark(TLookCanvas& canvas, const QAction* item, bool selected, const TRect& k,
+                                   bool hasPicture, bool enabled) const {
     const TDerivedColors& d = look_->Derived;
     if (enabled) {
         canvas.SetPen(d.SelectBorder);
@@ -335,8 +320,7 @@ void TLookMenuStyle::DrawCheckMark(TLookCanvas& canvas, const QAction* item, boo
     }
     const TColor penColor = enabled ? d.SelectBorder : d.Disabled;
     if (IsRadioItem(item)) {
-        if (!item->isChecked())
-            return;
+        if (!item->isChecked()) return;
         if (hasPicture) {
             canvas.RoundRect(k, 6, 6);
         } else {
@@ -346,13 +330,13 @@ void TLookMenuStyle::DrawCheckMark(TLookCanvas& canvas, const QAction* item, boo
         }
     } else if (item->isChecked()) {
         canvas.Rectangle(k);
-        if (hasPicture)
-            return;
+        if (hasPicture) return;
         canvas.SetPen(enabled ? clBlack : d.Disabled);
-        const int lines[5][4] = {
-            {k.Left + 1, k.Top + 5, k.Left + 4, k.Bottom - 2}, {k.Left + 2, k.Top + 5, k.Left + 4, k.Bottom - 3},
-            {k.Left + 2, k.Top + 4, k.Left + 5, k.Bottom - 3}, {k.Left + 4, k.Bottom - 3, k.Right + 2, k.Top - 1},
-            {k.Left + 4, k.Bottom - 2, k.Right - 2, k.Top + 3}};
+        const int lines[5][4] = {{k.Left + 1, k.Top + 5, k.Left + 4, k.Bottom - 2},
+                                 {k.Left + 2, k.Top + 5, k.Left + 4, k.Bottom - 3},
+                                 {k.Left + 2, k.Top + 4, k.Left + 5, k.Bottom - 3},
+                                 {k.Left + 4, k.Bottom - 3, k.Right + 2, k.Top - 1},
+                                 {k.Left + 4, k.Bottom - 2, k.Right - 2, k.Top + 3}};
         for (const auto& l : lines) {
             canvas.MoveTo(l[0], l[1]);
             canvas.LineTo(l[2], l[3]);
@@ -369,8 +353,7 @@ void TLookMenuStyle::DrawMenuIcon(TLookCanvas& canvas, const QAction*, const TRe
         x = c.Left + (iconWidth - w) / 2 - 1;
     else
         x = rightToLeft ? c.Right - w - 2 : c.Left + 2;
-    if (topLevel)
-        x = rightToLeft ? c.Right - w - 5 : c.Left + 1;
+    if (topLevel) x = rightToLeft ? c.Right - w - 5 : c.Left + 1;
     if (highlighted && enabled) {
         if (topLevel) {
             x -= 1;

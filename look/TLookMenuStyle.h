@@ -26,8 +26,8 @@ class TLookMenuStyle : public QProxyStyle {
     // The measure handler; width and height come in proposed and go out measured.
     void MeasureMenuItem(const QAction* item, bool topLevel, int& width, int& height) const;
     // The draw handler: PaintMenuItem while the look is active, dropping any error.
-    void DrawMenuItemHandler(const QAction* item, QPainter* target, const QWidget* window,
-                             const TRect& rect, bool selected) const;
+    void DrawMenuItemHandler(const QAction* item, QPainter* target, const QWidget* window, const TRect& rect,
+                             bool selected) const;
     void PaintMenuItem(const QAction* item, QPainter* target, const QWidget* window, TRect rect,
                        bool selected) const;
     // Size of the item's picture; at least IconWidth wide for an item that is not top-level.
@@ -35,9 +35,8 @@ class TLookMenuStyle : public QProxyStyle {
 
     void DrawCheckMark(TLookCanvas& canvas, const QAction* item, bool selected, const TRect& k,
                        bool hasPicture, bool enabled) const;
-    void DrawMenuIcon(TLookCanvas& canvas, const QAction* item, const TRect& c, QImage picture,
-                      bool topLevel, bool highlighted, bool enabled, bool checked,
-                      bool rightToLeft) const;
+    void DrawMenuIcon(TLookCanvas& canvas, const QAction* item, const TRect& c, QImage picture, bool topLevel,
+                      bool highlighted, bool enabled, bool checked, bool rightToLeft) const;
     void DrawMenuBarSelection(TLookCanvas& canvas, const TRect& r, bool rightToLeft) const;
     void GradientFill(TLookCanvas& canvas, const TRect& r, bool rightToLeft) const;
 

@@ -29,8 +29,7 @@ TLookStyler::TLookStyler(QWidget* hostForm) : QObject(hostForm) {
     font_.Font = QApplication::font("QMenu");
     font_.Color = clWindowText;
     disableSubclassing_ = false;
-    if (!IsForm(hostForm))
-        throw std::invalid_argument("TLookStyler: the owner must be a form");
+    if (!IsForm(hostForm)) throw std::invalid_argument("TLookStyler: the owner must be a form");
     hostForm_ = hostForm;
     setObjectName(QStringLiteral("TLookStyler"));
     menuStyle_ = new TLookMenuStyle(this);
@@ -58,12 +57,9 @@ TLookStyler::TLookStyler(QWidget* hostForm) : QObject(hostForm) {
 }
 
 TLookStyler::~TLookStyler() {
-    if (hostForm_)
-        ApplyToContainer(hostForm_, false, false);
-    if (TLookManager* manager = TLookManager::Instance())
-        manager->Unregister(this);
-    if (hostForm_)
-        hostForm_->update();
+    if (hostForm_) ApplyToContainer(hostForm_, false, false);
+    if (TLookManager* manager = TLookManager::Instance()) manager->Unregister(this);
+    if (hostForm_) hostForm_->update();
     TLookManager::ReleaseIfUnused();
     // Records still installed put their controls' handlers and frames back as they go.
     const QList<TControlSubClass*> records = Records();
@@ -74,8 +70,7 @@ TLookStyler::~TLookStyler() {
 QList<TControlSubClass*> TLookStyler::Records() const {
     QList<TControlSubClass*> out;
     for (QObject* child : children())
-        if (auto* record = qobject_cast<TControlSubClass*>(child))
-            out.append(record);
+        if (auto* record = qobject_cast<TControlSubClass*>(child)) out.append(record);
     return out;
 }
 
@@ -85,11 +80,9 @@ void TLookStyler::StoreColor(TColor& field, TColor value) {
 }
 
 void TLookStyler::SetActive(bool value) {
-    if (active_ == value)
-        return;
+    if (active_ == value) return;
     active_ = value;
-    if (hostForm_)
-        ApplyToContainer(hostForm_, value, true);
+    if (hostForm_) ApplyToContainer(hostForm_, value, true);
     RedrawMenuBar();
 }
 
@@ -131,12 +124,10 @@ void TLookStyler::SetLookContainers(TLookContainers value) {
 }
 
 void TLookStyler::SetDisableSubclassing(bool value) {
-    if (disableSubclassing_ == value)
-        return;
+    if (disableSubclassing_ == value) return;
     disableSubclassing_ = value;
     TLookManager* manager = TLookManager::Instance();
-    if (!manager)
-        return;
+    if (!manager) return;
     if (manager->Current == this)
         manager->ChooseCurrent(this);
     else if (!manager->Current && !value)
@@ -144,14 +135,14 @@ void TLookStyler::SetDisableSubclassing(bool value) {
 }
 
 void TLookStyler::RedrawMenuBar() {
-    if (!hostForm_)
-        return;
+    if (!hostForm_) return;
     for (QMenuBar* bar : hostForm_->findChildren<QMenuBar*>())
-        if (bar->window() == hostForm_)
-            bar->update();
+        if (bar->window() == hostForm_) bar->update();
 }
 
-void TLookStyler::RegisterWithManager() { TLookManager::Ensure()->Register(this); }
+void TLookStyler::RegisterWithManager() {
+    TLookManager::Ensure()->Register(this);
+}
 
 void TLookStyler::ComputeDerivedColors(const QPaintDevice* canvas) {
     HighColor = (canvas ? canvas->depth() : 32) >= 16;
@@ -188,13 +179,11 @@ void TLookStyler::ComputeDerivedColors(const QPaintDevice* canvas) {
 }
 
 void TLookStyler::RefreshStaleColors() {
-    if (ColorsStale)
-        ComputeDerivedColors(hostForm_);
+    if (ColorsStale) ComputeDerivedColors(hostForm_);
 }
 
 void TLookStyler::ApplyToContainer(QObject* container, bool activate, bool invalidate) {
-    if (!container)
-        return;
+    if (!container) return;
     const QList<QObject*> components = OwnedComponents(container);
     // A component can go while an earlier one is handled (a record detaching, a control
     // deleting a child); guard each one.
@@ -202,14 +191,12 @@ void TLookStyler::ApplyToContainer(QObject* container, bool activate, bool inval
     for (QObject* c : components)
         guarded.append(c);
     for (const QPointer<QObject>& c : guarded)
-        if (c)
-            ApplyToComponent(c, activate, invalidate);
+        if (c) ApplyToComponent(c, activate, invalidate);
 }
 
 void TLookStyler::SetOwnerDraw(QWidget* menuWidget, bool on) {
     if (on) {
-        if (menuWidget->style() != menuStyle_)
-            menuWidget->setStyle(menuStyle_);
+        if (menuWidget->style() != menuStyle_) menuWidget->setStyle(menuStyle_);
     } else if (menuWidget->style() == menuStyle_) {
         menuWidget->setStyle(nullptr);
     }
@@ -225,10 +212,8 @@ void TLookStyler::WalkMenuItem(QAction* item, bool activate) {
                 item->setProperty("OnMeasureItem", QVariant::fromValue<QObject*>(self));
         }
     } else {
-        if (DrawHandlerOf(item) == self)
-            item->setProperty("OnDrawItem", QVariant());
-        if (MeasureHandlerOf(item) == self)
-            item->setProperty("OnMeasureItem", QVariant());
+        if (DrawHandlerOf(item) == self) item->setProperty("OnDrawItem", QVariant());
+        if (MeasureHandlerOf(item) == self) item->setProperty("OnMeasureItem", QVariant());
     }
     if (QMenu* sub = item->menu()) {
         SetOwnerDraw(sub, activate);
@@ -238,8 +223,7 @@ void TLookStyler::WalkMenuItem(QAction* item, bool activate) {
 }
 
 bool TLookStyler::IsEligible(const QWidget* control) const {
-    if (!control || control->isWindow())
-        return false;
+    if (!control || control->isWindow()) return false;
     const QByteArray type = TypeName(control);
     const TLookControls lc = lookControls_;
     const bool controlPasses =
@@ -249,14 +233,11 @@ bool TLookStyler::IsEligible(const QWidget* control) const {
         (type == "TBitBtn" && lc.Contains(lcBitBtn)) ||
         // The push button type is QPushButton itself; a class of its own name is not attached.
         (type == "QPushButton" && lc.Contains(lcButton)) || (type == "TUpDown" && lc.Contains(lcUpDown)) ||
-        (IsPanel(control) && lc.Contains(lcPanel)) ||
-        (type == "TDBNavigator" && lc.Contains(lcButton)) ||
+        (IsPanel(control) && lc.Contains(lcPanel)) || (type == "TDBNavigator" && lc.Contains(lcButton)) ||
         (type == "TDBLookupComboBox" && lc.Contains(lcButton));
-    if (!controlPasses)
-        return false;
+    if (!controlPasses) return false;
     const QWidget* parent = EffectiveContainer(control);
-    if (!parent)
-        return false;
+    if (!parent) return false;
     const QByteArray parentType = TypeName(parent);
     const TLookContainers pc = lookContainers_;
     return (IsPanel(parent) && pc.Contains(lccPanel)) ||
@@ -292,8 +273,7 @@ void TLookStyler::ApplyToComponent(QObject* component, bool activate, bool inval
         if (activate && LookTag(control) != 999 && LookTag(parent) != 999 &&
             LookTag(EffectiveContainer(control)) != 999)
             Attach(control);
-        if (invalidate)
-            InvalidateControl(control);
+        if (invalidate) InvalidateControl(control);
     }
 
     if ((IsForm(component) && component != hostForm_) || TypeName(component) == "TDBNavigator")
@@ -302,8 +282,7 @@ void TLookStyler::ApplyToComponent(QObject* component, bool activate, bool inval
 
 void TLookStyler::Attach(QWidget* control) {
     // A control that already has a look handler keeps it; no second record is made for it.
-    if (TControlSubClass::HandlerOf(control))
-        return;
+    if (TControlSubClass::HandlerOf(control)) return;
     auto* record = new TControlSubClass(this);
     record->Look = this;
     if (IsEditKind(control)) {
@@ -323,25 +302,20 @@ void TLookStyler::InvalidateControl(QWidget* control) {
 
 void TLookStyler::Notification(QObject* component, TOperation operation) {
     TLookManager* manager = TLookManager::Instance();
-    if (!manager)
-        return;
+    if (!manager) return;
     manager->OnComponentNotification(component, operation);
     // Records follow their controls through QPointer and the control's destroyed signal.
     if (active_ && autoDetect_ && operation == opInsert && qobject_cast<QAction*>(component))
         ApplyToComponent(component, true, true);
 }
 
-void TLookStyler::DrawItemText(QObject*, const QString& text, const QString& shortcut,
-                               TLookCanvas& canvas, TRect r, bool selected, bool enabled,
-                               bool isDefault, bool topLevel, bool rightToLeft, const TLookFont& font,
-                               unsigned flags) const {
+void TLookStyler::DrawItemText(QObject*, const QString& text, const QString& shortcut, TLookCanvas& canvas,
+                               TRect r, bool selected, bool enabled, bool isDefault, bool topLevel,
+                               bool rightToLeft, const TLookFont& font, unsigned flags) const {
     TColor color = font.Color;
-    if (selected)
-        color = Derived.SelectFont;
-    if (!enabled)
-        color = Derived.Disabled;
-    if (topLevel && selected && useSystemColors_)
-        color = ContrastTextColor(Derived.IconBack, font_.Color);
+    if (selected) color = Derived.SelectFont;
+    if (!enabled) color = Derived.Disabled;
+    if (topLevel && selected && useSystemColors_) color = ContrastTextColor(Derived.IconBack, font_.Color);
     canvas.SetFont(font.Font, color);
     flags |= DT_EXPANDTABS;
     if (isDefault && enabled) {

@@ -24,10 +24,9 @@ struct TLookFont {
 
 // The colours the painters use, filled by ComputeDerivedColors.
 struct TDerivedColors {
-    TColor MenuColor = clWhite, IconBack = clBtnFace, Select = clHighlight,
-           SelectBorder = clHighlight, SelectFont = clMenuText, SelectLight = clWhite,
-           SelectPressed = clWhite, Checked = clHighlight, MenuBar = clBtnFace,
-           Disabled = clBtnShadow, Separator = clBtnShadow, MenuBorder = clBtnShadow,
+    TColor MenuColor = clWhite, IconBack = clBtnFace, Select = clHighlight, SelectBorder = clHighlight,
+           SelectFont = clMenuText, SelectLight = clWhite, SelectPressed = clWhite, Checked = clHighlight,
+           MenuBar = clBtnFace, Disabled = clBtnShadow, Separator = clBtnShadow, MenuBorder = clBtnShadow,
            MenuShadow = clBtnShadow;
 };
 
@@ -129,9 +128,9 @@ class TLookStyler : public QObject {
     // Component inserted into or removed from the host form or the application.
     void Notification(QObject* component, TOperation operation);
     // Draws one caption with the rules for selected, disabled and default items.
-    void DrawItemText(QObject* sender, const QString& text, const QString& shortcut,
-                      TLookCanvas& canvas, TRect r, bool selected, bool enabled, bool isDefault,
-                      bool topLevel, bool rightToLeft, const TLookFont& font, unsigned flags) const;
+    void DrawItemText(QObject* sender, const QString& text, const QString& shortcut, TLookCanvas& canvas,
+                      TRect r, bool selected, bool enabled, bool isDefault, bool topLevel, bool rightToLeft,
+                      const TLookFont& font, unsigned flags) const;
 
     QWidget* HostForm() const { return hostForm_; }
     TLookMenuStyle* MenuStyle() const { return menuStyle_; }
@@ -167,9 +166,8 @@ class TLookStyler : public QObject {
     int dimLevel_ = 30, grayLevel_ = 10;
     TLookFont font_;
     TColor color_ = clBtnFace, iconBackColor_ = clBtnFace, menuBarColor_ = clBtnFace,
-           selectColor_ = clHighlight, selectBorderColor_ = clHighlight,
-           selectFontColor_ = clWindowText, disabledColor_ = clInactiveCaption,
-           separatorColor_ = clBtnFace, checkedColor_ = clHighlight;
+           selectColor_ = clHighlight, selectBorderColor_ = clHighlight, selectFontColor_ = clWindowText,
+           disabledColor_ = clInactiveCaption, separatorColor_ = clBtnFace, checkedColor_ = clHighlight;
     int iconWidth_ = 24;
     bool drawMenuBar_ = false, drawSelect_ = true, useSystemColors_ = true, useDimColor_ = false,
          overrideOwnerDraw_ = false, gradient_ = false, flatMenu_ = false, autoDetect_ = false,

@@ -9,46 +9,46 @@
 
 // Every entry point the layer knows, in lookup order. A missing one fails the load,
 // also for the ten that are never called.
-#define FERROCAN_ODBC_ENTRY_POINTS(X)                                                                     \
-    X(SQLAllocHandle)                                                                                     \
-    X(SQLGetEnvAttr)                                                                                      \
-    X(SQLSetEnvAttr)                                                                                      \
-    X(SQLDrivers)                                                                                         \
-    X(SQLDataSources)                                                                                     \
-    X(SQLGetConnectAttr)                                                                                  \
-    X(SQLSetConnectAttr)                                                                                  \
-    X(SQLConnect)                                                                                         \
-    X(SQLDriverConnect)                                                                                   \
-    X(SQLBrowseConnect)                                                                                   \
-    X(SQLGetInfo)                                                                                         \
-    X(SQLGetStmtAttr)                                                                                     \
-    X(SQLSetStmtAttr)                                                                                     \
-    X(SQLTables)                                                                                          \
-    X(SQLStatistics)                                                                                      \
-    X(SQLPrimaryKeys)                                                                                     \
-    X(SQLForeignKeys)                                                                                     \
-    X(SQLExecDirect)                                                                                      \
-    X(SQLPrepare)                                                                                         \
-    X(SQLExecute)                                                                                         \
-    X(SQLEndTran)                                                                                         \
-    X(SQLNumResultCols)                                                                                   \
-    X(SQLFetch)                                                                                           \
-    X(SQLFetchScroll)                                                                                     \
-    X(SQLGetData)                                                                                         \
-    X(SQLDescribeCol)                                                                                     \
-    X(SQLColAttribute)                                                                                    \
-    X(SQLColumns)                                                                                         \
-    X(SQLSpecialColumns)                                                                                  \
-    X(SQLBindCol)                                                                                         \
-    X(SQLBindParameter)                                                                                   \
-    X(SQLSetPos)                                                                                          \
-    X(SQLPutData)                                                                                         \
-    X(SQLCloseCursor)                                                                                     \
-    X(SQLDisconnect)                                                                                      \
-    X(SQLFreeHandle)                                                                                      \
-    X(SQLFreeStmt)                                                                                        \
-    X(SQLGetDiagField)                                                                                    \
-    X(SQLGetDiagRec)                                                                                      \
+#define FERROCAN_ODBC_ENTRY_POINTS(X)                                                                        \
+    X(SQLAllocHandle)                                                                                        \
+    X(SQLGetEnvAttr)                                                                                         \
+    X(SQLSetEnvAttr)                                                                                         \
+    X(SQLDrivers)                                                                                            \
+    X(SQLDataSources)                                                                                        \
+    X(SQLGetConnectAttr)                                                                                     \
+    X(SQLSetConnectAttr)                                                                                     \
+    X(SQLConnect)                                                                                            \
+    X(SQLDriverConnect)                                                                                      \
+    X(SQLBrowseConnect)                                                                                      \
+    X(SQLGetInfo)                                                                                            \
+    X(SQLGetStmtAttr)                                                                                        \
+    X(SQLSetStmtAttr)                                                                                        \
+    X(SQLTables)                                                                                             \
+    X(SQLStatistics)                                                                                         \
+    X(SQLPrimaryKeys)                                                                                        \
+    X(SQLForeignKeys)                                                                                        \
+    X(SQLExecDirect)                                                                                         \
+    X(SQLPrepare)                                                                                            \
+    X(SQLExecute)                                                                                            \
+    X(SQLEndTran)                                                                                            \
+    X(SQLNumResultCols)                                                                                      \
+    X(SQLFetch)                                                                                              \
+    X(SQLFetchScroll)                                                                                        \
+    X(SQLGetData)                                                                                            \
+    X(SQLDescribeCol)                                                                                        \
+    X(SQLColAttribute)                                                                                       \
+    X(SQLColumns)                                                                                            \
+    X(SQLSpecialColumns)                                                                                     \
+    X(SQLBindCol)                                                                                            \
+    X(SQLBindParameter)                                                                                      \
+    X(SQLSetPos)                                                                                             \
+    X(SQLPutData)                                                                                            \
+    X(SQLCloseCursor)                                                                                        \
+    X(SQLDisconnect)                                                                                         \
+    X(SQLFreeHandle)                                                                                         \
+    X(SQLFreeStmt)                                                                                           \
+    X(SQLGetDiagField)                                                                                       \
+    X(SQLGetDiagRec)                                                                                         \
     X(SQLCancel)
 
 // Process-wide table of entry points, typed after the header prototypes.
@@ -77,4 +77,6 @@ SQLRETURN ODBCTraceCall(const char* name, SQLRETURN ret);
 #define ODBC_CALL(fn, ...) ODBCTraceCall(#fn, ODBCApi.fn(__VA_ARGS__))
 
 // SQL_SUCCESS or SQL_SUCCESS_WITH_INFO.
-inline bool SQLSucceeded(SQLRETURN ret) { return ret == SQL_SUCCESS || ret == SQL_SUCCESS_WITH_INFO; }
+inline bool SQLSucceeded(SQLRETURN ret) {
+    return ret == SQL_SUCCESS || ret == SQL_SUCCESS_WITH_INFO;
+}

@@ -11,8 +11,8 @@ bool DiagnosticText(SQLSMALLINT HandleType, SQLHANDLE Handle, SQLSMALLINT Record
     SQLRETURN ret = ODBC_CALL(SQLGetDiagRec, HandleType, Handle, Record, state, &nativeError, message,
                               sizeof message, &length);
     if (SQLSucceeded(ret) && std::strcmp(reinterpret_cast<char*>(state), "HY000") == 0)
-        ret = ODBC_CALL(SQLGetDiagField, HandleType, Handle, Record, SQL_DIAG_MESSAGE_TEXT, message, sizeof message,
-                        &length);
+        ret = ODBC_CALL(SQLGetDiagField, HandleType, Handle, Record, SQL_DIAG_MESSAGE_TEXT, message,
+                        sizeof message, &length);
     if (!SQLSucceeded(ret)) return false;
     if (std::strcmp(reinterpret_cast<char*>(state), "IM001") == 0) return false;
     message[sizeof message - 1] = 0;

@@ -12,7 +12,9 @@
 
 namespace {
 
-SQLCHAR* Chars(const std::string& s) { return reinterpret_cast<SQLCHAR*>(const_cast<char*>(s.c_str())); }
+SQLCHAR* Chars(const std::string& s) {
+    return reinterpret_cast<SQLCHAR*>(const_cast<char*>(s.c_str()));
+}
 
 void AddConnectPair(std::string& Text, const std::string& Key, const std::string& Value) {
     if (Value.empty()) return;
@@ -64,9 +66,11 @@ bool TODBC::Connect(const std::string& DataSource, const std::string& UserName, 
         return false;
     }
 
-    CheckError(ODBC_CALL(SQLSetConnectAttr, DbcHandle, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(5), 0));
+    CheckError(
+        ODBC_CALL(SQLSetConnectAttr, DbcHandle, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(5), 0));
     if (!Database.empty())
-        CheckError(ODBC_CALL(SQLSetConnectAttr, DbcHandle, SQL_ATTR_CURRENT_CATALOG, Chars(Database), SQL_NTS));
+        CheckError(
+            ODBC_CALL(SQLSetConnectAttr, DbcHandle, SQL_ATTR_CURRENT_CATALOG, Chars(Database), SQL_NTS));
     if (ManualCommit)
         CheckError(ODBC_CALL(SQLSetConnectAttr, DbcHandle, SQL_ATTR_AUTOCOMMIT,
                              reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), SQL_IS_INTEGER));
@@ -75,8 +79,8 @@ bool TODBC::Connect(const std::string& DataSource, const std::string& UserName, 
 
     SQLRETURN ret = SQL_ERROR;
     if (!DataSource.empty())
-        ret = ODBC_CALL(SQLConnect, DbcHandle, Chars(DataSource), SQL_NTS, Chars(UserName), SQL_NTS, Chars(Password),
-                        SQL_NTS);
+        ret = ODBC_CALL(SQLConnect, DbcHandle, Chars(DataSource), SQL_NTS, Chars(UserName), SQL_NTS,
+                        Chars(Password), SQL_NTS);
     if (SQLSucceeded(ret)) {
         char match[1024] = {};
         std::strncpy(match, DataSource.c_str(), sizeof match - 1);
@@ -87,14 +91,16 @@ bool TODBC::Connect(const std::string& DataSource, const std::string& UserName, 
         // driver, which may create a database named after the connection string.
         ret = SQL_ERROR;
     } else {
-        std::string text = BuildConnectString(DataSource, UserName, Password, Database, DriverName, ConnectOptions);
+        std::string text =
+            BuildConnectString(DataSource, UserName, Password, Database, DriverName, ConnectOptions);
         SQLCHAR out[1024] = {};
         SQLSMALLINT outLength = 0;
         ret = ODBC_CALL(SQLDriverConnect, DbcHandle, nullptr, Chars(text), SQL_NTS, out, 1023, &outLength,
                         SQL_DRIVER_NOPROMPT);
         if (SQLSucceeded(ret)) {
             std::size_t n = std::clamp<int>(outLength, 0, 1023);
-            ConnectInfo.assign(reinterpret_cast<const char*>(out), strnlen(reinterpret_cast<const char*>(out), n));
+            ConnectInfo.assign(reinterpret_cast<const char*>(out),
+                               strnlen(reinterpret_cast<const char*>(out), n));
         }
     }
     if (!SQLSucceeded(ret)) {
@@ -143,7 +149,7 @@ TDatabaseKind TODBC::KindFromText(const std::string& Text) {
         const char* text;
         TDatabaseKind kind;
     } rules[] = {
-        {"oracle", dkOracle},          {"firebird", dkFirebird}, {"mysql", dkMySQL}, {"mariadb", dkMySQL},
+        {"oracle", dkOracle},        {"firebird", dkFirebird}, {"mysql", dkMySQL}, {"mariadb", dkMySQL},
         {"sql server", dkSQLServer}, {"foxpro", dkFoxPro},     {"dbf", dkFoxPro},  {"access", dkAccess},
     };
     std::string lower = LowerCase(Text);
@@ -177,7 +183,7 @@ std::string TODBC::BuildConnectString(const std::string& DataSource, const std::
         std::string driver = LowerCase(DriverName);
         const char* databaseKey = driver.find("oracle") != std::string::npos   ? "DBQ"
                                   : driver.find("foxpro") != std::string::npos ? "SourceDB"
-                                                                                : "Database";
+                                                                               : "Database";
         AddConnectPair(text, databaseKey, Database);
     }
     AddConnectPair(text, "UID", UserName);
@@ -204,8 +210,8 @@ void TODBC::Disconnect() {
 
 bool TODBC::EndTransaction(bool Commit) {
     if (!Connected) return true;
-    return SQLSucceeded(
-        ODBC_CALL(SQLEndTran, SQL_HANDLE_DBC, DbcHandle, static_cast<SQLSMALLINT>(Commit ? SQL_COMMIT : SQL_ROLLBACK)));
+    return SQLSucceeded(ODBC_CALL(SQLEndTran, SQL_HANDLE_DBC, DbcHandle,
+                                  static_cast<SQLSMALLINT>(Commit ? SQL_COMMIT : SQL_ROLLBACK)));
 }
 
 void TODBC::GetDataSources(bool Names, std::vector<std::string>* List, char* Match) {
@@ -216,8 +222,8 @@ void TODBC::GetDataSources(bool Names, std::vector<std::string>* List, char* Mat
     SQLUSMALLINT direction = SQL_FETCH_FIRST;
     for (;;) {
         name[0] = description[0] = 0;
-        SQLRETURN ret = ODBC_CALL(SQLDataSources, EnvHandle, direction, name, sizeof name, &nameLength, description,
-                                  sizeof description, &descriptionLength);
+        SQLRETURN ret = ODBC_CALL(SQLDataSources, EnvHandle, direction, name, sizeof name, &nameLength,
+                                  description, sizeof description, &descriptionLength);
         if (!SQLSucceeded(ret)) break;
         direction = SQL_FETCH_NEXT;
         const char* entryName = reinterpret_cast<const char*>(name);
@@ -243,7 +249,8 @@ bool TODBC::GetDiagText(SQLSMALLINT Record, std::string& Text) {
 void TODBC::CheckError(SQLRETURN Ret) {
     if (!ShowErrors || SQLSucceeded(Ret)) return;
     std::string text;
-    for (SQLSMALLINT record = 1; GetDiagText(record, text); ++record) ShowMessage("ODBC Error: " + text);
+    for (SQLSMALLINT record = 1; GetDiagText(record, text); ++record)
+        ShowMessage("ODBC Error: " + text);
 }
 
 void TODBC::RegisterStatement(TODBCStatement* Statement) {

@@ -42,8 +42,8 @@ class TODBC {
     std::string ConnectInfo;
 
     bool Connect(const std::string& DataSource, const std::string& UserName, const std::string& Password,
-                 const std::string& Database = "", bool ManualCommit = false, const std::string& DriverName = "",
-                 const std::string& ConnectOptions = "");
+                 const std::string& Database = "", bool ManualCommit = false,
+                 const std::string& DriverName = "", const std::string& ConnectOptions = "");
     void Disconnect();
     bool EndTransaction(bool Commit);
     TDatabaseKind DatabaseKind() const { return FDatabaseKind; }

@@ -22,7 +22,9 @@ constexpr std::size_t MaxBoundBuffer = 1024 * 1024;
 // Growth of one chunk when the driver cannot tell the total length (SQL_NO_TOTAL).
 constexpr std::size_t MaxChunkGrowth = 1024 * 1024;
 
-bool IsNumeric(TColumnType Type) { return Type == ctFloat || Type == ctInteger; }
+bool IsNumeric(TColumnType Type) {
+    return Type == ctFloat || Type == ctInteger;
+}
 
 // Bytes for a column's text: display sizes count characters, and UTF-8 takes up to 4 bytes each.
 std::size_t TextBytes(TColumnType Type, std::int32_t Size) {
@@ -54,7 +56,8 @@ std::int32_t DriverInteger(std::string_view Text) {
     double d = std::strtod(copy.c_str(), &end);
     if (end != copy.c_str() + copy.size() || !std::isfinite(d)) return 0;
     d = std::trunc(d);
-    if (d < std::numeric_limits<std::int32_t>::min() || d > std::numeric_limits<std::int32_t>::max()) return 0;
+    if (d < std::numeric_limits<std::int32_t>::min() || d > std::numeric_limits<std::int32_t>::max())
+        return 0;
     return static_cast<std::int32_t>(d);
 }
 
@@ -94,9 +97,11 @@ TODBCStatement::~TODBCStatement() {
 }
 
 bool TODBCStatement::FullSetup(bool ReadOnly) {
-    if (!SQLSucceeded(ODBC_CALL(SQLAllocHandle, SQL_HANDLE_STMT, Connection->DbcHandle, &StmtHandle))) return false;
+    if (!SQLSucceeded(ODBC_CALL(SQLAllocHandle, SQL_HANDLE_STMT, Connection->DbcHandle, &StmtHandle)))
+        return false;
     auto setAttr = [this](SQLINTEGER attr, SQLULEN value) {
-        return ODBC_CALL(SQLSetStmtAttr, StmtHandle, attr, reinterpret_cast<SQLPOINTER>(value), SQL_IS_UINTEGER);
+        return ODBC_CALL(SQLSetStmtAttr, StmtHandle, attr, reinterpret_cast<SQLPOINTER>(value),
+                         SQL_IS_UINTEGER);
     };
     if (ReadOnly) {
         CheckError(setAttr(SQL_ATTR_CONCURRENCY, SQL_CONCUR_READ_ONLY));
@@ -108,7 +113,8 @@ bool TODBCStatement::FullSetup(bool ReadOnly) {
 
     auto cursorType = [this] {
         SQLULEN type = 0;
-        CheckError(ODBC_CALL(SQLGetStmtAttr, StmtHandle, SQL_ATTR_CURSOR_TYPE, &type, SQL_IS_UINTEGER, nullptr));
+        CheckError(
+            ODBC_CALL(SQLGetStmtAttr, StmtHandle, SQL_ATTR_CURSOR_TYPE, &type, SQL_IS_UINTEGER, nullptr));
         return type;
     };
     // A static cursor is a copy of the whole result in the client (the SQLite driver gives one
@@ -128,7 +134,8 @@ bool TODBCStatement::FullSetup(bool ReadOnly) {
     else if (type == SQL_CURSOR_STATIC)
         query = SQL_STATIC_CURSOR_ATTRIBUTES1;
     SQLUINTEGER attributes = 0;
-    SQLRETURN ret = ODBC_CALL(SQLGetInfo, Connection->DbcHandle, query, &attributes, sizeof attributes, nullptr);
+    SQLRETURN ret =
+        ODBC_CALL(SQLGetInfo, Connection->DbcHandle, query, &attributes, sizeof attributes, nullptr);
     Connection->CheckError(ret);
     if (!SQLSucceeded(ret)) attributes = 0;
     CanRefresh = (attributes & SQL_CA1_POS_REFRESH) && type != SQL_CURSOR_STATIC;
@@ -208,8 +215,8 @@ bool TODBCStatement::BindColumn(int Index, std::size_t Bytes) {
     TodBytes& buffer = ColumnBuffers[Index];
     buffer.assign(Bytes + 2, 0);
     slot.BindLength = static_cast<SQLLEN>(Bytes + 1);
-    SQLRETURN ret = ODBC_CALL(SQLBindCol, StmtHandle, static_cast<SQLUSMALLINT>(Index + 1), SQL_C_CHAR, buffer.data(),
-                              slot.BindLength, &ColumnList[Index].Indicator);
+    SQLRETURN ret = ODBC_CALL(SQLBindCol, StmtHandle, static_cast<SQLUSMALLINT>(Index + 1), SQL_C_CHAR,
+                              buffer.data(), slot.BindLength, &ColumnList[Index].Indicator);
     CheckError(ret);
     slot.Bound = SQLSucceeded(ret);
     return slot.Bound;
@@ -244,28 +251,27 @@ void TODBCStatement::DescribeColumns() {
         if (Connection->UseDescribeCol) {
             SQLULEN columnSize = 0;
             SQLSMALLINT decimals = 0, nullable = 0;
-            CheckError(ODBC_CALL(SQLDescribeCol, StmtHandle, column, reinterpret_cast<SQLCHAR*>(name), sizeof name,
-                                 &nameLength, &sqlType, &columnSize, &decimals, &nullable));
+            CheckError(ODBC_CALL(SQLDescribeCol, StmtHandle, column, reinterpret_cast<SQLCHAR*>(name),
+                                 sizeof name, &nameLength, &sqlType, &columnSize, &decimals, &nullable));
             size = static_cast<std::int64_t>(columnSize);
         } else {
-            CheckError(ODBC_CALL(SQLColAttribute, StmtHandle, column, SQL_DESC_NAME, name, sizeof name, &nameLength,
-                                 nullptr));
+            CheckError(ODBC_CALL(SQLColAttribute, StmtHandle, column, SQL_DESC_NAME, name, sizeof name,
+                                 &nameLength, nullptr));
             char scratch[32] = {};
             SQLLEN number = 0;
-            CheckError(ODBC_CALL(SQLColAttribute, StmtHandle, column, SQL_DESC_DISPLAY_SIZE, scratch, sizeof scratch,
-                                 nullptr, &number));
+            CheckError(ODBC_CALL(SQLColAttribute, StmtHandle, column, SQL_DESC_DISPLAY_SIZE, scratch,
+                                 sizeof scratch, nullptr, &number));
             size = number;
             number = 0;
-            SQLRETURN ret =
-                ODBC_CALL(SQLColAttribute, StmtHandle, column, SQL_DESC_CONCISE_TYPE, nullptr, 0, nullptr, &number);
+            SQLRETURN ret = ODBC_CALL(SQLColAttribute, StmtHandle, column, SQL_DESC_CONCISE_TYPE, nullptr, 0,
+                                      nullptr, &number);
             sqlType = SQLSucceeded(ret) ? static_cast<SQLSMALLINT>(number & 0xFFFF) : SQL_CHAR;
         }
         std::size_t length = std::clamp<int>(nameLength, 0, 253);
         std::string_view columnName(name, strnlen(name, length));
         // Sizes beyond 32 bits (MariaDB reports 4294967295 for LONGTEXT) are held at the largest value.
-        std::int32_t size32 = static_cast<std::int32_t>(
-            std::clamp<std::int64_t>(size, std::numeric_limits<std::int32_t>::min(),
-                                     std::numeric_limits<std::int32_t>::max()));
+        std::int32_t size32 = static_cast<std::int32_t>(std::clamp<std::int64_t>(
+            size, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
         TColumnType type = ColumnTypeOf(sqlType);
         if (type == ctUnknown && sqlType != SQL_UNKNOWN_TYPE) size32 = 0;
         int index = ColumnList.AddColumn(columnName, type, size32);
@@ -299,7 +305,8 @@ bool TODBCStatement::Fetch(TFetchDirection Direction, std::int32_t Offset) {
         }
     }
     int direction = Direction;
-    if ((Direction == fdFirst || Direction == fdLast || Direction == fdAbsolute) && !CanAbsolute) direction = -1;
+    if ((Direction == fdFirst || Direction == fdLast || Direction == fdAbsolute) && !CanAbsolute)
+        direction = -1;
     if ((Direction == fdPrior || Direction == fdRelative) && !CanRelative) direction = -1;
     if (Direction > fdRelative) direction = -1;
 
@@ -376,14 +383,15 @@ const TODBCStatement::TFieldSlot& TODBCStatement::ReadField(int Index) {
 
     TodBytes& data = slot.Data;
     if (data.size() < 2)
-        data.resize(std::max<std::size_t>(TextBytes(ColumnList[Index].ColType, ColumnList[Index].Size) + 2, 64));
+        data.resize(
+            std::max<std::size_t>(TextBytes(ColumnList[Index].ColType, ColumnList[Index].Size) + 2, 64));
     std::size_t got = 0;
     for (;;) {
         auto available = static_cast<SQLLEN>(data.size() - got);
         SQLLEN indicator = 0;
         SQLRETURN ret = got == 0 ? GetData(Index, SQL_C_CHAR, data.data(), available, &indicator)
-                                 : ODBC_CALL(SQLGetData, StmtHandle, static_cast<SQLUSMALLINT>(Index + 1), SQL_C_CHAR,
-                                             data.data() + got, available, &indicator);
+                                 : ODBC_CALL(SQLGetData, StmtHandle, static_cast<SQLUSMALLINT>(Index + 1),
+                                             SQL_C_CHAR, data.data() + got, available, &indicator);
         if (!SQLSucceeded(ret)) break; // SQL_NO_DATA after the last chunk, or a failure
         if (indicator == SQL_NULL_DATA) {
             slot.Null = true;
@@ -427,13 +435,13 @@ std::string_view TODBCStatement::FieldView(int Index) {
         }
         // The driver cut the value: read it whole and bind wider for the following rows.
         if (slot.GrowTo == 0) {
-            std::size_t want = indicator == SQL_NO_TOTAL ? room * 2 : static_cast<std::size_t>(indicator) + 16;
+            std::size_t want =
+                indicator == SQL_NO_TOTAL ? room * 2 : static_cast<std::size_t>(indicator) + 16;
             slot.GrowTo = std::min(want, MaxBoundBuffer);
             growPending_ = true;
         }
         const TFieldSlot& whole = ReadField(Index);
-        if (whole.Length > 0)
-            return TrimView(std::string_view(whole.Data.data(), whole.Length));
+        if (whole.Length > 0) return TrimView(std::string_view(whole.Data.data(), whole.Length));
         // SQLGetData refused on a bound column: the cut text is all there is.
         return TrimView(std::string_view(text, strnlen(text, room)));
     }
@@ -441,7 +449,9 @@ std::string_view TODBCStatement::FieldView(int Index) {
     return TrimView(std::string_view(read.Data.data(), read.Length));
 }
 
-std::string TODBCStatement::FieldAsString(int Index) { return std::string(FieldView(Index)); }
+std::string TODBCStatement::FieldAsString(int Index) {
+    return std::string(FieldView(Index));
+}
 
 bool TODBCStatement::FieldIsNull(int Index) {
     if (Index < 0 || Index >= ColumnList.Count()) return false;
@@ -449,7 +459,9 @@ bool TODBCStatement::FieldIsNull(int Index) {
     return ReadField(Index).Null;
 }
 
-std::string TODBCStatement::FieldByName(std::string_view Name) { return FieldAsString(ColumnIndex(Name)); }
+std::string TODBCStatement::FieldByName(std::string_view Name) {
+    return FieldAsString(ColumnIndex(Name));
+}
 
 std::int32_t TODBCStatement::FieldAsInteger(std::string_view Name) {
     int index = ColumnIndex(Name);
@@ -474,5 +486,6 @@ void TODBCStatement::CheckError(SQLRETURN Ret) {
     if (!Connection || !Connection->ShowErrors || SQLSucceeded(Ret)) return;
     if (!ODBCLoaded()) return;
     std::string text;
-    for (SQLSMALLINT record = 1; GetDiagText(record, text); ++record) ShowMessage("Stmt Error: " + text);
+    for (SQLSMALLINT record = 1; GetDiagText(record, text); ++record)
+        ShowMessage("Stmt Error: " + text);
 }

@@ -94,18 +94,19 @@ class TODBCStatement {
     // Per-column read state: the value read this row (unbound reads, long and unlisted
     // columns, bound values the driver cut) and, in bound mode, the announced buffer length.
     struct TFieldSlot {
-        TodBytes Data;               // reused from row to row
+        TodBytes Data; // reused from row to row
         std::size_t Length = 0;
         bool Null = false;
-        std::uint64_t Row = 0;       // RowSerial when Data was read; 0 = never
+        std::uint64_t Row = 0; // RowSerial when Data was read; 0 = never
         bool Bound = false;
-        SQLLEN BindLength = 0;       // buffer length given to SQLBindCol
-        std::size_t GrowTo = 0;      // rebind this wide before the next fetch
+        SQLLEN BindLength = 0;  // buffer length given to SQLBindCol
+        std::size_t GrowTo = 0; // rebind this wide before the next fetch
     };
 
     // Field text of the current row, read into the column's slot once per row.
     const TFieldSlot& ReadField(int Index);
-    SQLRETURN GetData(int Index, SQLSMALLINT CType, SQLPOINTER Buffer, SQLLEN BufferLength, SQLLEN* Indicator);
+    SQLRETURN GetData(int Index, SQLSMALLINT CType, SQLPOINTER Buffer, SQLLEN BufferLength,
+                      SQLLEN* Indicator);
     bool BindColumn(int Index, std::size_t Bytes);
     bool GetDiagText(SQLSMALLINT Record, std::string& Text);
 

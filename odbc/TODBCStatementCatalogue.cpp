@@ -41,8 +41,8 @@ std::string TODBCStatement::CurrentCatalog() {
     char name[256] = {};
     SQLINTEGER length = 0;
     SQLHDBC dbc = Connection ? Connection->DbcHandle : SQL_NULL_HDBC;
-    if (dbc == SQL_NULL_HDBC ||
-        !SQLSucceeded(ODBC_CALL(SQLGetConnectAttr, dbc, SQL_ATTR_CURRENT_CATALOG, name, sizeof name - 1, &length)))
+    if (dbc == SQL_NULL_HDBC || !SQLSucceeded(ODBC_CALL(SQLGetConnectAttr, dbc, SQL_ATTR_CURRENT_CATALOG,
+                                                        name, sizeof name - 1, &length)))
         return {};
     return std::string(name, strnlen(name, sizeof name));
 }
@@ -53,17 +53,22 @@ void TODBCStatement::GetTableList(std::string& Views, const std::string& Schema,
     if (!Allocated) return;
     Reset();
     CatalogArg schema(Schema);
-    SQLRETURN ret = ODBC_CALL(SQLTables, StmtHandle, nullptr, 0, schema.text, schema.length, nullptr, 0, nullptr, 0);
+    SQLRETURN ret =
+        ODBC_CALL(SQLTables, StmtHandle, nullptr, 0, schema.text, schema.length, nullptr, 0, nullptr, 0);
     Tables.clear();
     if (SQLSucceeded(ret)) {
         // Some drivers (MariaDB's) list the tables of every database on the server for a null
         // catalog; only those of the connection's current catalog can be selected by bare name.
         const std::string current = CurrentCatalog();
         NameBuffer catalogName{}, schemaName{}, tableName{}, tableType{};
-        CheckError(ODBC_CALL(SQLBindCol, StmtHandle, 1, SQL_C_CHAR, catalogName.text, 126, &catalogName.indicator));
-        CheckError(ODBC_CALL(SQLBindCol, StmtHandle, 2, SQL_C_CHAR, schemaName.text, 126, &schemaName.indicator));
-        CheckError(ODBC_CALL(SQLBindCol, StmtHandle, 3, SQL_C_CHAR, tableName.text, 126, &tableName.indicator));
-        CheckError(ODBC_CALL(SQLBindCol, StmtHandle, 4, SQL_C_CHAR, tableType.text, 126, &tableType.indicator));
+        CheckError(
+            ODBC_CALL(SQLBindCol, StmtHandle, 1, SQL_C_CHAR, catalogName.text, 126, &catalogName.indicator));
+        CheckError(
+            ODBC_CALL(SQLBindCol, StmtHandle, 2, SQL_C_CHAR, schemaName.text, 126, &schemaName.indicator));
+        CheckError(
+            ODBC_CALL(SQLBindCol, StmtHandle, 3, SQL_C_CHAR, tableName.text, 126, &tableName.indicator));
+        CheckError(
+            ODBC_CALL(SQLBindCol, StmtHandle, 4, SQL_C_CHAR, tableType.text, 126, &tableType.indicator));
         for (;;) {
             catalogName.Clear();
             schemaName.Clear();
@@ -97,12 +102,14 @@ void TODBCStatement::GetColumnList(const std::string& Table, std::string& Column
     if (!Allocated) return;
     Reset();
     // The table name goes as a string even when empty.
-    SQLRETURN ret = ODBC_CALL(SQLColumns, StmtHandle, nullptr, 0, nullptr, 0,
-                              reinterpret_cast<SQLCHAR*>(const_cast<char*>(Table.c_str())), SQL_NTS, nullptr, 0);
+    SQLRETURN ret =
+        ODBC_CALL(SQLColumns, StmtHandle, nullptr, 0, nullptr, 0,
+                  reinterpret_cast<SQLCHAR*>(const_cast<char*>(Table.c_str())), SQL_NTS, nullptr, 0);
     Columns.clear();
     if (SQLSucceeded(ret)) {
         NameBuffer columnName{};
-        CheckError(ODBC_CALL(SQLBindCol, StmtHandle, 4, SQL_C_CHAR, columnName.text, 126, &columnName.indicator));
+        CheckError(
+            ODBC_CALL(SQLBindCol, StmtHandle, 4, SQL_C_CHAR, columnName.text, 126, &columnName.indicator));
         for (;;) {
             columnName.Clear();
             if (ODBC_CALL(SQLFetch, StmtHandle) != SQL_SUCCESS) break;
@@ -117,30 +124,32 @@ bool TODBCStatement::Columns(const std::string& Catalog, const std::string& Sche
     if (!Allocated) return false;
     Reset();
     CatalogArg catalog(Catalog), schema(Schema), table(Table), column(Column);
-    SQLRETURN ret = ODBC_CALL(SQLColumns, StmtHandle, catalog.text, catalog.length, schema.text, schema.length,
-                              table.text, table.length, column.text, column.length);
+    SQLRETURN ret = ODBC_CALL(SQLColumns, StmtHandle, catalog.text, catalog.length, schema.text,
+                              schema.length, table.text, table.length, column.text, column.length);
     if (!SQLSucceeded(ret)) return false;
     DescribeColumns();
     return Fetch(fdNext, 1);
 }
 
-bool TODBCStatement::Statistics(const std::string& Table, const std::string& Catalog, const std::string& Schema) {
+bool TODBCStatement::Statistics(const std::string& Table, const std::string& Catalog,
+                                const std::string& Schema) {
     if (!Allocated) return false;
     Reset();
     CatalogArg catalog(Catalog), schema(Schema), table(Table);
-    SQLRETURN ret = ODBC_CALL(SQLStatistics, StmtHandle, catalog.text, catalog.length, schema.text, schema.length,
-                              table.text, table.length, SQL_INDEX_ALL, SQL_QUICK);
+    SQLRETURN ret = ODBC_CALL(SQLStatistics, StmtHandle, catalog.text, catalog.length, schema.text,
+                              schema.length, table.text, table.length, SQL_INDEX_ALL, SQL_QUICK);
     if (!SQLSucceeded(ret)) return false;
     DescribeColumns();
     return Fetch(fdNext, 1);
 }
 
-bool TODBCStatement::PrimaryKeys(const std::string& Table, const std::string& Catalog, const std::string& Schema) {
+bool TODBCStatement::PrimaryKeys(const std::string& Table, const std::string& Catalog,
+                                 const std::string& Schema) {
     if (!Allocated) return false;
     Reset();
     CatalogArg catalog(Catalog), schema(Schema), table(Table);
-    SQLRETURN ret = ODBC_CALL(SQLPrimaryKeys, StmtHandle, catalog.text, catalog.length, schema.text, schema.length,
-                              table.text, table.length);
+    SQLRETURN ret = ODBC_CALL(SQLPrimaryKeys, StmtHandle, catalog.text, catalog.length, schema.text,
+                              schema.length, table.text, table.length);
     if (!SQLSucceeded(ret)) return false;
     DescribeColumns();
     return Fetch(fdNext, 1);

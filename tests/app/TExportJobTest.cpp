@@ -346,7 +346,8 @@ INSERT INTO "bid*/c--" VALUES('*/ DROP TABLE bidstatus; --');
     ASSERT_TRUE(job.FileCreated);
     const std::string script = ReadFile(db.File("Bid_Oracle_Data.sql"));
     // Comments cannot be closed early by a name or a link.
-    EXPECT_NE(script.find(" WHERE: bid_link in ('A* /B','Q''T--') order by recno"), std::string::npos) << script;
+    EXPECT_NE(script.find(" WHERE: bid_link in ('A* /B','Q''T--') order by recno"), std::string::npos)
+        << script;
     EXPECT_NE(script.find(" Table structure for table 'bid* /c--'"), std::string::npos) << script;
 
     const std::string copy = db.File("copy.db");

@@ -33,9 +33,9 @@ TEST(Format, ArgumentTextIsNeverAPattern) {
 }
 
 TEST(Format, BadPatternsRaise) {
-    EXPECT_THROW(Format("50%", {}), FormatError);      // lone % at the end
+    EXPECT_THROW(Format("50%", {}), FormatError); // lone % at the end
     EXPECT_THROW(Format("%", {}), FormatError);
-    EXPECT_THROW(Format("%x", {1}), FormatError);      // unknown directives
+    EXPECT_THROW(Format("%x", {1}), FormatError); // unknown directives
     EXPECT_THROW(Format("%n", {}), FormatError);
     EXPECT_THROW(Format("%5s", {"a"}), FormatError);
     EXPECT_THROW(Format("%-d", {1}), FormatError);
@@ -47,7 +47,7 @@ TEST(Format, BadPatternsRaise) {
     EXPECT_THROW(Format("%s and %s", {"one"}), FormatError); // missing argument
     EXPECT_THROW(Format("%d", {}), FormatError);
     EXPECT_THROW(Format("%.2d", {}), FormatError);
-    EXPECT_THROW(Format("%s", {1}), FormatError);            // type mismatch
+    EXPECT_THROW(Format("%s", {1}), FormatError); // type mismatch
     EXPECT_THROW(Format("%d", {"1"}), FormatError);
     EXPECT_THROW(Format("%.2d", {std::string("1")}), FormatError);
 }

@@ -60,8 +60,8 @@ TEST(TIniFile, ValuesCappedAt2047Characters) {
     ScratchDir dir;
     std::string longValue(3000, 'v');
     longValue[2046] = 'L';
-    TIniFile ini = IniOf(dir, "[s]\nlong=" + longValue + "\nexact=" + std::string(2047, 'e') +
-                                  "\nquoted=\"" + std::string(2047, 'q') + "\"\n");
+    TIniFile ini = IniOf(dir, "[s]\nlong=" + longValue + "\nexact=" + std::string(2047, 'e') + "\nquoted=\"" +
+                                  std::string(2047, 'q') + "\"\n");
     std::string got = ini.ReadString("s", "long", "");
     ASSERT_EQ(got.size(), 2047u);
     EXPECT_EQ(got.back(), 'L');

@@ -70,7 +70,7 @@ TEST(ExportMariaDB, ItemsExampleLoadsAndKeepsNumbering) {
     const std::string both = ReadFile(file);
     EXPECT_EQ(both.substr(0, text.size()), text);
     EXPECT_EQ(Lines(both.substr(text.size())), "\n/*\n Dumping data for table 'items'\n WHERE: id=1\n*/\n"
-                                                "INSERT INTO items VALUES('1','pen');\n");
+                                               "INSERT INTO items VALUES('1','pen');\n");
 }
 
 TEST(ExportMariaDB, ColumnsDefaultsAndIndexes) {
@@ -110,8 +110,8 @@ TEST(ExportMariaDB, ColumnsDefaultsAndIndexes) {
 TEST(ExportMariaDB, ProgressWhereClauseAndResultCodes) {
     const std::string db = FreshMariaDBDatabase("fx_rows");
     std::string sql = "CREATE TABLE r (id int PRIMARY KEY, name varchar(10));INSERT INTO r VALUES ";
-    for (int i = 1; i <= 2500; ++i) sql += (i > 1 ? "," : "") + std::string("(") + std::to_string(i) + ",'n" +
-                                           std::to_string(i) + "')";
+    for (int i = 1; i <= 2500; ++i)
+        sql += (i > 1 ? "," : "") + std::string("(") + std::to_string(i) + ",'n" + std::to_string(i) + "')";
     MariaDBExec(db, sql + ";");
     ScratchDir dir;
     TSourceFixture src;
@@ -165,8 +165,9 @@ TEST(ExportMariaDB, TrickyDataRoundTrip) {
         " (4, 'a\\0b', 'nul\\0inside', '', 123456789.125, 3, '1970-01-01', '1970-01-01 00:00:00', 0);"
         "CREATE TABLE empty_t (id int PRIMARY KEY, s varchar(5));"
         "CREATE TABLE big (id int PRIMARY KEY, s varchar(12));INSERT INTO big VALUES ";
-    for (int i = 1; i <= 2500; ++i) sql += (i > 1 ? "," : "") + std::string("(") + std::to_string(i) + ",'r\\\\" +
-                                           std::to_string(i) + "')";
+    for (int i = 1; i <= 2500; ++i)
+        sql +=
+            (i > 1 ? "," : "") + std::string("(") + std::to_string(i) + ",'r\\\\" + std::to_string(i) + "')";
     MariaDBExec(db, sql + ";");
     ScratchDir dir;
     TSourceFixture src;
@@ -179,8 +180,8 @@ TEST(ExportMariaDB, TrickyDataRoundTrip) {
     Load(copy, file);
     // Trimmed values and the empty-value rules aside (NULL in a character column comes back
     // as '', an empty long text as NULL), every value comes back exactly, CR LF included.
-    const std::string q =
-        "SELECT id, COALESCE(v,''), HEX(COALESCE(t,'')), HEX(COALESCE(m,'')), n, f, dt, ts, b FROM d ORDER BY id";
+    const std::string q = "SELECT id, COALESCE(v,''), HEX(COALESCE(t,'')), HEX(COALESCE(m,'')), n, f, dt, "
+                          "ts, b FROM d ORDER BY id";
     EXPECT_EQ(MariaDBQuery(copy, q), MariaDBQuery(db, q));
     EXPECT_EQ(MariaDBQuery(copy, "SELECT COUNT(*) FROM empty_t"), "0\n");
     const std::string qb = "SELECT id, s FROM big ORDER BY id";
@@ -192,14 +193,15 @@ TEST(ExportMariaDB, TrickyDataRoundTrip) {
 TEST(ExportMariaDB, FirebirdScriptFromMySQLLoadsIntoFirebird) {
     if (!RequireFirebirdTools()) return;
     const std::string db = FreshMariaDBDatabase("fx_tofb");
-    MariaDBExec(db, "CREATE TABLE items (id int NOT NULL AUTO_INCREMENT PRIMARY KEY, name varchar(20),"
-                    " body text, raw blob, kind enum('small','medium','large'), price decimal(10,2),"
-                    " made datetime, stamp timestamp NULL DEFAULT NULL, qty tinyint unsigned, ratio double);"
-                    "INSERT INTO items VALUES (1, 'pen', 'long ''text'' \\\\ here', 'bytes', 'medium', 1.5,"
-                    " '1992-06-19 22:22:17', '2001-02-03 04:05:06', 200, 0.5),"
-                    " (2, 'O''Hara', NULL, NULL, 'large', NULL, NULL, NULL, NULL, NULL),"
-                    " (42, '\xc3\xa4\xc3\xb6\xc3\xbc', '', '', 'small', -3.25, '2000-01-01 00:00:00', NULL, 0, -2);"
-                    "CREATE TABLE empty_t (id int PRIMARY KEY, s varchar(5));");
+    MariaDBExec(
+        db, "CREATE TABLE items (id int NOT NULL AUTO_INCREMENT PRIMARY KEY, name varchar(20),"
+            " body text, raw blob, kind enum('small','medium','large'), price decimal(10,2),"
+            " made datetime, stamp timestamp NULL DEFAULT NULL, qty tinyint unsigned, ratio double);"
+            "INSERT INTO items VALUES (1, 'pen', 'long ''text'' \\\\ here', 'bytes', 'medium', 1.5,"
+            " '1992-06-19 22:22:17', '2001-02-03 04:05:06', 200, 0.5),"
+            " (2, 'O''Hara', NULL, NULL, 'large', NULL, NULL, NULL, NULL, NULL),"
+            " (42, '\xc3\xa4\xc3\xb6\xc3\xbc', '', '', 'small', -3.25, '2000-01-01 00:00:00', NULL, 0, -2);"
+            "CREATE TABLE empty_t (id int PRIMARY KEY, s varchar(5));");
     ScratchDir dir;
     TSourceFixture src;
     ASSERT_TRUE(src.Open(db, MariaDBUser(), MariaDBPassword()));
@@ -213,22 +215,25 @@ TEST(ExportMariaDB, FirebirdScriptFromMySQLLoadsIntoFirebird) {
                         "END !!\nSET TERM ; !!\n"),
               std::string::npos)
         << text;
-    EXPECT_NE(text.find("CREATE TRIGGER td_update$items$stamp FOR items\nBEFORE UPDATE AS\n"), std::string::npos);
+    EXPECT_NE(text.find("CREATE TRIGGER td_update$items$stamp FOR items\nBEFORE UPDATE AS\n"),
+              std::string::npos);
     EXPECT_NE(text.find("/*  Grant Statement for table 'items' */\nGRANT ALL ON items TO PUBLIC;\n"),
               std::string::npos);
 
     const std::string fdb = dir.File("copy.fdb");
     FirebirdCreateDatabase(fdb);
     FirebirdRunScript(fdb, ReadFile(file));
-    EXPECT_EQ(FirebirdQuery(fdb, "SELECT id, name, CAST(body AS VARCHAR(200)), CAST(raw AS VARCHAR(20)), kind, price,"
-                                 " made, qty FROM items ORDER BY id"),
+    EXPECT_EQ(FirebirdQuery(
+                  fdb, "SELECT id, name, CAST(body AS VARCHAR(200)), CAST(raw AS VARCHAR(20)), kind, price,"
+                       " made, qty FROM items ORDER BY id"),
               "1|pen|long 'text' \\ here|bytes|medium|1.50|1992-06-19 22:22:17.0000|200\n"
               "2|O'Hara|||large|||\n"
               "42|\xc3\xa4\xc3\xb6\xc3\xbc|||small|-3.25|2000-01-01 00:00:00.0000|0\n");
     EXPECT_EQ(FirebirdQuery(fdb, "SELECT COUNT(*) FROM empty_t"), "0\n");
     // The generator continues the numbering, and the timestamp trigger fills its column.
     FirebirdRunScript(fdb, "INSERT INTO items (name) VALUES ('next');");
-    EXPECT_EQ(FirebirdQuery(fdb, "SELECT id, stamp IS NOT NULL FROM items WHERE name = 'next'"), "43|<true>\n");
+    EXPECT_EQ(FirebirdQuery(fdb, "SELECT id, stamp IS NOT NULL FROM items WHERE name = 'next'"),
+              "43|<true>\n");
 }
 
 TEST(ExportMariaDB, UnsafeNamesLoadIntoMariaDB) {
@@ -250,7 +255,8 @@ TEST(ExportMariaDB, UnsafeNamesLoadIntoMariaDB) {
     }
     const std::string text = Lines(ReadFile(file));
     EXPECT_NE(text.find(" Table structure for table 'semi;colon* /x'\n"), std::string::npos);
-    EXPECT_NE(text.find("CREATE TABLE `semi;colon*/x` (\n  `x--y` text,\n  `back``tick` integer\n"), std::string::npos)
+    EXPECT_NE(text.find("CREATE TABLE `semi;colon*/x` (\n  `x--y` text,\n  `back``tick` integer\n"),
+              std::string::npos)
         << text;
     EXPECT_NE(text.find("INSERT INTO plain VALUES('1','p');\n"), std::string::npos);
     const std::string copy = FreshMariaDBDatabase("fx_names_copy");
@@ -262,19 +268,20 @@ TEST(ExportMariaDB, UnsafeNamesLoadIntoMariaDB) {
 
 TEST(ExportMariaDB, MySQLTypesLoadBackWithTheirValues) {
     const std::string db = FreshMariaDBDatabase("fx_types");
-    MariaDBExec(db, "CREATE TABLE ty (id int PRIMARY KEY, d double, d2 double(10,3), f float, f2 float(7,2),"
-                    " e enum('a','it''s','b\\\\c','*/ -- ;'), s set('x','y z','w'), vb varbinary(10), bn binary(4),"
-                    " bt bit(5), y year, iu int unsigned, tu tinyint unsigned, bu bigint unsigned,"
-                    " mu mediumint unsigned, su smallint unsigned, du decimal(8,2) unsigned, dt datetime(3),"
-                    " tm time(2), ts timestamp(6) NULL, plain_dt datetime, b1 bit(1));"
-                    "INSERT INTO ty VALUES (1, 1.5e300, 1234567.125, 0.5, 12345.67, 'it''s', 'x,y z',"
-                    " 'ab''\\\\c', 'wxyz', b'10101', 2024, 4294967295, 255, 18446744073709551615, 16777215, 65535,"
-                    " 123456.78, '2024-01-02 03:04:05.678', '12:34:56.78', '2024-01-02 03:04:05.123456',"
-                    " '1999-12-31 23:59:59', b'1'),"
-                    " (2, -2.25, 0, -1, 0, 'b\\\\c', '', 'x', 'ab', b'1', 1901, 0, 0, 0, 0, 0, 0,"
-                    " '1970-01-01 00:00:00.000', '-838:59:59', NULL, NULL, b'0'),"
-                    " (3, NULL, NULL, NULL, NULL, '*/ -- ;', NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL,"
-                    " NULL, NULL, NULL, NULL, NULL, NULL, NULL);");
+    MariaDBExec(
+        db, "CREATE TABLE ty (id int PRIMARY KEY, d double, d2 double(10,3), f float, f2 float(7,2),"
+            " e enum('a','it''s','b\\\\c','*/ -- ;'), s set('x','y z','w'), vb varbinary(10), bn binary(4),"
+            " bt bit(5), y year, iu int unsigned, tu tinyint unsigned, bu bigint unsigned,"
+            " mu mediumint unsigned, su smallint unsigned, du decimal(8,2) unsigned, dt datetime(3),"
+            " tm time(2), ts timestamp(6) NULL, plain_dt datetime, b1 bit(1));"
+            "INSERT INTO ty VALUES (1, 1.5e300, 1234567.125, 0.5, 12345.67, 'it''s', 'x,y z',"
+            " 'ab''\\\\c', 'wxyz', b'10101', 2024, 4294967295, 255, 18446744073709551615, 16777215, 65535,"
+            " 123456.78, '2024-01-02 03:04:05.678', '12:34:56.78', '2024-01-02 03:04:05.123456',"
+            " '1999-12-31 23:59:59', b'1'),"
+            " (2, -2.25, 0, -1, 0, 'b\\\\c', '', 'x', 'ab', b'1', 1901, 0, 0, 0, 0, 0, 0,"
+            " '1970-01-01 00:00:00.000', '-838:59:59', NULL, NULL, b'0'),"
+            " (3, NULL, NULL, NULL, NULL, '*/ -- ;', NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL,"
+            " NULL, NULL, NULL, NULL, NULL, NULL, NULL);");
     ScratchDir dir;
     TSourceFixture src;
     ASSERT_TRUE(src.Open(db, MariaDBUser(), MariaDBPassword()));
@@ -282,24 +289,26 @@ TEST(ExportMariaDB, MySQLTypesLoadBackWithTheirValues) {
     ASSERT_EQ(src.Dump(edMySQL, "ty", file), 0);
     const std::string text = Lines(ReadFile(file));
     EXPECT_NE(text.find("  d double,\n  d2 double,\n"), std::string::npos) << text;
-    EXPECT_NE(text.find("  e enum('a','it''s','b\\\\c','*/ -- ;'),\n  s set('x','y z','w'),\n"), std::string::npos)
+    EXPECT_NE(text.find("  e enum('a','it''s','b\\\\c','*/ -- ;'),\n  s set('x','y z','w'),\n"),
+              std::string::npos)
         << text;
     EXPECT_NE(text.find("  iu int(10) unsigned,\n"), std::string::npos) << text;
     EXPECT_NE(text.find("  plain_dt datetime,\n  b1 bit(1)\n"), std::string::npos) << text;
 
     const std::string copy = FreshMariaDBDatabase("fx_types_copy");
     Load(copy, file);
-    const std::string types = "SELECT column_name, column_type FROM information_schema.columns WHERE table_schema ="
-                              " DATABASE() AND table_name = 'ty' AND column_name IN ('d','e','s','vb','bn','bt','y',"
-                              "'iu','tu','bu','mu','su','du','dt','tm','ts','plain_dt','b1') ORDER BY ordinal_position";
+    const std::string types =
+        "SELECT column_name, column_type FROM information_schema.columns WHERE table_schema ="
+        " DATABASE() AND table_name = 'ty' AND column_name IN ('d','e','s','vb','bn','bt','y',"
+        "'iu','tu','bu','mu','su','du','dt','tm','ts','plain_dt','b1') ORDER BY ordinal_position";
     EXPECT_EQ(MariaDBQuery(copy, types), MariaDBQuery(db, types));
     // Declared digits of float and double are not kept (the catalogue has no scale for
     // them), so they are compared by value. A NULL in a character column comes back as ''.
     // Wider bit values arrive as raw bytes that the value trimming empties; only their type is
     // compared. A single bit is rendered as 0 or 1 and comes back.
-    const std::string q = "SELECT id, d, FORMAT(d2, 3), f, FORMAT(f2, 2), e, COALESCE(s, ''), HEX(COALESCE(vb, '')),"
-                          " HEX(bn), y,"
-                          " iu, tu, bu, mu, su, du, dt, tm, ts, plain_dt, b1 + 0 FROM ty ORDER BY id";
+    const std::string q =
+        "SELECT id, d, FORMAT(d2, 3), f, FORMAT(f2, 2), e, COALESCE(s, ''), HEX(COALESCE(vb, '')),"
+        " HEX(bn), y,"
+        " iu, tu, bu, mu, su, du, dt, tm, ts, plain_dt, b1 + 0 FROM ty ORDER BY id";
     EXPECT_EQ(MariaDBQuery(copy, q), MariaDBQuery(db, q)) << text;
 }
-

@@ -19,11 +19,14 @@ std::string Dump(TSourceFixture& Src, std::uint8_t Dialect, const std::string& T
     return Lines(ReadFile(File));
 }
 
-bool Has(const std::string& Text, const std::string& Part) { return Text.find(Part) != std::string::npos; }
+bool Has(const std::string& Text, const std::string& Part) {
+    return Text.find(Part) != std::string::npos;
+}
 
 std::size_t Count(const std::string& Text, const std::string& Part) {
     std::size_t n = 0;
-    for (std::size_t at = Text.find(Part); at != std::string::npos; at = Text.find(Part, at + 1)) ++n;
+    for (std::size_t at = Text.find(Part); at != std::string::npos; at = Text.find(Part, at + 1))
+        ++n;
     return n;
 }
 
@@ -56,17 +59,19 @@ class THook {
 TEST(ExportSqlite, OracleScriptRoundTripsIntoSqlite) {
     ScratchDir dir;
     const std::string sdb = dir.File("src.db");
-    std::string sql = "CREATE TABLE t (id integer NOT NULL, name varchar(12), price numeric(8,2), made date,"
-                      " note text, k2 text);"
-                      "CREATE TABLE keyed (id integer NOT NULL, k2 text, PRIMARY KEY (id, k2));"
-                      "CREATE UNIQUE INDEX ix_t ON t (name DESC, price);"
-                      "INSERT INTO t VALUES (1, 'O''Hara', 1.5, '1992-06-19', 'back\\slash \"dq\" */ --', 'a');"
-                      "INSERT INTO t VALUES (2, '\xc3\xa4\xc3\xb6\xc3\xbc\xc3\x9f\xe2\x82\xac', -3.25, NULL,"
-                      " 'two' || char(10) || 'lines', 'b');"
-                      "INSERT INTO t VALUES (3, NULL, NULL, NULL, NULL, 'c');"
-                      "CREATE TABLE empty_t (id integer, s text);"
-                      "CREATE TABLE big (id integer, s text);";  // SQLite cannot add a primary key later
-    for (int i = 1; i <= 2500; ++i) sql += "INSERT INTO big VALUES (" + std::to_string(i) + ",'r''" + std::to_string(i) + "');";
+    std::string sql =
+        "CREATE TABLE t (id integer NOT NULL, name varchar(12), price numeric(8,2), made date,"
+        " note text, k2 text);"
+        "CREATE TABLE keyed (id integer NOT NULL, k2 text, PRIMARY KEY (id, k2));"
+        "CREATE UNIQUE INDEX ix_t ON t (name DESC, price);"
+        "INSERT INTO t VALUES (1, 'O''Hara', 1.5, '1992-06-19', 'back\\slash \"dq\" */ --', 'a');"
+        "INSERT INTO t VALUES (2, '\xc3\xa4\xc3\xb6\xc3\xbc\xc3\x9f\xe2\x82\xac', -3.25, NULL,"
+        " 'two' || char(10) || 'lines', 'b');"
+        "INSERT INTO t VALUES (3, NULL, NULL, NULL, NULL, 'c');"
+        "CREATE TABLE empty_t (id integer, s text);"
+        "CREATE TABLE big (id integer, s text);"; // SQLite cannot add a primary key later
+    for (int i = 1; i <= 2500; ++i)
+        sql += "INSERT INTO big VALUES (" + std::to_string(i) + ",'r''" + std::to_string(i) + "');";
     SqliteExec(sdb, sql);
     AddSqliteDataSource("fx_sqlite_src", sdb);
     TSourceFixture src;
@@ -79,7 +84,8 @@ TEST(ExportSqlite, OracleScriptRoundTripsIntoSqlite) {
     EXPECT_TRUE(Has(text, "INSERT INTO t VALUES('3','',null,null,'','c');\n")) << text;
     // A nullable key column is written NOT NULL; key columns joined without blanks.
     const std::string keyed = Dump(src, edOracle, "keyed", dir.File("keyed.sql"));
-    EXPECT_TRUE(Has(keyed, "CREATE TABLE keyed (\n  id integer NOT NULL,\n  k2 text NOT NULL\n);\n")) << keyed;
+    EXPECT_TRUE(Has(keyed, "CREATE TABLE keyed (\n  id integer NOT NULL,\n  k2 text NOT NULL\n);\n"))
+        << keyed;
     EXPECT_TRUE(Has(keyed, "ALTER TABLE keyed ADD PRIMARY KEY (id,k2);\n")) << keyed;
     EXPECT_EQ(src.Dump(edOracle, "empty_t", file, "", true), 0);
     EXPECT_EQ(src.Progress, (std::vector<std::int32_t>{1, -1}));
@@ -87,22 +93,24 @@ TEST(ExportSqlite, OracleScriptRoundTripsIntoSqlite) {
 
     const std::string copy = dir.File("copy.db");
     SqliteExec(copy, ReadFile(file));
-    const std::string q = "SELECT id, quote(coalesce(name,'')), price, quote(made), quote(coalesce(note,'')), k2"
-                          " FROM t ORDER BY id;"
-                          "SELECT count(*) FROM empty_t; SELECT * FROM big ORDER BY id;";
+    const std::string q =
+        "SELECT id, quote(coalesce(name,'')), price, quote(made), quote(coalesce(note,'')), k2"
+        " FROM t ORDER BY id;"
+        "SELECT count(*) FROM empty_t; SELECT * FROM big ORDER BY id;";
     EXPECT_EQ(SqliteQuery(copy, q), SqliteQuery(sdb, q));
 }
 
 TEST(ExportSqlite, OracleCatalogueSelect) {
     ScratchDir dir;
     const std::string sdb = dir.File("ora.db");
-    SqliteExec(sdb, "CREATE TABLE ITEMS (a, b, c, d);"
-                    "CREATE TABLE cols (table_name text, column_name text, data_type text, data_length integer,"
-                    " data_precision integer, data_scale integer, nullable text, column_id integer);"
-                    "INSERT INTO cols VALUES ('ITEMS','PRICE','NUMBER',22,8,2,'Y',2),"
-                    " ('ITEMS','NAME','VARCHAR2',30,NULL,NULL,'N',1), ('ITEMS','QTY','NUMBER',22,NULL,NULL,'Y',3),"
-                    " ('ITEMS','MADE','DATE',7,NULL,NULL,'Y',4), ('ITEMS','BLOB1','LONG RAW',0,NULL,NULL,'Y',5);"
-                    "CREATE VIEW all_tab_columns AS SELECT * FROM cols;");
+    SqliteExec(sdb,
+               "CREATE TABLE ITEMS (a, b, c, d);"
+               "CREATE TABLE cols (table_name text, column_name text, data_type text, data_length integer,"
+               " data_precision integer, data_scale integer, nullable text, column_id integer);"
+               "INSERT INTO cols VALUES ('ITEMS','PRICE','NUMBER',22,8,2,'Y',2),"
+               " ('ITEMS','NAME','VARCHAR2',30,NULL,NULL,'N',1), ('ITEMS','QTY','NUMBER',22,NULL,NULL,'Y',3),"
+               " ('ITEMS','MADE','DATE',7,NULL,NULL,'Y',4), ('ITEMS','BLOB1','LONG RAW',0,NULL,NULL,'Y',5);"
+               "CREATE VIEW all_tab_columns AS SELECT * FROM cols;");
     AddSqliteDataSource("fx_ora_src", sdb);
     TSourceFixture src;
     ASSERT_TRUE(src.Open("fx_ora_src"));
@@ -129,10 +137,12 @@ TEST(ExportSqlite, DelimitedOutput) {
     ASSERT_EQ(src.Export->DumpTable(edCommaText, "t", comma, "id < 3", true, true, false, false, ""), 0);
     EXPECT_EQ(ReadFile(comma), "ID,NAME\r\n1,pen\r\n2,\r\n");
     ASSERT_EQ(src.Export->DumpTable(edCommaText, "t", comma, "", false, true, false, false, ""), 0);
-    EXPECT_EQ(ReadFile(comma), "1,pen\r\n2,\r\n3,\"a,b\"\r\n4,say \"hi\"\r\n5,\"two\nli\"\"nes\"\r\n6,tab\tx\r\n");
+    EXPECT_EQ(ReadFile(comma),
+              "1,pen\r\n2,\r\n3,\"a,b\"\r\n4,say \"hi\"\r\n5,\"two\nli\"\"nes\"\r\n6,tab\tx\r\n");
     const std::string tab = dir.File("t.txt");
     ASSERT_EQ(src.Export->DumpTable(edTabText, "t", tab, "id >= 3", true, true, false, false, ""), 0);
-    EXPECT_EQ(ReadFile(tab), "ID\tNAME\r\n3\ta,b\r\n4\tsay \"hi\"\r\n5\t\"two\nli\"\"nes\"\r\n6\t\"tab\tx\"\r\n");
+    EXPECT_EQ(ReadFile(tab),
+              "ID\tNAME\r\n3\ta,b\r\n4\tsay \"hi\"\r\n5\t\"two\nli\"\"nes\"\r\n6\t\"tab\tx\"\r\n");
     // Without data the file is created empty; appending never writes a banner.
     ASSERT_EQ(src.Export->DumpTable(edTabText, "t", tab, "", true, false, false, false, ""), 0);
     EXPECT_EQ(ReadFile(tab), "");
@@ -145,17 +155,20 @@ namespace {
 // registered under a Firebird name, so the connection takes it for Firebird.
 std::string EmulatedFirebird(const ScratchDir& Dir, const std::string& Dsn) {
     const std::string sdb = Dir.File("fb.db");
-    SqliteExec(sdb,
-               "CREATE TABLE items (id int NOT NULL PRIMARY KEY, name varchar(20), stamp timestamp, price decimal(8,2));"
-               "INSERT INTO items VALUES (1,'pen','1992-06-19 22:22:17',1.5),(2,'O''Hara',NULL,-2);"
-               "CREATE TABLE \"rdb$triggers\" (\"rdb$trigger_name\" varchar(31), \"rdb$relation_name\" varchar(31),"
-               " \"rdb$trigger_type\" int, \"rdb$trigger_source\" text);"
-               "INSERT INTO \"rdb$triggers\" VALUES"
-               " ('AI_INSERT$ITEMS$ID','items',1,'AS BEGIN IF (NEW.ID IS NULL) THEN NEW.ID = GEN_ID(GEN$ITEMS$ID, 1); END'),"
-               " ('TD_UPDATE$ITEMS$STAMP','items',3,'AS BEGIN NEW.STAMP = CURRENT_TIMESTAMP; END'),"
-               " ('OTHER','other',1,'AS BEGIN END');"
-               "CREATE TABLE \"rdb$generators\" (\"rdb$generator_name\" varchar(31));"
-               "INSERT INTO \"rdb$generators\" VALUES ('GEN$ITEMS$ID'),('GEN$OTHER$ID');");
+    SqliteExec(
+        sdb,
+        "CREATE TABLE items (id int NOT NULL PRIMARY KEY, name varchar(20), stamp timestamp, price "
+        "decimal(8,2));"
+        "INSERT INTO items VALUES (1,'pen','1992-06-19 22:22:17',1.5),(2,'O''Hara',NULL,-2);"
+        "CREATE TABLE \"rdb$triggers\" (\"rdb$trigger_name\" varchar(31), \"rdb$relation_name\" varchar(31),"
+        " \"rdb$trigger_type\" int, \"rdb$trigger_source\" text);"
+        "INSERT INTO \"rdb$triggers\" VALUES"
+        " ('AI_INSERT$ITEMS$ID','items',1,'AS BEGIN IF (NEW.ID IS NULL) THEN NEW.ID = GEN_ID(GEN$ITEMS$ID, "
+        "1); END'),"
+        " ('TD_UPDATE$ITEMS$STAMP','items',3,'AS BEGIN NEW.STAMP = CURRENT_TIMESTAMP; END'),"
+        " ('OTHER','other',1,'AS BEGIN END');"
+        "CREATE TABLE \"rdb$generators\" (\"rdb$generator_name\" varchar(31));"
+        "INSERT INTO \"rdb$generators\" VALUES ('GEN$ITEMS$ID'),('GEN$OTHER$ID');");
     AddDataSource(Dsn, "Firebird Emulated", "Database=" + sdb + "\nStepAPI=1\n");
     return sdb;
 }
@@ -168,22 +181,25 @@ TEST(ExportSqlite, EmulatedFirebirdSource) {
     ASSERT_TRUE(src.Open("fx_fb_src"));
     ASSERT_EQ(src.Export->SourceDialect, edFirebird);
     const std::string fb = Dump(src, edFirebird, "items", dir.File("fb.sql"));
-    EXPECT_TRUE(Has(fb, "/*\n Generators and Triggers for table 'items'\n*/\nCREATE GENERATOR GEN$ITEMS$ID;\n"
-                        "SET TERM !! ;\nCREATE TRIGGER AI_INSERT$ITEMS$ID FOR items\n"
-                        "BEFORE INSERT AS BEGIN IF (NEW.ID IS NULL) THEN NEW.ID = GEN_ID(GEN$ITEMS$ID, 1); END !!\n"
-                        "SET TERM ; !!\nSET TERM !! ;\nCREATE TRIGGER TD_UPDATE$ITEMS$STAMP FOR items\n"
-                        "BEFORE UPDATE AS BEGIN NEW.STAMP = CURRENT_TIMESTAMP; END !!\nSET TERM ; !!\n"
-                        "/*  Grant Statement for table 'items' */\nGRANT ALL ON items TO PUBLIC;\n"))
+    EXPECT_TRUE(
+        Has(fb, "/*\n Generators and Triggers for table 'items'\n*/\nCREATE GENERATOR GEN$ITEMS$ID;\n"
+                "SET TERM !! ;\nCREATE TRIGGER AI_INSERT$ITEMS$ID FOR items\n"
+                "BEFORE INSERT AS BEGIN IF (NEW.ID IS NULL) THEN NEW.ID = GEN_ID(GEN$ITEMS$ID, 1); END !!\n"
+                "SET TERM ; !!\nSET TERM !! ;\nCREATE TRIGGER TD_UPDATE$ITEMS$STAMP FOR items\n"
+                "BEFORE UPDATE AS BEGIN NEW.STAMP = CURRENT_TIMESTAMP; END !!\nSET TERM ; !!\n"
+                "/*  Grant Statement for table 'items' */\nGRANT ALL ON items TO PUBLIC;\n"))
         << fb;
     EXPECT_FALSE(Has(fb, "GEN$OTHER$ID"));
     // The values follow the rows; gen_id fails on SQLite, so the value reads 0.
-    EXPECT_TRUE(Has(fb, "INSERT INTO items VALUES('2','O''Hara',null,'-2');\n/*\n"
-                        " Current Generator Values for table 'items'\n*/\nSET GENERATOR GEN$ITEMS$ID TO 0;\n"))
+    EXPECT_TRUE(Has(fb,
+                    "INSERT INTO items VALUES('2','O''Hara',null,'-2');\n/*\n"
+                    " Current Generator Values for table 'items'\n*/\nSET GENERATOR GEN$ITEMS$ID TO 0;\n"))
         << fb;
 
     // MySQL target: table D, the trigger parse gives the auto-increment and timestamp columns.
     const std::string my = Dump(src, edMySQL, "items", dir.File("my.sql"));
-    EXPECT_TRUE(Has(my, "CREATE TABLE items (\n  id int NOT NULL,\n  name varchar(20),\n  stamp timestamp,\n"))
+    EXPECT_TRUE(
+        Has(my, "CREATE TABLE items (\n  id int NOT NULL,\n  name varchar(20),\n  stamp timestamp,\n"))
         << my;
     EXPECT_TRUE(Has(my, "ALTER TABLE items MODIFY id int NOT NULL auto_increment;\n")) << my;
     EXPECT_FALSE(Has(my, "GRANT"));
@@ -230,11 +246,12 @@ TEST(ExportSqlite, BadInputNeverThrows) {
     const std::string big = ReadFile(bigFile);
     const std::string value = [] {
         std::string v;
-        for (int i = 0; i < 524288; ++i) v += "ab''c";
+        for (int i = 0; i < 524288; ++i)
+            v += "ab''c";
         return v;
     }();
-    EXPECT_TRUE(Has(big, "INSERT INTO big VALUES('1','" + value + "');\r\nINSERT INTO big VALUES('2','" + value +
-                             "');\r\n"));
+    EXPECT_TRUE(Has(big, "INSERT INTO big VALUES('1','" + value + "');\r\nINSERT INTO big VALUES('2','" +
+                             value + "');\r\n"));
 
     // A device that fails half way: result 4, every byte it took stays, it is closed.
     std::string sink;
@@ -243,7 +260,8 @@ TEST(ExportSqlite, BadInputNeverThrows) {
       public:
         THalfDevice(std::string& Sink, bool& Closed) : sink_(Sink), closed_(Closed) {}
         std::size_t Write(const char* Data, std::size_t Size, std::string& Error) override {
-            const std::size_t n = std::min<std::size_t>(Size, 3000000 - std::min<std::size_t>(sink_.size(), 3000000));
+            const std::size_t n =
+                std::min<std::size_t>(Size, 3000000 - std::min<std::size_t>(sink_.size(), 3000000));
             sink_.append(Data, n);
             if (n < Size) Error = "no space left";
             return n;
@@ -324,7 +342,8 @@ TEST(ExportSqlite, CancelStopsAtARowOrColumnBoundary) {
         std::string& sink_;
     };
     // A buffer of one byte hands every write to the device at once, so the hook sees it.
-    src.Export->SetOutputDevice([&](const std::string&, bool) { return std::make_unique<TSinkDevice>(sink); }, 1);
+    src.Export->SetOutputDevice([&](const std::string&, bool) { return std::make_unique<TSinkDevice>(sink); },
+                                1);
     {
         THook hook([&] {
             if (Has(sink, "  s text")) src.Export->Cancelled = true;
@@ -363,19 +382,20 @@ TEST(ExportSqlite, FoxProTargetText) {
     // as character columns, so their NULLs are written ''.
     EXPECT_EQ(src.Export->DumpTable(edFoxPro, "f", file, "", true, true, true, false, ""), 0);
     const std::string text = ReadFile(file);
-    EXPECT_EQ(Lines(text), "/*\n FoxPro Dump using uExport\n\n Date: Jun 19/1992\n Time: 22:22:17\n"
-                           "--------------------------------------------------------\n*/\n\n"
-                           "/*\n Table structure for table 'f'\n*/\n"
-                           "DROP TABLE f;\n"
-                           "CREATE TABLE f (\n  id integer,\n  code c,\n  price n,\n  flag l,\n  born d,\n  seen t,\n"
-                           "  note text\n);\n"
-                           "/*\n Indexes for table 'f'\n*/\n"
-                           "ALTER TABLE f ADD PRIMARY KEY (id);\n"
-                           "CREATE UNIQUE INDEX ix_code ON f (code,born);\n"
-                           "\n/*\n Dumping data for table 'f'\n*/\n"
-                           "INSERT INTO f VALUES('1','O''Hara','1.5','1','1992-06-19','1992-06-19 22:22:17',"
-                           "'back\\slash\nnext');\n"
-                           "INSERT INTO f VALUES('2','x','','','','','');\n");
+    EXPECT_EQ(Lines(text),
+              "/*\n FoxPro Dump using uExport\n\n Date: Jun 19/1992\n Time: 22:22:17\n"
+              "--------------------------------------------------------\n*/\n\n"
+              "/*\n Table structure for table 'f'\n*/\n"
+              "DROP TABLE f;\n"
+              "CREATE TABLE f (\n  id integer,\n  code c,\n  price n,\n  flag l,\n  born d,\n  seen t,\n"
+              "  note text\n);\n"
+              "/*\n Indexes for table 'f'\n*/\n"
+              "ALTER TABLE f ADD PRIMARY KEY (id);\n"
+              "CREATE UNIQUE INDEX ix_code ON f (code,born);\n"
+              "\n/*\n Dumping data for table 'f'\n*/\n"
+              "INSERT INTO f VALUES('1','O''Hara','1.5','1','1992-06-19','1992-06-19 22:22:17',"
+              "'back\\slash\nnext');\n"
+              "INSERT INTO f VALUES('2','x','','','','','');\n");
     EXPECT_TRUE(Has(text, "'back\\slash\r\nnext');\r\n"));
 
     // A FoxPro source (the engine's source dialect): table C names the types and reads the
@@ -386,9 +406,11 @@ TEST(ExportSqlite, FoxProTargetText) {
     fox.Clock = PinnedClock();
     EXPECT_EQ(fox.DumpTable(edFoxPro, "f", file, "id = 2", true, true, false, false, ""), 0);
     const std::string foxText = Lines(ReadFile(file));
-    EXPECT_TRUE(Has(foxText, "CREATE TABLE f (\n  id integer,\n  code char(),\n  price number(,),\n  flag logical,\n"
-                             "  born date,\n  seen timedate,\n  note text\n);\n"
-                             "/*\n Indexes for table 'f'\n*/\n,id,code,born);\n"))
+    EXPECT_TRUE(Has(foxText,
+                    "CREATE TABLE f (\n  id integer,\n  code char(),\n  price number(,),\n  flag logical,\n"
+                    "  born date,\n  seen timedate,\n  note text\n);\n"
+                    "/*\n Indexes for table 'f'\n*/\n,id,code,born);\n"))
         << foxText;
-    EXPECT_TRUE(Has(foxText, " WHERE: id = 2\n*/\nINSERT INTO f VALUES('2','x','','','','','');\n")) << foxText;
+    EXPECT_TRUE(Has(foxText, " WHERE: id = 2\n*/\nINSERT INTO f VALUES('2','x','','','','','');\n"))
+        << foxText;
 }

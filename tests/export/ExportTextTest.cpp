@@ -74,7 +74,8 @@ TEST(SqlText, DelimitedFields) {
 TEST(SqlText, IsNumber) {
     for (const char* yes : {"0", "1.5", "-3", "+2.", ".5", "1e10", "2E-3", "  7", "-0.25e+2"})
         EXPECT_TRUE(IsNumber(yes)) << yes;
-    for (const char* no : {"", " ", "abc", "1,5", "1.5x", "e5", "1e", "--1", "CURRENT_TIMESTAMP", "'0'", "1 ", "."})
+    for (const char* no :
+         {"", " ", "abc", "1,5", "1.5x", "e5", "1e", "--1", "CURRENT_TIMESTAMP", "'0'", "1 ", "."})
         EXPECT_FALSE(IsNumber(no)) << no;
 }
 
@@ -102,14 +103,16 @@ TEST(TypeMapping, TablesHaveTheirSizes) {
 TEST(TypeMapping, TypeTexts) {
     // MySQL to MySQL.
     EXPECT_EQ(Type(edMySQL, edMySQL, {{"type_name", "VARCHAR"}, {"column_size", "40"}}), "varchar(40)");
-    EXPECT_EQ(Type(edMySQL, edMySQL, {{"type_name", "decimal"}, {"column_size", "10"}, {"decimal_digits", "2"}}),
-              "decimal(10,2)");
+    EXPECT_EQ(
+        Type(edMySQL, edMySQL, {{"type_name", "decimal"}, {"column_size", "10"}, {"decimal_digits", "2"}}),
+        "decimal(10,2)");
     EXPECT_EQ(Type(edMySQL, edMySQL, {{"type_name", "timestamp"}, {"column_size", "19"}}), "timestamp");
     EXPECT_EQ(Type(edMySQL, edMySQL, {{"type_name", "TEXT"}, {"column_size", "65535"}}), "text");
     // The size of a double is its precision, not a length; an unsigned type takes the
     // length before the attribute.
     EXPECT_EQ(Type(edMySQL, edMySQL, {{"type_name", "double"}, {"column_size", "15"}}), "double");
-    EXPECT_EQ(Type(edMySQL, edMySQL, {{"type_name", "int unsigned"}, {"column_size", "10"}}), "int(10) unsigned");
+    EXPECT_EQ(Type(edMySQL, edMySQL, {{"type_name", "int unsigned"}, {"column_size", "10"}}),
+              "int(10) unsigned");
     EXPECT_EQ(Type(edMySQL, edMySQL, {{"type_name", "BIGINT UNSIGNED"}, {"column_size", "20"}}),
               "bigint(20) unsigned");
     // MySQL to Firebird, with the mended entries.
@@ -117,7 +120,8 @@ TEST(TypeMapping, TypeTexts) {
     EXPECT_EQ(Type(edFirebird, edMySQL, {{"type_name", "tinyint unsigned"}}), "smallint");
     EXPECT_EQ(Type(edFirebird, edMySQL, {{"type_name", "double"}}), "double precision");
     EXPECT_EQ(Type(edFirebird, edMySQL, {{"type_name", "enum"}, {"column_size", "6"}}), "varchar(6)");
-    EXPECT_EQ(Type(edFirebird, edMySQL, {{"type_name", "mediumtext"}, {"column_size", "9"}}), "blob sub_type text");
+    EXPECT_EQ(Type(edFirebird, edMySQL, {{"type_name", "mediumtext"}, {"column_size", "9"}}),
+              "blob sub_type text");
     EXPECT_EQ(Type(edFirebird, edMySQL, {{"type_name", "longblob"}}), "blob");
     // Firebird to MySQL, and the td_update override.
     EXPECT_EQ(Type(edMySQL, edFirebird, {{"type_name", "timestamp"}}), "datetime");
@@ -125,16 +129,21 @@ TEST(TypeMapping, TypeTexts) {
     EXPECT_EQ(Type(edFirebird, edFirebird, {{"type_name", "timestamp"}}, false, true), "timestamp");
     // Oracle with and without its own catalogue select.
     EXPECT_EQ(Type(edOracle, edOracle,
-                   {{"type_name", "NUMBER"}, {"data_precision", "8"}, {"column_size", "22"}, {"decimal_digits", "2"}},
+                   {{"type_name", "NUMBER"},
+                    {"data_precision", "8"},
+                    {"column_size", "22"},
+                    {"decimal_digits", "2"}},
                    true),
               "decimal(8,2)");
-    EXPECT_EQ(Type(edOracle, edOracle, {{"type_name", "NUMBER"}, {"column_size", "22"}, {"decimal_digits", "0"}}),
-              "decimal(22,0)");
+    EXPECT_EQ(
+        Type(edOracle, edOracle, {{"type_name", "NUMBER"}, {"column_size", "22"}, {"decimal_digits", "0"}}),
+        "decimal(22,0)");
     EXPECT_EQ(Type(edOracle, edOracle, {{"type_name", "NUMBER"}}, true), "decimal(,)");
     EXPECT_EQ(Type(edOracle, edOracle, {{"type_name", "VARCHAR2"}, {"column_size", "30"}}), "varchar2(30)");
     // FoxPro reads its own length and scale columns.
-    EXPECT_EQ(Type(edFoxPro, edFoxPro, {{"type_name", "N"}, {"length", "8"}, {"scale", "3"}, {"column_size", "1"}}),
-              "number(8,3)");
+    EXPECT_EQ(
+        Type(edFoxPro, edFoxPro, {{"type_name", "N"}, {"length", "8"}, {"scale", "3"}, {"column_size", "1"}}),
+        "number(8,3)");
     // No table for the pair: lower-case name, no length.
     EXPECT_EQ(Type(edMySQL, edOracle, {{"type_name", "VARCHAR"}, {"column_size", "40"}}), "varchar");
     EXPECT_EQ(Type(edFirebird, edMySQL, {{"type_name", "geometry"}}), "geometry");
@@ -185,6 +194,7 @@ class TFailingDevice : public TOutDevice {
         if (failClose_) Error = "close failed";
         return !failClose_;
     }
+
   private:
     std::string& sink_;
     std::size_t limit_;
@@ -198,7 +208,7 @@ TEST(TOutFile, FailingDeviceKeepsBytesAndReportsEveryLaterWrite) {
     TOutFile out(16);
     int closes = 0;
     out.Attach(std::make_unique<TFailingDevice>(sink, 20, false, &closes));
-    out.WriteLine("0123456789");     // 12 bytes, buffered
+    out.WriteLine("0123456789"); // 12 bytes, buffered
     EXPECT_EQ(out.BytesWritten(), 0u);
     EXPECT_THROW(out.WriteLine("abcdefghij"), TWriteError); // flush of 24 bytes: 20 taken
     EXPECT_EQ(sink, "0123456789\r\nabcdefgh");

@@ -8,8 +8,7 @@ namespace {
 QList<QWidget*> AttachedOf(const TestMainForm& form) {
     QList<QWidget*> out;
     for (QWidget* w : form.findChildren<QWidget*>())
-        if (RecordOf(w))
-            out.append(w);
+        if (RecordOf(w)) out.append(w);
     return out;
 }
 
@@ -79,7 +78,7 @@ TEST(LookAttach, ChangingLookControlsReattachesAndTheSameValueDoesNothing) {
     EXPECT_TRUE(RecordOf(form.ebxBidLink));
     look.SetLookContainers(TLookContainers::All().Without(lccPanel));
     EXPECT_FALSE(RecordOf(form.ebxBidLink));
-    EXPECT_TRUE(RecordOf(form.Memo)); // parent is the form
+    EXPECT_TRUE(RecordOf(form.Memo));    // parent is the form
     EXPECT_EQ(look.Records().size(), 2); // memo and panel
 }
 

@@ -76,7 +76,8 @@ TEST(LookColors, DerivedTableInPropertyAndSystemModeAtSixteenAndEightBits) {
     QWidget form;
     TLookStyler look(&form);
     const QImage deep(1, 1, QImage::Format_RGB16), shallow(1, 1, QImage::Format_Indexed8);
-    const TColor face = ColorToRGB(clBtnFace), highlight = ColorToRGB(clHighlight), shadow = ColorToRGB(clBtnShadow);
+    const TColor face = ColorToRGB(clBtnFace), highlight = ColorToRGB(clHighlight),
+                 shadow = ColorToRGB(clBtnShadow);
 
     look.SetUseSystemColors(false);
     look.SetColor(0x102030);

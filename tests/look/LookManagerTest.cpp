@@ -10,12 +10,13 @@
 
 namespace {
 
-void NextEvents() { QCoreApplication::processEvents(); }
+void NextEvents() {
+    QCoreApplication::processEvents();
+}
 
 bool PendingHas(const QWidget* form) {
     for (const QPointer<QWidget>& f : TLookManager::Instance()->PendingForms)
-        if (f == form)
-            return true;
+        if (f == form) return true;
     return false;
 }
 
@@ -45,7 +46,8 @@ TEST(LookManager, LaterFormsAndMessageBoxesTakeTheCurrentLookAtTheNextEvent) {
     for (QWidget* w : second.Undecorated())
         EXPECT_FALSE(RecordOf(w));
 
-    QMessageBox box(QMessageBox::Information, QStringLiteral("Ferrocan"), QStringLiteral("Done."), QMessageBox::Ok);
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Ferrocan"), QStringLiteral("Done."),
+                    QMessageBox::Ok);
     box.show();
     NextEvents();
     ASSERT_TRUE(RecordOf(box.button(QMessageBox::Ok)));

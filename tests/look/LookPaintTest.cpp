@@ -33,8 +33,7 @@ bool Contains(QWidget* w, TColor c) {
     const QImage image = w->grab().toImage();
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
-            if (FromQColor(QColor::fromRgb(image.pixel(x, y))) == c)
-                return true;
+            if (FromQColor(QColor::fromRgb(image.pixel(x, y))) == c) return true;
     return false;
 }
 
@@ -143,20 +142,20 @@ TEST_F(LookPaint, ButtonFaceCornersAndShadowSide) {
     QPushButton* button = form.btnGrabit;
     const int w = button->width();
     const TColor edge = clBtnShadow;
-    EXPECT_EQ(PixelAt(button, 0, 0), parentBack);                 // corner outside the face
-    EXPECT_EQ(PixelAt(button, 1, 1), Lighten(edge, 30));          // rounded corner
+    EXPECT_EQ(PixelAt(button, 0, 0), parentBack);        // corner outside the face
+    EXPECT_EQ(PixelAt(button, 1, 1), Lighten(edge, 30)); // rounded corner
     EXPECT_EQ(PixelAt(button, 3, 3), ColorToRGB(look->Derived.IconBack));
-    EXPECT_EQ(PixelAt(button, w - 1, 3), Darken(edge, 50));   // raised: shadow right
+    EXPECT_EQ(PixelAt(button, w - 1, 3), Darken(edge, 50)); // raised: shadow right
     EXPECT_EQ(PixelAt(button, 0, 3), Lighten(edge, 30));
-    EXPECT_TRUE(Contains(button, clBlack));                       // caption
+    EXPECT_TRUE(Contains(button, clBlack)); // caption
 
     Key(button, QEvent::KeyPress, false);
-    EXPECT_EQ(PixelAt(button, 0, 3), Darken(edge, 50));       // pressed: shadow left
+    EXPECT_EQ(PixelAt(button, 0, 3), Darken(edge, 50)); // pressed: shadow left
     EXPECT_EQ(PixelAt(button, w - 1, 3), Lighten(edge, 30));
     Key(button, QEvent::KeyRelease, false);
 
     button->setEnabled(false);
-    EXPECT_EQ(PixelAt(button, w - 1, 3), Lighten(edge, 30));  // no shadow line
+    EXPECT_EQ(PixelAt(button, w - 1, 3), Lighten(edge, 30)); // no shadow line
     EXPECT_TRUE(Contains(button, ColorToRGB(look->Derived.Disabled)));
     EXPECT_FALSE(Contains(button, clBlack));
 }
@@ -217,7 +216,7 @@ TEST(LookPanel, BevelsWithBevelFrame) {
     EXPECT_EQ(PixelAt(panel, 1, 10), light);
     EXPECT_EQ(PixelAt(panel, 39, 10), dark);
     EXPECT_EQ(PixelAt(panel, 10, 29), dark);
-    EXPECT_EQ(PixelAt(panel, 5, 10), dark);  // inner ring, lowered: dark on top and left
+    EXPECT_EQ(PixelAt(panel, 5, 10), dark); // inner ring, lowered: dark on top and left
     EXPECT_EQ(PixelAt(panel, 34, 10), light);
     EXPECT_EQ(bare->grab().toImage(), bareBefore); // both bevels none: left as drawn
 

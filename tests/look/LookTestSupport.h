@@ -101,7 +101,9 @@ class TestMainForm : public QWidget {
     QList<QWidget*> Undecorated() const { return {StatusBar1, Label1, Label2, Label3}; }
 };
 
-inline TControlSubClass* RecordOf(const QWidget* w) { return TControlSubClass::HandlerOf(w); }
+inline TControlSubClass* RecordOf(const QWidget* w) {
+    return TControlSubClass::HandlerOf(w);
+}
 
 // The colour of one pixel of a widget as it paints itself now.
 inline TColor PixelAt(QWidget* w, int x, int y) {

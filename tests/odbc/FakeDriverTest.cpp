@@ -204,7 +204,8 @@ TEST_F(FakeTest, RowsWithInfoEndTheCatalogueLists) {
 
 TEST_F(FakeTest, LongValuesWithoutATotalComeInChunks) {
     std::string big(300000, 'x');
-    for (std::size_t i = 0; i < big.size(); i += 7) big[i] = static_cast<char>('a' + i % 26);
+    for (std::size_t i = 0; i < big.size(); i += 7)
+        big[i] = static_cast<char>('a' + i % 26);
     state->result.names = {"TEXT", "RAW"};
     state->result.types = {SQL_VARCHAR, SQL_LONGVARBINARY};
     state->result.rows = {{big, big.substr(0, 100000)}, {big + "!", "\x01"}};

@@ -124,9 +124,11 @@ TEST_F(MariaDBTest, StatementsOfTheServer) {
 TEST_F(MariaDBTest, LongValuesComeBackWhole) {
     std::string word = "\xC3\xA4\xE2\x82\xAC\xF0\x9F\x98\x80x";
     std::string longText;
-    for (int i = 0; i < 20000; ++i) longText += word;
-    MariaDBExec(dsn, "insert into items(id, note) values(10, repeat(convert(x'C3A4E282ACF09F988078' using utf8mb4), "
-                     "20000));");
+    for (int i = 0; i < 20000; ++i)
+        longText += word;
+    MariaDBExec(
+        dsn, "insert into items(id, note) values(10, repeat(convert(x'C3A4E282ACF09F988078' using utf8mb4), "
+             "20000));");
     TODBC conn;
     ASSERT_TRUE(conn.Connect(dsn, "", ""));
     TODBCStatement st(&conn, false, false);

@@ -230,12 +230,14 @@ TEST_P(SqliteBothModes, LongValuesComeBackWhole) {
     // SQLite keeps whatever is stored, whatever the declared length.
     std::string word = "\xC3\xA4\xE2\x82\xAC\xF0\x9F\x98\x80x"; // 2-, 3- and 4-byte characters
     std::string longText;
-    while (longText.size() < 300000) longText += word;
-    std::string sql = "create table longs(id integer, short varchar(4), memo text, num decimal(3,1), data blob);"
-                      "insert into longs values(1, '" +
-                      longText.substr(0, 1000) + "', '" + longText + "', 12345678901234567890.5, zeroblob(70000));" +
-                      "insert into longs values(2, '" + longText.substr(0, 9000) + "', 'x', 1, x'41');" +
-                      "insert into longs values(3, '" + longText.substr(0, 500) + "', NULL, 2, NULL);";
+    while (longText.size() < 300000)
+        longText += word;
+    std::string sql =
+        "create table longs(id integer, short varchar(4), memo text, num decimal(3,1), data blob);"
+        "insert into longs values(1, '" +
+        longText.substr(0, 1000) + "', '" + longText + "', 12345678901234567890.5, zeroblob(70000));" +
+        "insert into longs values(2, '" + longText.substr(0, 9000) + "', 'x', 1, x'41');" +
+        "insert into longs values(3, '" + longText.substr(0, 500) + "', NULL, 2, NULL);";
     SqliteExec(db, sql);
     auto conn = Connected(GetParam());
     TODBCStatement st(conn.get(), false, false);
@@ -351,7 +353,8 @@ TEST_F(SqliteTest, DirectExecutionPumpsAndWakesPromptly) {
     EXPECT_EQ(st.FieldAsString(0), "3000000");
     // Quick statements do not wait out a 20 ms tick each: 50 of them would take a second.
     auto start = std::chrono::steady_clock::now();
-    for (int i = 0; i < 50; ++i) ASSERT_TRUE(st.ExecSQL("select 1"));
+    for (int i = 0; i < 50; ++i)
+        ASSERT_TRUE(st.ExecSQL("select 1"));
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(900));
     InstallUiHooks(old);
 }

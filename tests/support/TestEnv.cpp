@@ -32,10 +32,13 @@ std::string ShellQuote(const std::string& s) {
     return r + "'";
 }
 
-std::string MariaDBDir() { return TestEnvDir() + "/mariadb"; }
+std::string MariaDBDir() {
+    return TestEnvDir() + "/mariadb";
+}
 
 std::string TrimLine(std::string s) {
-    while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == ' ')) s.pop_back();
+    while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == ' '))
+        s.pop_back();
     return s;
 }
 
@@ -59,9 +62,15 @@ ScratchDir::~ScratchDir() {
     fs::remove_all(path_, ec);
 }
 
-std::string TestEnvDir() { return EnvOr("FERROCAN_TESTENV", "/tmp"); }
-std::string SourceDir() { return EnvOr("FERROCAN_SOURCE_DIR", "."); }
-std::string BinaryDir() { return EnvOr("FERROCAN_BINARY_DIR", "."); }
+std::string TestEnvDir() {
+    return EnvOr("FERROCAN_TESTENV", "/tmp");
+}
+std::string SourceDir() {
+    return EnvOr("FERROCAN_SOURCE_DIR", ".");
+}
+std::string BinaryDir() {
+    return EnvOr("FERROCAN_BINARY_DIR", ".");
+}
 
 namespace {
 int RunShell(const std::string& cmd, std::string* output) {
@@ -70,7 +79,8 @@ int RunShell(const std::string& cmd, std::string* output) {
     std::array<char, 4096> buf;
     std::string out;
     std::size_t n;
-    while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) out.append(buf.data(), n);
+    while ((n = fread(buf.data(), 1, buf.size(), p)) > 0)
+        out.append(buf.data(), n);
     int status = pclose(p);
     if (output) *output = out;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -143,7 +153,8 @@ std::string SqliteQuery(const std::string& dbPath, const std::string& sql) {
     ScratchDir tmp;
     WriteFile(tmp.File("in.sql"), sql);
     std::string out, err;
-    int rc = RunCommand("sqlite3 -bail " + ShellQuote(dbPath) + " < " + ShellQuote(tmp.File("in.sql")), &out, &err);
+    int rc = RunCommand("sqlite3 -bail " + ShellQuote(dbPath) + " < " + ShellQuote(tmp.File("in.sql")), &out,
+                        &err);
     EXPECT_EQ(rc, 0) << "sqlite3 failed: " << err << out;
     return out;
 }
@@ -159,13 +170,18 @@ std::string MariaDBSocket() {
     return sock;
 }
 
-std::string MariaDBUser() { return "ferrocan"; }
-std::string MariaDBPassword() { return "ferrocan"; }
+std::string MariaDBUser() {
+    return "ferrocan";
+}
+std::string MariaDBPassword() {
+    return "ferrocan";
+}
 
 std::string FreshMariaDBDatabase(const std::string& name) {
     std::string out;
-    int rc = RunCommand("printf '%s\\n' " + ShellQuote("DROP DATABASE IF EXISTS `" + name + "`; CREATE DATABASE `" + name +
-                                             "` CHARACTER SET utf8mb4;") +
+    int rc = RunCommand("printf '%s\\n' " +
+                            ShellQuote("DROP DATABASE IF EXISTS `" + name + "`; CREATE DATABASE `" + name +
+                                       "` CHARACTER SET utf8mb4;") +
                             " | " + MariaDBClient(""),
                         &out);
     EXPECT_EQ(rc, 0) << out;
@@ -212,7 +228,8 @@ bool ScriptFailed(int rc, const std::string& output) {
 
 std::string StatementOf(const std::string& sql) {
     std::string s = sql;
-    while (!s.empty() && (std::isspace(static_cast<unsigned char>(s.back())) || s.back() == ';')) s.pop_back();
+    while (!s.empty() && (std::isspace(static_cast<unsigned char>(s.back())) || s.back() == ';'))
+        s.pop_back();
     return s + ";\n";
 }
 
@@ -231,7 +248,8 @@ void FirebirdCreateDatabase(const std::string& path) {
     std::error_code ec;
     fs::remove(path, ec);
     std::string sql = "create database '";
-    for (char c : path) sql += c == '\'' ? std::string("''") : std::string(1, c);
+    for (char c : path)
+        sql += c == '\'' ? std::string("''") : std::string(1, c);
     sql += "' user 'SYSDBA' page_size 8192 default character set UTF8;\n";
     ScratchDir tmp;
     WriteFile(tmp.File("create.sql"), sql);
@@ -280,10 +298,12 @@ std::vector<FirebirdRow> FirebirdRows(const std::string& path, const std::string
     {
         std::istringstream in(out);
         std::string line;
-        while (std::getline(in, line)) lines.push_back(line);
+        while (std::getline(in, line))
+            lines.push_back(line);
     }
     std::size_t i = 0;
-    while (i < lines.size() && lines[i].rfind("OUTPUT message field count:", 0) != 0) ++i;
+    while (i < lines.size() && lines[i].rfind("OUTPUT message field count:", 0) != 0)
+        ++i;
     struct Column {
         std::string label;
         bool blob = false;
@@ -301,9 +321,11 @@ std::vector<FirebirdRow> FirebirdRows(const std::string& path, const std::string
         }
     }
     std::size_t end = lines.size();
-    while (end > i && lines[end - 1].rfind(sentinel, 0) != 0) --end;
+    while (end > i && lines[end - 1].rfind(sentinel, 0) != 0)
+        --end;
     if (end > i) --end; // the sentinel line itself
-    while (end > i && lines[end - 1].empty()) --end;
+    while (end > i && lines[end - 1].empty())
+        --end;
     if (cols.empty()) return rows;
 
     // isql-fb (Firebird 3) pads labels to 32 columns: 31 characters of name and a blank.

@@ -38,7 +38,7 @@ std::string SqliteQuery(const std::string& dbPath, const std::string& sql);
 // MariaDB: the private server started by the "mariadb" CTest fixture. Fails the test loudly
 // when it is not running.
 std::string MariaDBSocket();
-std::string MariaDBUser();     // a user with all rights
+std::string MariaDBUser(); // a user with all rights
 std::string MariaDBPassword();
 // Creates a fresh, empty database and a data source of the same name pointing at it.
 std::string FreshMariaDBDatabase(const std::string& name);

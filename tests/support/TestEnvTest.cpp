@@ -36,20 +36,25 @@ TEST(TestEnvFirebird, CreateInsertSelectBack) {
     ScratchDir dir;
     std::string db = dir.File("it's.fdb");
     FirebirdCreateDatabase(db);
-    FirebirdRunScript(db, "create table bids (id integer not null primary key, name varchar(20),\n"
-                          "  price numeric(10,2), born date, note blob sub_type text, code char(3));\n"
-                          "insert into bids values (1, 'it''s  a\\b', 12.5, '2024-01-02',\n"
-                          "  'first line\nsecond line', 'ab');\n"
-                          "insert into bids values (2, null, null, null, null, null);\n"
-                          "insert into bids values (3, '\xC3\xBC\xE2\x82\xAC two\nlines', -0.01, null, '', 'xyz');\n");
+    FirebirdRunScript(
+        db, "create table bids (id integer not null primary key, name varchar(20),\n"
+            "  price numeric(10,2), born date, note blob sub_type text, code char(3));\n"
+            "insert into bids values (1, 'it''s  a\\b', 12.5, '2024-01-02',\n"
+            "  'first line\nsecond line', 'ab');\n"
+            "insert into bids values (2, null, null, null, null, null);\n"
+            "insert into bids values (3, '\xC3\xBC\xE2\x82\xAC two\nlines', -0.01, null, '', 'xyz');\n");
     std::vector<FirebirdRow> rows =
         FirebirdRows(db, "select id, name, price, born, note, code as \"lower label\" from bids order by id");
     ASSERT_EQ(rows.size(), 3u);
-    EXPECT_EQ(rows[0], (FirebirdRow{"1", "it's  a\\b", "12.50", "2024-01-02", "first line\nsecond line", "ab"}));
-    EXPECT_EQ(rows[1], (FirebirdRow{"2", std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt}));
-    EXPECT_EQ(rows[2], (FirebirdRow{"3", "\xC3\xBC\xE2\x82\xAC two\nlines", "-0.01", std::nullopt, "", "xyz"}));
+    EXPECT_EQ(rows[0],
+              (FirebirdRow{"1", "it's  a\\b", "12.50", "2024-01-02", "first line\nsecond line", "ab"}));
+    EXPECT_EQ(rows[1],
+              (FirebirdRow{"2", std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt}));
+    EXPECT_EQ(rows[2],
+              (FirebirdRow{"3", "\xC3\xBC\xE2\x82\xAC two\nlines", "-0.01", std::nullopt, "", "xyz"}));
     // A blob as the last column, then the text form of the same query.
-    EXPECT_EQ(FirebirdQuery(db, "select id, note from bids order by id;"), "1|first line\nsecond line\n2|\n3|\n");
+    EXPECT_EQ(FirebirdQuery(db, "select id, note from bids order by id;"),
+              "1|first line\nsecond line\n2|\n3|\n");
     EXPECT_EQ(FirebirdQuery(db, "select count(*) from bids where id > 1"), "2\n");
     EXPECT_EQ(FirebirdQuery(db, "select id from bids where id > 99"), "");
 }

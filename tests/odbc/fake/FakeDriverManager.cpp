@@ -27,7 +27,9 @@ struct Statement {
 
 int gHandleCounter = 0;
 
-void Log(std::string text) { gState.calls.push_back(std::move(text)); }
+void Log(std::string text) {
+    gState.calls.push_back(std::move(text));
+}
 
 void CopyOut(SQLCHAR* out, SQLSMALLINT size, SQLSMALLINT* length, const std::string& text) {
     if (length) *length = static_cast<SQLSMALLINT>(text.size());
@@ -46,7 +48,9 @@ const std::string* Cell(Statement* st, SQLUSMALLINT column) {
 }
 
 // "\x01" in a cell stands for NULL.
-bool IsNull(const std::string* cell) { return !cell || *cell == "\x01"; }
+bool IsNull(const std::string* cell) {
+    return !cell || *cell == "\x01";
+}
 
 SQLRETURN Open(SQLHSTMT handle) {
     auto* st = static_cast<Statement*>(handle);
@@ -59,7 +63,9 @@ SQLRETURN Open(SQLHSTMT handle) {
 
 extern "C" {
 
-FakeDriverManagerState* FakeDriverManagerStateOf() { return &gState; }
+FakeDriverManagerState* FakeDriverManagerStateOf() {
+    return &gState;
+}
 
 SQLRETURN SQLAllocHandle(SQLSMALLINT type, SQLHANDLE, SQLHANDLE* out) {
     Log("SQLAllocHandle " + std::to_string(type));
@@ -76,8 +82,12 @@ SQLRETURN SQLFreeHandle(SQLSMALLINT type, SQLHANDLE handle) {
     return SQL_SUCCESS;
 }
 
-SQLRETURN SQLGetEnvAttr(SQLHENV, SQLINTEGER, SQLPOINTER, SQLINTEGER, SQLINTEGER*) { return SQL_ERROR; }
-SQLRETURN SQLSetEnvAttr(SQLHENV, SQLINTEGER, SQLPOINTER, SQLINTEGER) { return SQL_SUCCESS; }
+SQLRETURN SQLGetEnvAttr(SQLHENV, SQLINTEGER, SQLPOINTER, SQLINTEGER, SQLINTEGER*) {
+    return SQL_ERROR;
+}
+SQLRETURN SQLSetEnvAttr(SQLHENV, SQLINTEGER, SQLPOINTER, SQLINTEGER) {
+    return SQL_SUCCESS;
+}
 SQLRETURN SQLDrivers(SQLHENV, SQLUSMALLINT, SQLCHAR*, SQLSMALLINT, SQLSMALLINT*, SQLCHAR*, SQLSMALLINT,
                      SQLSMALLINT*) {
     return SQL_ERROR;
@@ -95,7 +105,9 @@ SQLRETURN SQLDataSources(SQLHENV, SQLUSMALLINT direction, SQLCHAR* name, SQLSMAL
     return SQL_SUCCESS;
 }
 
-SQLRETURN SQLGetConnectAttr(SQLHDBC, SQLINTEGER, SQLPOINTER, SQLINTEGER, SQLINTEGER*) { return SQL_ERROR; }
+SQLRETURN SQLGetConnectAttr(SQLHDBC, SQLINTEGER, SQLPOINTER, SQLINTEGER, SQLINTEGER*) {
+    return SQL_ERROR;
+}
 
 SQLRETURN SQLSetConnectAttr(SQLHDBC, SQLINTEGER attribute, SQLPOINTER value, SQLINTEGER length) {
     std::string text = length == SQL_NTS ? std::string(static_cast<const char*>(value))
@@ -104,9 +116,10 @@ SQLRETURN SQLSetConnectAttr(SQLHDBC, SQLINTEGER attribute, SQLPOINTER value, SQL
     return gState.refuseAttributes ? SQL_ERROR : SQL_SUCCESS;
 }
 
-SQLRETURN SQLConnect(SQLHDBC, SQLCHAR* dsn, SQLSMALLINT, SQLCHAR* user, SQLSMALLINT, SQLCHAR* password, SQLSMALLINT) {
-    Log(std::string("SQLConnect ") + reinterpret_cast<char*>(dsn) + "/" + reinterpret_cast<char*>(user) + "/" +
-        reinterpret_cast<char*>(password));
+SQLRETURN SQLConnect(SQLHDBC, SQLCHAR* dsn, SQLSMALLINT, SQLCHAR* user, SQLSMALLINT, SQLCHAR* password,
+                     SQLSMALLINT) {
+    Log(std::string("SQLConnect ") + reinterpret_cast<char*>(dsn) + "/" + reinterpret_cast<char*>(user) +
+        "/" + reinterpret_cast<char*>(password));
     return gState.refuseConnect ? SQL_ERROR : SQL_SUCCESS;
 }
 
@@ -146,27 +159,29 @@ SQLRETURN SQLGetStmtAttr(SQLHSTMT, SQLINTEGER, SQLPOINTER value, SQLINTEGER, SQL
 }
 
 SQLRETURN SQLSetStmtAttr(SQLHSTMT, SQLINTEGER attribute, SQLPOINTER value, SQLINTEGER) {
-    Log("SQLSetStmtAttr " + std::to_string(attribute) + "=" + std::to_string(reinterpret_cast<std::intptr_t>(value)));
+    Log("SQLSetStmtAttr " + std::to_string(attribute) + "=" +
+        std::to_string(reinterpret_cast<std::intptr_t>(value)));
     // With refused attributes, the lock concurrency is the one the fake accepts.
-    if (gState.refuseAttributes && !(attribute == SQL_ATTR_CONCURRENCY && value == reinterpret_cast<SQLPOINTER>(SQL_CONCUR_LOCK)))
+    if (gState.refuseAttributes &&
+        !(attribute == SQL_ATTR_CONCURRENCY && value == reinterpret_cast<SQLPOINTER>(SQL_CONCUR_LOCK)))
         return SQL_ERROR;
     return SQL_SUCCESS;
 }
 
-SQLRETURN SQLTables(SQLHSTMT st, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT, SQLCHAR*,
-                    SQLSMALLINT) {
+SQLRETURN SQLTables(SQLHSTMT st, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT,
+                    SQLCHAR*, SQLSMALLINT) {
     Log("SQLTables");
     return Open(st);
 }
 
-SQLRETURN SQLColumns(SQLHSTMT st, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT, SQLCHAR*,
-                     SQLSMALLINT) {
+SQLRETURN SQLColumns(SQLHSTMT st, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT,
+                     SQLCHAR*, SQLSMALLINT) {
     Log("SQLColumns");
     return Open(st);
 }
 
-SQLRETURN SQLStatistics(SQLHSTMT st, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT, SQLUSMALLINT,
-                        SQLUSMALLINT) {
+SQLRETURN SQLStatistics(SQLHSTMT st, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT,
+                        SQLUSMALLINT, SQLUSMALLINT) {
     return Open(st);
 }
 
@@ -174,15 +189,23 @@ SQLRETURN SQLPrimaryKeys(SQLHSTMT st, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLI
     return Open(st);
 }
 
-SQLRETURN SQLForeignKeys(SQLHSTMT, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT, SQLCHAR*,
-                         SQLSMALLINT, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT) {
+SQLRETURN SQLForeignKeys(SQLHSTMT, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT,
+                         SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT) {
     return SQL_ERROR;
 }
 
-SQLRETURN SQLExecDirect(SQLHSTMT st, SQLCHAR*, SQLINTEGER) { return Open(st); }
-SQLRETURN SQLPrepare(SQLHSTMT, SQLCHAR*, SQLINTEGER) { return SQL_ERROR; }
-SQLRETURN SQLExecute(SQLHSTMT) { return SQL_ERROR; }
-SQLRETURN SQLEndTran(SQLSMALLINT, SQLHANDLE, SQLSMALLINT) { return SQL_SUCCESS; }
+SQLRETURN SQLExecDirect(SQLHSTMT st, SQLCHAR*, SQLINTEGER) {
+    return Open(st);
+}
+SQLRETURN SQLPrepare(SQLHSTMT, SQLCHAR*, SQLINTEGER) {
+    return SQL_ERROR;
+}
+SQLRETURN SQLExecute(SQLHSTMT) {
+    return SQL_ERROR;
+}
+SQLRETURN SQLEndTran(SQLSMALLINT, SQLHANDLE, SQLSMALLINT) {
+    return SQL_SUCCESS;
+}
 
 SQLRETURN SQLNumResultCols(SQLHSTMT, SQLSMALLINT* count) {
     *count = static_cast<SQLSMALLINT>(gState.result.names.size());
@@ -208,7 +231,9 @@ SQLRETURN SQLFetch(SQLHSTMT handle) {
     return st->row < static_cast<long>(codes.size()) ? codes[st->row] : SQL_SUCCESS;
 }
 
-SQLRETURN SQLFetchScroll(SQLHSTMT handle, SQLSMALLINT, SQLLEN) { return SQLFetch(handle); }
+SQLRETURN SQLFetchScroll(SQLHSTMT handle, SQLSMALLINT, SQLLEN) {
+    return SQLFetch(handle);
+}
 
 SQLRETURN SQLGetData(SQLHSTMT handle, SQLUSMALLINT column, SQLSMALLINT, SQLPOINTER buffer, SQLLEN length,
                      SQLLEN* indicator) {
@@ -238,8 +263,8 @@ SQLRETURN SQLDescribeCol(SQLHSTMT, SQLUSMALLINT, SQLCHAR*, SQLSMALLINT, SQLSMALL
     return SQL_ERROR;
 }
 
-SQLRETURN SQLColAttribute(SQLHSTMT, SQLUSMALLINT column, SQLUSMALLINT field, SQLPOINTER text, SQLSMALLINT size,
-                          SQLSMALLINT* length, SQLLEN* number) {
+SQLRETURN SQLColAttribute(SQLHSTMT, SQLUSMALLINT column, SQLUSMALLINT field, SQLPOINTER text,
+                          SQLSMALLINT size, SQLSMALLINT* length, SQLLEN* number) {
     std::size_t i = column - 1u;
     if (field == SQL_DESC_NAME) CopyOut(static_cast<SQLCHAR*>(text), size, length, gState.result.names.at(i));
     if (field == SQL_DESC_DISPLAY_SIZE) *number = 8;
@@ -259,15 +284,23 @@ SQLRETURN SQLBindCol(SQLHSTMT handle, SQLUSMALLINT column, SQLSMALLINT, SQLPOINT
     return SQL_SUCCESS;
 }
 
-SQLRETURN SQLBindParameter(SQLHSTMT, SQLUSMALLINT, SQLSMALLINT, SQLSMALLINT, SQLSMALLINT, SQLULEN, SQLSMALLINT,
-                           SQLPOINTER, SQLLEN, SQLLEN*) {
+SQLRETURN SQLBindParameter(SQLHSTMT, SQLUSMALLINT, SQLSMALLINT, SQLSMALLINT, SQLSMALLINT, SQLULEN,
+                           SQLSMALLINT, SQLPOINTER, SQLLEN, SQLLEN*) {
     return SQL_ERROR;
 }
 
-SQLRETURN SQLSetPos(SQLHSTMT, SQLSETPOSIROW, SQLUSMALLINT, SQLUSMALLINT) { return SQL_ERROR; }
-SQLRETURN SQLPutData(SQLHSTMT, SQLPOINTER, SQLLEN) { return SQL_ERROR; }
-SQLRETURN SQLCloseCursor(SQLHSTMT) { return SQL_SUCCESS; }
-SQLRETURN SQLDisconnect(SQLHDBC) { return SQL_SUCCESS; }
+SQLRETURN SQLSetPos(SQLHSTMT, SQLSETPOSIROW, SQLUSMALLINT, SQLUSMALLINT) {
+    return SQL_ERROR;
+}
+SQLRETURN SQLPutData(SQLHSTMT, SQLPOINTER, SQLLEN) {
+    return SQL_ERROR;
+}
+SQLRETURN SQLCloseCursor(SQLHSTMT) {
+    return SQL_SUCCESS;
+}
+SQLRETURN SQLDisconnect(SQLHDBC) {
+    return SQL_SUCCESS;
+}
 
 SQLRETURN SQLFreeStmt(SQLHSTMT handle, SQLUSMALLINT option) {
     if (option == SQL_UNBIND) static_cast<Statement*>(handle)->bindings.clear();
@@ -292,7 +325,9 @@ SQLRETURN SQLGetDiagRec(SQLSMALLINT, SQLHANDLE, SQLSMALLINT record, SQLCHAR* sta
 }
 
 #ifndef FAKE_OMIT_SQLCancel
-SQLRETURN SQLCancel(SQLHSTMT) { return SQL_SUCCESS; }
+SQLRETURN SQLCancel(SQLHSTMT) {
+    return SQL_SUCCESS;
+}
 #endif
 
 } // extern "C"
