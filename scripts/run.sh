@@ -28,7 +28,7 @@ fi
 log() { printf '== %s\n' "$*" >&2; }
 
 # ---- packages ----
-packages=(build-essential cmake unixodbc unixodbc-dev libsqliteodbc qt6-base-dev sqlite3)
+packages=(build-essential cmake unixodbc unixodbc-dev libsqliteodbc qt6-base-dev sqlite3 fonts-dejavu-core fonts-dejavu-extra)
 missing=()
 for p in "${packages[@]}"; do
     [[ $(dpkg-query -W -f='${Status}' "$p" 2>/dev/null) == "install ok installed" ]] || missing+=("$p")

@@ -25,7 +25,7 @@ packages=(
     mariadb-server mariadb-client
     qt6-base-dev libgtest-dev
     firebird3.0-utils firebird3.0-server-core
-    sqlite3 xvfb xauth fonts-dejavu-core
+    sqlite3 xvfb xauth fonts-dejavu-core fonts-dejavu-extra
 )
 
 sanitize=0
