@@ -35,13 +35,9 @@ TLookCanvas::TLookCanvas(int width, int height)
 
 TLookCanvas::~TLookCanvas() = default;
 
-void TLookCanvas::Plot(int x, int y, TColor c) {
+void TLookCanvas::SetPixel(int x, int y, TColor c) {
     if (x >= 0 && y >= 0 && x < image_.width() && y < image_.height())
         image_.setPixel(x, y, ToQColor(c).rgba());
-}
-
-void TLookCanvas::SetPixel(int x, int y, TColor c) {
-    Plot(x, y, c);
 }
 
 TColor TLookCanvas::Pixel(int x, int y) const {
@@ -64,12 +60,12 @@ void TLookCanvas::Rectangle(const TRect& r) {
     if (r.Width() <= 0 || r.Height() <= 0) return;
     if (!brushClear_) FillRect(r.Inflated(-1, -1));
     for (int x = r.Left; x < r.Right; ++x) {
-        Plot(x, r.Top, pen_);
-        Plot(x, r.Bottom - 1, pen_);
+        SetPixel(x, r.Top, pen_);
+        SetPixel(x, r.Bottom - 1, pen_);
     }
     for (int y = r.Top; y < r.Bottom; ++y) {
-        Plot(r.Left, y, pen_);
-        Plot(r.Right - 1, y, pen_);
+        SetPixel(r.Left, y, pen_);
+        SetPixel(r.Right - 1, y, pen_);
     }
 }
 
@@ -85,19 +81,19 @@ void TLookCanvas::RoundRect(const TRect& r, int ellipseW, int ellipseH) {
         p.fillRect(QRect(r.Left + cx, r.Top + 1, r.Width() - 2 * cx, r.Height() - 2), b);
     }
     for (int x = r.Left + cx; x < r.Right - cx; ++x) {
-        Plot(x, r.Top, pen_);
-        Plot(x, r.Bottom - 1, pen_);
+        SetPixel(x, r.Top, pen_);
+        SetPixel(x, r.Bottom - 1, pen_);
     }
     for (int y = r.Top + cy; y < r.Bottom - cy; ++y) {
-        Plot(r.Left, y, pen_);
-        Plot(r.Right - 1, y, pen_);
+        SetPixel(r.Left, y, pen_);
+        SetPixel(r.Right - 1, y, pen_);
     }
     const int c = std::min(cx, cy);
     for (int i = 1; i < c; ++i) {
-        Plot(r.Left + i, r.Top + c - i, pen_);
-        Plot(r.Right - 1 - i, r.Top + c - i, pen_);
-        Plot(r.Left + i, r.Bottom - 1 - c + i, pen_);
-        Plot(r.Right - 1 - i, r.Bottom - 1 - c + i, pen_);
+        SetPixel(r.Left + i, r.Top + c - i, pen_);
+        SetPixel(r.Right - 1 - i, r.Top + c - i, pen_);
+        SetPixel(r.Left + i, r.Bottom - 1 - c + i, pen_);
+        SetPixel(r.Right - 1 - i, r.Bottom - 1 - c + i, pen_);
     }
 }
 
@@ -120,7 +116,7 @@ void TLookCanvas::LineTo(int x, int y) {
     const int dy = -std::abs(y - y0), sy = y0 < y ? 1 : -1;
     int err = dx + dy;
     while (!(x0 == x && y0 == y)) {
-        Plot(x0, y0, pen_);
+        SetPixel(x0, y0, pen_);
         const int e2 = 2 * err;
         if (e2 >= dy) {
             err += dy;
@@ -156,10 +152,6 @@ void TLookCanvas::DrawText(const QString& text, TRect& r, unsigned flags) {
     p.setPen(ToQColor(fontColor_));
     p.setLayoutDirection((flags & DT_RTLREADING) ? Qt::RightToLeft : Qt::LeftToRight);
     p.drawText(ToQRect(r), QtTextFlags(flags), text);
-}
-
-int TLookCanvas::TextWidth(const QString& text) const {
-    return QFontMetrics(font_).horizontalAdvance(text);
 }
 
 int TLookCanvas::TextHeight(const QString&) const {

@@ -47,8 +47,6 @@ class TLookCanvas {
         fontColor_ = color;
     }
     void SetFontColor(TColor c) { fontColor_ = c; }
-    TColor FontColor() const { return fontColor_; }
-    const QFont& Font() const { return font_; }
 
     void FillRect(const TRect& r);                              // brush, no outline
     void Rectangle(const TRect& r);                             // pen outline, brush interior
@@ -67,14 +65,12 @@ class TLookCanvas {
     // Draws text into r (with DT_CALCRECT: measures into r instead); the text background is
     // transparent and '&' marks a mnemonic.
     void DrawText(const QString& text, TRect& r, unsigned flags);
-    int TextWidth(const QString& text) const;
     int TextHeight(const QString& text) const;
 
     // Copies the surface onto a painter at (x, y).
     void CopyTo(QPainter& target, int x, int y) const;
 
   private:
-    void Plot(int x, int y, TColor c);
     QImage image_;
     TColor pen_ = clBlack, brush_ = clWhite, fontColor_ = clBlack;
     bool brushClear_ = false;
