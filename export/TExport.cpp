@@ -207,6 +207,21 @@ std::string TExport::SourceIdent(std::string_view Name) const {
     return QuoteIdent(Name, SourceDialect);
 }
 
+void TExport::SectionStart(std::string_view Title) {
+    Line("/*");
+    std::string text = " ";
+    text += Title;
+    text += " for table '";
+    text += CommentText(TableName);
+    text += '\'';
+    Line(text);
+}
+
+void TExport::SectionHeader(std::string_view Title) {
+    SectionStart(Title);
+    Line("*/");
+}
+
 void TExport::Line(std::string_view Text) {
     FOut->WriteLine(Text);
 }

@@ -105,6 +105,9 @@ class TExport {
     // Identifiers: for the script (target quoting) and for statements run on the source.
     std::string Ident(std::string_view Name) const;
     std::string SourceIdent(std::string_view Name) const;
+    // A section's comment header: "/*", " <Title> for table '<name>'" and, for SectionHeader, "*/".
+    void SectionStart(std::string_view Title);
+    void SectionHeader(std::string_view Title);
     void Line(std::string_view Text);
     void LineFmt(std::string_view Pattern, FormatArgs Args);
     void Text(std::string_view Text);

@@ -34,8 +34,7 @@ void TExport::ResolveReadColumns() {
 
 void TExport::WriteDataSection() {
     Line("");
-    Line("/*");
-    LineFmt(" Dumping data for table '%s'", {CommentText(TableName)});
+    SectionStart("Dumping data");
     if (!WhereClause.empty()) LineFmt(" WHERE: %s", {CommentText(WhereClause)});
     bool haveRow = RunRowSelect();
     Line("*/");

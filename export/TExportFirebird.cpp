@@ -13,9 +13,7 @@ const char* const kGeneratorSelect = "SELECT * FROM rdb$generators WHERE rdb$gen
 }
 
 void TExport::WriteFirebirdFromMySQL(const TNameList& AutoIncColumns, const TNameList& TimestampColumns) {
-    Line("/*");
-    LineFmt(" Generators and Triggers for table '%s'", {CommentText(TableName)});
-    Line("*/");
+    SectionHeader("Generators and Triggers");
     const std::string table = Ident(TableName);
     for (const std::string& c : TimestampColumns.Items) {
         const std::string column = Ident(c);
@@ -58,9 +56,7 @@ void TExport::WriteFirebirdFromMySQL(const TNameList& AutoIncColumns, const TNam
 }
 
 void TExport::WriteFirebirdFromFirebird() {
-    Line("/*");
-    LineFmt(" Generators and Triggers for table '%s'", {CommentText(TableName)});
-    Line("*/");
+    SectionHeader("Generators and Triggers");
     const std::string prefix = "GEN$" + UpperCase(TableName) + "$";
     for (bool row = Statement->ExecSQLFmt(kGeneratorSelect, {LiteralBody(prefix)}); row;
          row = Statement->Fetch(fdNext, 1)) {
@@ -106,9 +102,7 @@ void TExport::WriteGeneratorValues() {
     if (Dialect != edFirebird || SourceDialect != edFirebird) return;
     // The generator list stays open while each value is read, hence a second statement.
     const std::unique_ptr<TODBCStatement> values = std::make_unique<TODBCStatement>(Connection, false, false);
-    Line("/*");
-    LineFmt(" Current Generator Values for table '%s'", {CommentText(TableName)});
-    Line("*/");
+    SectionHeader("Current Generator Values");
     const std::string prefix = "GEN$" + UpperCase(TableName) + "$";
     for (bool row = Statement->ExecSQLFmt(kGeneratorSelect, {LiteralBody(prefix)}); row;
          row = Statement->Fetch(fdNext, 1)) {

@@ -7,9 +7,7 @@
 #include "UiHooks.h"
 
 void TExport::WriteIndexes(const TNameList& KeyColumns) {
-    Line("/*");
-    LineFmt(" Indexes for table '%s'", {CommentText(TableName)});
-    Line("*/");
+    SectionHeader("Indexes");
     bool haveRow = Statement->Statistics(TableName, "", "");
     if (!haveRow) return;
     const std::string_view positionColumn = SourceDialect == edFoxPro ? "seq_in_index" : "ordinal_position";

@@ -66,9 +66,7 @@ void TExport::WriteStructure() {
         ResultCode = ResultNoColumns;
     } else {
         Line("");
-        Line("/*");
-        LineFmt(" Table structure for table '%s'", {CommentText(TableName)});
-        Line("*/");
+        SectionHeader("Table structure");
         if (DropFirst) LineFmt("DROP TABLE %s;", {Ident(TableName)});
         LineFmt("CREATE TABLE %s (", {Ident(TableName)});
         // MySQL refuses an auto-increment column that is not yet a key, so the marker
