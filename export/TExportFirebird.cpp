@@ -7,10 +7,15 @@
 #include "TOutFile.h"
 
 #include <memory>
+#include <utility>
 
 namespace {
-const char* const kGeneratorSelect = "SELECT * FROM rdb$generators WHERE rdb$generator_name LIKE '%s%%'";
+// Runs the select of the table's generators (named GEN$TABLE$column) on Statement.
+bool SelectGenerators(TODBCStatement& Statement, const std::string& TableName) {
+    return Statement.ExecSQLFmt("SELECT * FROM rdb$generators WHERE rdb$generator_name LIKE '%s%%'",
+                                {LiteralBody("GEN$" + UpperCase(TableName) + "$")});
 }
+} // namespace
 
 void TExport::WriteFirebirdFromMySQL(const TNameList& AutoIncColumns, const TNameList& TimestampColumns) {
     SectionHeader("Generators and Triggers");
@@ -18,18 +23,15 @@ void TExport::WriteFirebirdFromMySQL(const TNameList& AutoIncColumns, const TNam
     for (const std::string& c : TimestampColumns.Items) {
         const std::string column = Ident(c);
         Line("SET TERM !! ;");
-        LineFmt("CREATE TRIGGER %s FOR %s", {Ident("td_insert$" + TableName + "$" + c), table});
-        Line("BEFORE INSERT AS");
-        Line("BEGIN");
-        LineFmt("  IF (NEW.%s IS NULL) THEN", {column});
-        LineFmt("    NEW.%s = CURRENT_TIMESTAMP;", {column});
-        Line("END !!");
-        LineFmt("CREATE TRIGGER %s FOR %s", {Ident("td_update$" + TableName + "$" + c), table});
-        Line("BEFORE UPDATE AS");
-        Line("BEGIN");
-        LineFmt("  IF (NEW.%s IS NULL) THEN", {column});
-        LineFmt("    NEW.%s = CURRENT_TIMESTAMP;", {column});
-        Line("END !!");
+        for (const auto& [prefix, event] :
+             {std::pair{"td_insert$", "INSERT"}, std::pair{"td_update$", "UPDATE"}}) {
+            LineFmt("CREATE TRIGGER %s FOR %s", {Ident(prefix + TableName + "$" + c), table});
+            LineFmt("BEFORE %s AS", {event});
+            Line("BEGIN");
+            LineFmt("  IF (NEW.%s IS NULL) THEN", {column});
+            LineFmt("    NEW.%s = CURRENT_TIMESTAMP;", {column});
+            Line("END !!");
+        }
         Line("SET TERM ; !!");
     }
     for (const std::string& c : AutoIncColumns.Items) {
@@ -57,9 +59,7 @@ void TExport::WriteFirebirdFromMySQL(const TNameList& AutoIncColumns, const TNam
 
 void TExport::WriteFirebirdFromFirebird() {
     SectionHeader("Generators and Triggers");
-    const std::string prefix = "GEN$" + UpperCase(TableName) + "$";
-    for (bool row = Statement->ExecSQLFmt(kGeneratorSelect, {LiteralBody(prefix)}); row;
-         row = Statement->Fetch(fdNext, 1)) {
+    for (bool row = SelectGenerators(*Statement, TableName); row; row = Statement->Fetch(fdNext, 1)) {
         const std::string generator = Ident(UpperCase(Statement->FieldByName("rdb$generator_name")));
         if (DropFirst) LineFmt("DROP GENERATOR %s;", {generator});
         LineFmt("CREATE GENERATOR %s;", {generator});
@@ -103,9 +103,7 @@ void TExport::WriteGeneratorValues() {
     // The generator list stays open while each value is read, hence a second statement.
     const std::unique_ptr<TODBCStatement> values = std::make_unique<TODBCStatement>(Connection, false, false);
     SectionHeader("Current Generator Values");
-    const std::string prefix = "GEN$" + UpperCase(TableName) + "$";
-    for (bool row = Statement->ExecSQLFmt(kGeneratorSelect, {LiteralBody(prefix)}); row;
-         row = Statement->Fetch(fdNext, 1)) {
+    for (bool row = SelectGenerators(*Statement, TableName); row; row = Statement->Fetch(fdNext, 1)) {
         const std::string generator = Statement->FieldByName("rdb$generator_name");
         const bool ok =
             values->ExecSQLFmt("SELECT gen_id(%s, 0) genid FROM rdb$database", {SourceIdent(generator)});
