@@ -25,34 +25,15 @@ QObject* MeasureHandlerOf(const QAction* item) {
     return item ? item->property("OnMeasureItem").value<QObject*>() : nullptr;
 }
 
+// Every setting starts at its member initialiser; the select font colour equals the font's.
 TLookStyler::TLookStyler(QWidget* hostForm) : QObject(hostForm) {
     font_.Font = QApplication::font("QMenu");
-    font_.Color = clWindowText;
-    disableSubclassing_ = false;
     if (!IsForm(hostForm)) throw std::invalid_argument("TLookStyler: the owner must be a form");
     hostForm_ = hostForm;
     setObjectName(QStringLiteral("TLookStyler"));
     menuStyle_ = new TLookMenuStyle(this);
     menuStyle_->setParent(this);
-
-    useSystemColors_ = true;
-    color_ = iconBackColor_ = menuBarColor_ = separatorColor_ = clBtnFace;
-    selectColor_ = selectBorderColor_ = checkedColor_ = clHighlight;
-    disabledColor_ = clInactiveCaption;
-    selectFontColor_ = font_.Color;
-    grayLevel_ = 10;
-    dimLevel_ = 30;
-    iconWidth_ = 24;
-    drawSelect_ = true;
-    lookContainers_ = TLookContainers::All();
-    lookControls_ = TLookControls::All();
-
     ComputeDerivedColors(hostForm_);
-    ColorsStale = false;
-    // Menu painting asks for the platform family: every platform Qt runs on tracks the mouse
-    // over menu bar items as the NT family does, and none is the one 5.1 release.
-    IsNT = true;
-    IsNT51 = false;
     TLookManager::Ensure();
 }
 
@@ -146,8 +127,6 @@ void TLookStyler::RegisterWithManager() {
 
 void TLookStyler::ComputeDerivedColors(const QPaintDevice* canvas) {
     HighColor = (canvas ? canvas->depth() : 32) >= 16;
-    ButtonFaceLighten = 16;
-    ButtonHotLighten = 40;
     TDerivedColors& d = Derived;
     d.MenuColor = color_;
     d.IconBack = iconBackColor_;
