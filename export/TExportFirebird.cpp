@@ -86,9 +86,8 @@ void TExport::WriteFirebirdFromFirebird() {
             break;
         }
         text += Statement->FieldByName("rdb$trigger_source");
-        Text(text);
-        Text(" !!");
-        FOut->EndLine();
+        text += " !!";
+        Line(text);
         Line("SET TERM ; !!");
     }
 }

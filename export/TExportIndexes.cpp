@@ -16,10 +16,7 @@ void TExport::WriteIndexes(const TNameList& KeyColumns) {
         const std::string column = Statement->FieldByName("column_name");
         if (!column.empty()) {
             const std::int32_t position = Statement->FieldAsInteger(positionColumn);
-            if (open && position == 1) {
-                Text(");");
-                FOut->EndLine();
-            }
+            if (open && position == 1) Line(");");
             open = true;
             std::string text;
             if (position == 1) {
@@ -27,7 +24,7 @@ void TExport::WriteIndexes(const TNameList& KeyColumns) {
                     text = "ALTER TABLE " + Ident(TableName) + " ADD PRIMARY KEY (" + Ident(column);
                 } else {
                     text = "CREATE ";
-                    if (UpperCase(Statement->FieldByName("asc_or_desc")) == "D") text += "DESCENDING ";
+                    if (SameText(Statement->FieldByName("asc_or_desc"), "D")) text += "DESCENDING ";
                     if (!Statement->FieldAsBoolean("non_unique")) text += "UNIQUE ";
                     text += "INDEX " + Ident(Statement->FieldByName("index_name")) + " ON " +
                             Ident(TableName) + " (" + Ident(column);
@@ -40,8 +37,5 @@ void TExport::WriteIndexes(const TNameList& KeyColumns) {
         haveRow = Statement->Fetch(fdNext, 1);
         ProcessMessages();
     }
-    if (open) {
-        Text(");");
-        FOut->EndLine();
-    }
+    if (open) Line(");");
 }

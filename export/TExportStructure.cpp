@@ -74,10 +74,7 @@ void TExport::WriteStructure() {
         std::vector<std::string> autoIncDefs;
         int written = 0;
         while (haveRow && !Cancelled) {
-            if (written > 0) {
-                Text(",");
-                FOut->EndLine();
-            }
+            if (written > 0) Line(",");
             std::string autoIncDef;
             WriteColumnDef(autoIncColumns, keyColumns, timestampColumns, autoIncDef);
             if (!autoIncDef.empty()) autoIncDefs.push_back(std::move(autoIncDef));
