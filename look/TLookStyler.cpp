@@ -128,19 +128,9 @@ void TLookStyler::RegisterWithManager() {
 void TLookStyler::ComputeDerivedColors(const QPaintDevice* canvas) {
     HighColor = (canvas ? canvas->depth() : 32) >= 16;
     TDerivedColors& d = Derived;
-    d.MenuColor = color_;
-    d.IconBack = iconBackColor_;
-    d.Select = HighColor && useDimColor_ ? Lighten(selectColor_, 68) : selectColor_;
-    d.SelectBorder = selectBorderColor_;
-    d.SelectFont = selectFontColor_;
-    d.SelectLight = HighColor ? (useDimColor_ ? Lighten(selectColor_, 80) : selectColor_) : clWhite;
-    d.SelectPressed = HighColor ? (useDimColor_ ? Lighten(selectColor_, 50) : selectColor_) : clSilver;
-    d.Checked = checkedColor_;
-    d.MenuBar = menuBarColor_;
-    d.Disabled = disabledColor_;
-    d.Separator = separatorColor_;
     d.MenuBorder = HighColor ? Darken(clBtnFace, 90) : clBtnShadow;
     d.MenuShadow = HighColor ? Darken(clBtnFace, 76) : clBtnShadow;
+    // Each colour is computed once: from the system colours or from the settings.
     if (useSystemColors_) {
         d.MenuColor = HighColor ? Lighten(clBtnFace, 86) : clWhite;
         d.IconBack = HighColor ? Lighten(clBtnFace, 16) : clBtnFace;
@@ -153,6 +143,18 @@ void TLookStyler::ComputeDerivedColors(const QPaintDevice* canvas) {
         d.MenuBar = clBtnFace;
         d.Disabled = HighColor ? Lighten(clBtnShadow, 10) : clBtnShadow;
         d.Separator = HighColor ? Lighten(clBtnShadow, 25) : clBtnShadow;
+    } else {
+        d.MenuColor = color_;
+        d.IconBack = iconBackColor_;
+        d.Select = HighColor && useDimColor_ ? Lighten(selectColor_, 68) : selectColor_;
+        d.SelectBorder = selectBorderColor_;
+        d.SelectFont = selectFontColor_;
+        d.SelectLight = HighColor ? (useDimColor_ ? Lighten(selectColor_, 80) : selectColor_) : clWhite;
+        d.SelectPressed = HighColor ? (useDimColor_ ? Lighten(selectColor_, 50) : selectColor_) : clSilver;
+        d.Checked = checkedColor_;
+        d.MenuBar = menuBarColor_;
+        d.Disabled = disabledColor_;
+        d.Separator = separatorColor_;
     }
     ColorsStale = false;
 }
