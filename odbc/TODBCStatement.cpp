@@ -473,9 +473,7 @@ std::int32_t TODBCStatement::FieldAsInteger(std::string_view Name) {
     }
     // Read as text once per row, so that a later text read of the same field still has its
     // value: MariaDB gives nothing for a second SQLGetData on a column, refresh or not.
-    if (slots_[index].Bound) return DriverInteger(FieldView(index));
-    const TFieldSlot& slot = ReadField(index);
-    return DriverInteger(TrimView(std::string_view(slot.Data.data(), slot.Length)));
+    return DriverInteger(FieldView(index));
 }
 
 bool TODBCStatement::GetDiagText(SQLSMALLINT Record, std::string& Text) {
