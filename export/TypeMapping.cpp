@@ -162,7 +162,7 @@ std::string TypeText(std::uint8_t Target, std::uint8_t Source, bool OracleSelect
 namespace {
 
 bool StartsWithNoCase(std::string_view Text, std::string_view Prefix) {
-    return Text.size() >= Prefix.size() && LowerCase(std::string(Text.substr(0, Prefix.size()))) == Prefix;
+    return Text.size() >= Prefix.size() && SameText(Text.substr(0, Prefix.size()), Prefix);
 }
 
 // The values of "'a','b'" as the server shows them: quotes doubled or backslash-escaped.
@@ -229,7 +229,7 @@ bool IsParenthesisedNumber(std::string_view Text) {
 } // namespace
 
 std::string MySQLDeclaredType(std::string_view CatalogueType, std::string_view ShowType) {
-    const std::string name = LowerCase(std::string(CatalogueType));
+    const std::string name = LowerCase(CatalogueType);
     if (name == "enum" || name == "set") {
         if (!StartsWithNoCase(ShowType, name + "(") || !ShowType.ends_with(')')) return {};
         std::vector<std::string> values;
