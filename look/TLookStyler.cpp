@@ -82,26 +82,24 @@ void TLookStyler::SetUseSystemColors(bool value) {
     RedrawMenuBar();
 }
 
-void TLookStyler::SetLookControls(TLookControls value) {
-    if (value != lookControls_ && active_ && hostForm_) {
+template <typename Set> void TLookStyler::ReplaceTable(Set& table, Set value) {
+    if (value != table && active_ && hostForm_) {
+        // Undecorate under the old table, then decorate under the new one.
         active_ = false;
         ApplyToContainer(hostForm_, false, true);
         active_ = true;
-        lookControls_ = value;
+        table = value;
         ApplyToContainer(hostForm_, true, true);
     }
-    lookControls_ = value;
+    table = value;
+}
+
+void TLookStyler::SetLookControls(TLookControls value) {
+    ReplaceTable(lookControls_, value);
 }
 
 void TLookStyler::SetLookContainers(TLookContainers value) {
-    if (value != lookContainers_ && active_ && hostForm_) {
-        active_ = false;
-        ApplyToContainer(hostForm_, false, true);
-        active_ = true;
-        lookContainers_ = value;
-        ApplyToContainer(hostForm_, true, true);
-    }
-    lookContainers_ = value;
+    ReplaceTable(lookContainers_, value);
 }
 
 void TLookStyler::SetDisableSubclassing(bool value) {

@@ -156,6 +156,7 @@ class TLookStyler : public QObject {
 
   private:
     void StoreColor(TColor& field, TColor value);
+    template <typename Set> void ReplaceTable(Set& table, Set value);
     void RedrawMenuBar();
     void Attach(QWidget* control);
     void InvalidateControl(QWidget* control);
