@@ -343,9 +343,10 @@ std::string TODBCStatement::ColumnName(int Index) const {
 }
 
 int TODBCStatement::ColumnIndex(std::string_view Name) const {
-    std::string upper = UpperCase(Name);
+    // Stored names are upper-cased, so a case-blind match finds what upper-casing Name would,
+    // without a copy on every by-name field read.
     for (int i = 0; i < ColumnList.Count(); ++i)
-        if (ColumnList[i].Name == upper) return i;
+        if (SameText(ColumnList[i].Name, Name)) return i;
     return -1;
 }
 
