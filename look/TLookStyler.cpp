@@ -181,6 +181,12 @@ void TLookStyler::SetOwnerDraw(QWidget* menuWidget, bool on) {
     }
 }
 
+void TLookStyler::DecorateMenu(QWidget* menuWidget, bool activate) {
+    SetOwnerDraw(menuWidget, activate);
+    for (QAction* item : menuWidget->actions())
+        WalkMenuItem(item, activate);
+}
+
 void TLookStyler::WalkMenuItem(QAction* item, bool activate) {
     QObject* const self = this;
     if (activate) {
@@ -194,11 +200,7 @@ void TLookStyler::WalkMenuItem(QAction* item, bool activate) {
         if (DrawHandlerOf(item) == self) item->setProperty("OnDrawItem", QVariant());
         if (MeasureHandlerOf(item) == self) item->setProperty("OnMeasureItem", QVariant());
     }
-    if (QMenu* sub = item->menu()) {
-        SetOwnerDraw(sub, activate);
-        for (QAction* child : sub->actions())
-            WalkMenuItem(child, activate);
-    }
+    if (QMenu* sub = item->menu()) DecorateMenu(sub, activate);
 }
 
 bool TLookStyler::IsEligible(const QWidget* control) const {
@@ -228,22 +230,15 @@ bool TLookStyler::IsEligible(const QWidget* control) const {
 void TLookStyler::ApplyToComponent(QObject* component, bool activate, bool invalidate) {
     if (auto* bar = qobject_cast<QMenuBar*>(component)) {
         if (lookControls_.Contains(lcMainMenu) && LookTag(bar) != 999 && !bar->actions().isEmpty()) {
-            SetOwnerDraw(bar, activate);
-            for (QAction* item : bar->actions())
-                WalkMenuItem(item, activate);
+            DecorateMenu(bar, activate);
             // Resetting the first caption makes the bar lay its items out again.
             QAction* first = bar->actions().first();
             const QString caption = first->text();
             first->setText(QString());
             first->setText(caption);
         }
-    } else if (IsPopupMenuComponent(component)) {
-        auto* menu = static_cast<QMenu*>(component);
-        if (lookControls_.Contains(lcPopupMenu)) {
-            SetOwnerDraw(menu, activate);
-            for (QAction* item : menu->actions())
-                WalkMenuItem(item, activate);
-        }
+    } else if (IsPopupMenuComponent(component) && lookControls_.Contains(lcPopupMenu)) {
+        DecorateMenu(static_cast<QMenu*>(component), activate);
     }
 
     auto* control = qobject_cast<QWidget*>(component);

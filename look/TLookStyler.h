@@ -161,6 +161,8 @@ class TLookStyler : public QObject {
     void Attach(QWidget* control);
     void InvalidateControl(QWidget* control);
     void SetOwnerDraw(QWidget* menuWidget, bool on);
+    // Owner draw for the menu widget and handlers for its items, sub-menus included.
+    void DecorateMenu(QWidget* menuWidget, bool activate);
     void WalkMenuItem(QAction* item, bool activate);
 
     QPointer<QWidget> hostForm_;
