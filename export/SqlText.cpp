@@ -20,16 +20,12 @@ bool IsPlainIdentifier(std::string_view Name) {
     return true;
 }
 
-char IdentQuote(std::uint8_t Dialect) {
-    return Dialect == edMySQL ? '`' : '"';
-}
-
 void AppendIdent(std::string& Out, std::string_view Name, std::uint8_t Dialect) {
     if (IsPlainIdentifier(Name)) {
         Out.append(Name);
         return;
     }
-    const char q = IdentQuote(Dialect);
+    const char q = Dialect == edMySQL ? '`' : '"';
     Out += q;
     for (char c : Name) {
         if (c == q) Out += q;

@@ -9,9 +9,8 @@
 
 // ASCII letters, digits, '_' and '$', not starting with a digit.
 bool IsPlainIdentifier(std::string_view Name);
-// Backquote for MySQL, double quote for every other dialect.
-char IdentQuote(std::uint8_t Dialect);
-// Name as it stands when plain; otherwise quoted with the dialect's quote, doubled inside.
+// Name as it stands when plain; otherwise quoted with the dialect's quote (backquote for
+// MySQL, double quote for the others), doubled inside.
 std::string QuoteIdent(std::string_view Name, std::uint8_t Dialect);
 void AppendIdent(std::string& Out, std::string_view Name, std::uint8_t Dialect);
 // Text for inside a /* */ block: every "*/" becomes "* /".

@@ -47,7 +47,6 @@ class TOutFile {
 
     // Starts writing to Device (taken over); forgets an earlier error and count.
     void Attach(std::unique_ptr<TOutDevice> Device);
-    bool IsOpen() const { return device_ != nullptr; }
 
     // Append text; the buffer goes to the device once it holds Capacity bytes.
     // Raise TWriteError once the device has failed.
