@@ -152,9 +152,8 @@ TDatabaseKind TODBC::KindFromText(const std::string& Text) {
         {"oracle", dkOracle},        {"firebird", dkFirebird}, {"mysql", dkMySQL}, {"mariadb", dkMySQL},
         {"sql server", dkSQLServer}, {"foxpro", dkFoxPro},     {"dbf", dkFoxPro},  {"access", dkAccess},
     };
-    std::string lower = LowerCase(Text);
     for (const auto& rule : rules)
-        if (lower.find(rule.text) != std::string::npos) return rule.kind;
+        if (FindText(Text, rule.text) != std::string_view::npos) return rule.kind;
     return dkUnknown;
 }
 
@@ -163,7 +162,7 @@ std::string TODBC::FileDsnConnectString(const std::string& FileName) {
     std::string result;
     for (const std::string& key : ini.ReadSectionKeys("ODBC")) {
         std::string value = ini.ReadString("ODBC", key, "");
-        if (value.find(' ') != std::string::npos && UpperCase(key) == "DRIVER") value = "{" + value + "}";
+        if (value.find(' ') != std::string::npos && SameText(key, "DRIVER")) value = "{" + value + "}";
         if (!result.empty()) result += ';';
         result += key;
         result += '=';
@@ -180,10 +179,9 @@ std::string TODBC::BuildConnectString(const std::string& DataSource, const std::
     if (text.empty()) {
         AddConnectPair(text, "DSN", DataSource);
         AddConnectPair(text, "DRIVER", "{" + DriverName + "}");
-        std::string driver = LowerCase(DriverName);
-        const char* databaseKey = driver.find("oracle") != std::string::npos   ? "DBQ"
-                                  : driver.find("foxpro") != std::string::npos ? "SourceDB"
-                                                                               : "Database";
+        const char* databaseKey = FindText(DriverName, "oracle") != std::string_view::npos   ? "DBQ"
+                                  : FindText(DriverName, "foxpro") != std::string_view::npos ? "SourceDB"
+                                                                                             : "Database";
         AddConnectPair(text, databaseKey, Database);
     }
     AddConnectPair(text, "UID", UserName);

@@ -78,15 +78,15 @@ void TODBCStatement::GetTableList(std::string& Views, const std::string& Schema,
             if (ODBC_CALL(SQLFetch, StmtHandle) != SQL_SUCCESS) break;
             if (!current.empty() && !catalogName.View().empty() && catalogName.View() != current) continue;
             std::string name(tableName.View());
-            std::string type = LowerCase(tableType.View());
+            const std::string_view type = tableType.View();
             bool isTable, isView;
             if (WithSchema) {
                 if (!schemaName.View().empty()) name = std::string(schemaName.View()) + "." + name;
-                isTable = type.find("table") != std::string::npos;
-                isView = !isTable && type.find("view") != std::string::npos;
+                isTable = FindText(type, "table") != std::string_view::npos;
+                isView = !isTable && FindText(type, "view") != std::string_view::npos;
             } else {
-                isTable = type == "table";
-                isView = type == "view";
+                isTable = SameText(type, "table");
+                isView = SameText(type, "view");
             }
             if (isTable)
                 AddToCommaList(Tables, name);
