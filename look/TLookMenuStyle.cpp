@@ -312,13 +312,10 @@ void TLookMenuStyle::PaintMenuItem(const QAction* item, QPainter* target, const 
 void TLookMenuStyle::DrawCheckMark(TLookCanvas& canvas, const QAction* item, bool selected, const TRect& k,
                                    bool hasPicture, bool enabled) const {
     const TDerivedColors& d = look_->Derived;
-    if (enabled) {
-        canvas.SetPen(d.SelectBorder);
-        canvas.SetBrush(selected ? d.SelectPressed : d.SelectLight);
-    } else {
-        canvas.SetPen(d.Disabled); // the brush stays as the background left it
-    }
     const TColor penColor = enabled ? d.SelectBorder : d.Disabled;
+    canvas.SetPen(penColor);
+    // A disabled mark keeps the brush the background left.
+    if (enabled) canvas.SetBrush(selected ? d.SelectPressed : d.SelectLight);
     if (IsRadioItem(item)) {
         if (!item->isChecked()) return;
         if (hasPicture) {
