@@ -263,8 +263,7 @@ void TLookMenuStyle::PaintMenuItem(const QAction* item, QPainter* target, const 
 
     // 8. Marks and 9. picture.
     if (item->isChecked() || IsRadioItem(item)) DrawCheckMark(canvas, item, selected, k, hasPicture, enabled);
-    if (hasPicture)
-        DrawMenuIcon(canvas, item, c, picture, topLevel, highlighted, enabled, item->isChecked(), rtl);
+    if (hasPicture) DrawMenuIcon(canvas, c, picture, topLevel, highlighted, enabled, item->isChecked(), rtl);
 
     // 10. Separator or 11. text.
     if (item->isSeparator()) {
@@ -341,11 +340,10 @@ void TLookMenuStyle::DrawCheckMark(TLookCanvas& canvas, const QAction* item, boo
     }
 }
 
-void TLookMenuStyle::DrawMenuIcon(TLookCanvas& canvas, const QAction*, const TRect& c, QImage picture,
-                                  bool topLevel, bool highlighted, bool enabled, bool checked,
-                                  bool rightToLeft) const {
+void TLookMenuStyle::DrawMenuIcon(TLookCanvas& canvas, const TRect& c, QImage picture, bool topLevel,
+                                  bool highlighted, bool enabled, bool checked, bool rightToLeft) const {
     const int w = picture.width(), iconWidth = look_->IconWidth();
-    int x = c.Left, y = c.Top + 3;
+    int x, y = c.Top + 3;
     if (w < iconWidth)
         x = c.Left + (iconWidth - w) / 2 - 1;
     else

@@ -35,8 +35,8 @@ class TLookMenuStyle : public QProxyStyle {
 
     void DrawCheckMark(TLookCanvas& canvas, const QAction* item, bool selected, const TRect& k,
                        bool hasPicture, bool enabled) const;
-    void DrawMenuIcon(TLookCanvas& canvas, const QAction* item, const TRect& c, QImage picture, bool topLevel,
-                      bool highlighted, bool enabled, bool checked, bool rightToLeft) const;
+    void DrawMenuIcon(TLookCanvas& canvas, const TRect& c, QImage picture, bool topLevel, bool highlighted,
+                      bool enabled, bool checked, bool rightToLeft) const;
     void DrawMenuBarSelection(TLookCanvas& canvas, const TRect& r, bool rightToLeft) const;
     void GradientFill(TLookCanvas& canvas, const TRect& r, bool rightToLeft) const;
 
