@@ -113,15 +113,15 @@ bool TExport::OpenOut(bool AppendToFile, bool& Created) {
     const bool append = AppendToFile && fs::exists(FileName, ec);
     Created = !append;
     if (!FOut) FOut = std::make_unique<TOutFile>(FBufferSize);
+    std::unique_ptr<TOutDevice> device;
     if (FDeviceFactory) {
-        std::unique_ptr<TOutDevice> device = FDeviceFactory(FileName, append);
-        if (!device) return false;
-        FOut->Attach(std::move(device));
-        return true;
+        device = FDeviceFactory(FileName, append);
+    } else {
+        auto file = std::make_unique<TFileDevice>();
+        std::string error;
+        if (file->Open(FileName, append, error)) device = std::move(file);
     }
-    auto device = std::make_unique<TFileDevice>();
-    std::string error;
-    if (!device->Open(FileName, append, error)) return false;
+    if (!device) return false;
     FOut->Attach(std::move(device));
     return true;
 }
