@@ -47,17 +47,16 @@ TLookStyler* LookOf(QObject* handler) {
 const QAction* MenuItemFor(const QWidget* menuWidget, const QStyleOption* option, bool measuring) {
     const auto* menuOption = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
     if (!menuOption || !menuWidget) return nullptr;
-    QList<QAction*> actions = menuWidget->actions();
+    const auto* menu = qobject_cast<const QMenu*>(menuWidget);
     if (!measuring) {
-        if (const auto* menu = qobject_cast<const QMenu*>(menuWidget))
-            return menu->actionAt(menuOption->rect.center());
+        if (menu) return menu->actionAt(menuOption->rect.center());
         if (const auto* bar = qobject_cast<const QMenuBar*>(menuWidget))
             return bar->actionAt(menuOption->rect.center());
         return nullptr;
     }
     // While a menu lays itself out no item has a place yet; the option's text identifies it.
     const bool separator = menuOption->menuItemType == QStyleOptionMenuItem::Separator;
-    for (const QAction* a : actions) {
+    for (const QAction* a : menuWidget->actions()) {
         if (!a->isVisible()) continue;
         if (separator) {
             if (a->isSeparator()) return a;
@@ -65,8 +64,7 @@ const QAction* MenuItemFor(const QWidget* menuWidget, const QStyleOption* option
         }
         if (a->isSeparator()) continue;
         QString text = a->text();
-        if (qobject_cast<const QMenu*>(menuWidget) && text.indexOf(QLatin1Char('\t')) < 0 &&
-            !a->shortcut().isEmpty())
+        if (menu && text.indexOf(QLatin1Char('\t')) < 0 && !a->shortcut().isEmpty())
             text += QLatin1Char('\t') + a->shortcut().toString(QKeySequence::NativeText);
         if (text == menuOption->text) return a;
     }
