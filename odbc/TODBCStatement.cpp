@@ -66,7 +66,6 @@ std::int32_t DriverInteger(std::string_view Text) {
 TODBCStatement::TODBCStatement(TODBC* Connection_, bool ReadOnly, bool PlainHandle)
     : Connection(Connection_) {
     BindColumns = Connection && Connection->BindColumns;
-    BufferCount = 0;
     // Without a connection handle the driver manager would reject the allocation; with a
     // driver manager that failed to load there is no table to call at all.
     if (Connection && Connection->DbcHandle != SQL_NULL_HDBC && ODBCLoaded()) {
@@ -77,8 +76,6 @@ TODBCStatement::TODBCStatement(TODBC* Connection_, bool ReadOnly, bool PlainHand
             Allocated = FullSetup(ReadOnly);
     }
     if (!Allocated) StmtHandle = SQL_NULL_HSTMT;
-    CancelRequested = false;
-    Executing = false;
     if (Allocated) Connection->RegisterStatement(this);
 }
 
@@ -91,9 +88,6 @@ TODBCStatement::~TODBCStatement() {
         StmtHandle = SQL_NULL_HSTMT;
         Allocated = false;
     }
-    ColumnBuffers.clear();
-    BufferCount = 0;
-    ColumnList.Clear();
 }
 
 bool TODBCStatement::FullSetup(bool ReadOnly) {

@@ -55,7 +55,6 @@ void TODBCStatement::GetTableList(std::string& Views, const std::string& Schema,
     CatalogArg schema(Schema);
     SQLRETURN ret =
         ODBC_CALL(SQLTables, StmtHandle, nullptr, 0, schema.text, schema.length, nullptr, 0, nullptr, 0);
-    Tables.clear();
     if (SQLSucceeded(ret)) {
         // Some drivers (MariaDB's) list the tables of every database on the server for a null
         // catalog; only those of the connection's current catalog can be selected by bare name.
@@ -105,7 +104,6 @@ void TODBCStatement::GetColumnList(const std::string& Table, std::string& Column
     SQLRETURN ret =
         ODBC_CALL(SQLColumns, StmtHandle, nullptr, 0, nullptr, 0,
                   reinterpret_cast<SQLCHAR*>(const_cast<char*>(Table.c_str())), SQL_NTS, nullptr, 0);
-    Columns.clear();
     if (SQLSucceeded(ret)) {
         NameBuffer columnName{};
         CheckError(
