@@ -165,7 +165,6 @@ void TExport::WriteBanner() {
 template <class Sections> std::int32_t TExport::WithOutFile(bool AppendToFile, Sections&& RunSections) {
     bool created = false;
     const bool opened = OpenOut(AppendToFile, created);
-    Cancelled = false;
     if (!opened) {
         ResultCode = ResultCannotOpen;
         return ResultCode;
