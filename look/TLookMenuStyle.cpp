@@ -56,7 +56,8 @@ const QAction* MenuItemFor(const QWidget* menuWidget, const QStyleOption* option
     }
     // While a menu lays itself out no item has a place yet; the option's text identifies it.
     const bool separator = menuOption->menuItemType == QStyleOptionMenuItem::Separator;
-    for (const QAction* a : menuWidget->actions()) {
+    const QList<QAction*> actions = menuWidget->actions();
+    for (const QAction* a : actions) {
         if (!a->isVisible()) continue;
         if (separator) {
             if (a->isSeparator()) return a;
