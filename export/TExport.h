@@ -95,8 +95,8 @@ class TExport {
     void WriteDelimitedRows(bool WithHeader);
     void WriteDelimitedHeader(const std::string& Delimiter);
     void WriteStructure();
-    void WriteColumnDef(TNameList& AutoIncColumns, TNameList& KeyColumns, TNameList& TimestampColumns,
-                        std::string& AutoIncDef);
+    void WriteColumnDef(const TNameList& AutoIncColumns, const TNameList& KeyColumns,
+                        TNameList& TimestampColumns, std::string& AutoIncDef);
     void WriteIndexes(const TNameList& KeyColumns);
     void WriteFirebirdFromMySQL(const TNameList& AutoIncColumns, const TNameList& TimestampColumns);
     void WriteFirebirdFromFirebird();

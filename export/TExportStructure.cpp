@@ -99,8 +99,8 @@ void TExport::WriteStructure() {
     }
 }
 
-void TExport::WriteColumnDef(TNameList& AutoIncColumns, TNameList& KeyColumns, TNameList& TimestampColumns,
-                             std::string& AutoIncDef) {
+void TExport::WriteColumnDef(const TNameList& AutoIncColumns, const TNameList& KeyColumns,
+                             TNameList& TimestampColumns, std::string& AutoIncDef) {
     const std::string columnName = Statement->FieldByName("column_name");
     const std::string typeName = LowerCase(Statement->FieldByName("type_name"));
     const bool mysqlTimestamp = typeName == "timestamp" && SourceDialect == edMySQL;
