@@ -275,14 +275,21 @@ void TControlSubClass::RepaintDecoration() {
     }
 }
 
+namespace {
+
+TColor BackgroundOf(const QWidget* widget) {
+    return FromQColor(widget->palette().color(widget->backgroundRole()));
+}
+
+} // namespace
+
 TColor TControlSubClass::ControlColor() const {
-    return FromQColor(Control->palette().color(Control->backgroundRole()));
+    return BackgroundOf(Control);
 }
 
 TColor TControlSubClass::ParentBackground() const {
     const QWidget* parent = Control->parentWidget();
-    if (!parent) return ControlColor();
-    return FromQColor(parent->palette().color(parent->backgroundRole()));
+    return BackgroundOf(parent ? parent : Control.data());
 }
 
 void TControlSubClass::PaintEdit(TLookCanvas& canvas) {
