@@ -28,6 +28,16 @@ void SetLookTag(QObject* object, int tag) {
     if (object) object->setProperty("Tag", tag);
 }
 
+namespace {
+
+// The flat one-pixel box of an edit kind without the 3-D edge.
+void SetFlatBox(QFrame* frame) {
+    frame->setFrameStyle(QFrame::Box | QFrame::Plain);
+    frame->setLineWidth(1);
+}
+
+} // namespace
+
 QByteArray TypeName(const QObject* object) {
     return object ? QByteArray(object->metaObject()->className()) : QByteArray();
 }
@@ -124,12 +134,10 @@ void SetCtl3D(QWidget* edit, bool on) {
     }
     auto* frame = qobject_cast<QFrame*>(edit);
     if (!frame || frame->frameShape() == QFrame::NoFrame || GetCtl3D(frame) == on) return;
-    if (on) {
+    if (on)
         frame->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-    } else {
-        frame->setFrameStyle(QFrame::Box | QFrame::Plain);
-        frame->setLineWidth(1);
-    }
+    else
+        SetFlatBox(frame);
 }
 
 TBorderStyle GetBorderStyle(const QWidget* edit) {
@@ -144,12 +152,10 @@ void SetBorderStyle(QWidget* edit, TBorderStyle style) {
     if (auto* line = qobject_cast<QLineEdit*>(edit)) {
         line->setFrame(style == bsSingle);
     } else if (auto* frame = qobject_cast<QFrame*>(edit)) {
-        if (style == bsNone) {
+        if (style == bsNone)
             frame->setFrameStyle(QFrame::NoFrame);
-        } else {
-            frame->setFrameStyle(QFrame::Box | QFrame::Plain);
-            frame->setLineWidth(1);
-        }
+        else
+            SetFlatBox(frame);
     }
 }
 
