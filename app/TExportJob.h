@@ -36,6 +36,8 @@ std::string QuoteSQLText(std::string_view Text);
 int MonthBoxValue(std::string_view Text);
 // The two log lines of the progress handler.
 std::string ProgressLine(const std::string& TableName, std::int32_t Row);
+// Maps a connection's database kind to the dialect both programs write by default.
+std::uint8_t DialectForKind(std::uint8_t DatabaseKind);
 
 class TExportJob {
   public:

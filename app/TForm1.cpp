@@ -65,17 +65,6 @@ class TWrapCheckBox : public QCheckBox {
 
 } // namespace
 
-std::uint8_t DialectForKind(std::uint8_t DatabaseKind) {
-    switch (DatabaseKind) {
-    case dkMySQL:
-        return edMySQL;
-    case dkFirebird:
-        return edFirebird;
-    default:
-        return edOracle;
-    }
-}
-
 TForm1::TForm1(const std::string& SettingsFile, QWidget* Parent)
     : QWidget(Parent), FSettingsFile(SettingsFile) {
     CreateControls();

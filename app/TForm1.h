@@ -2,7 +2,7 @@
 // The main window "Export Bid Data": collects the bid links, the month and the Oracle
 // select check box, runs the export job and shows its progress.
 #include "TExport.h"
-#include "TJobWindow.h"
+#include "TExportJob.h"
 
 #include <QWidget>
 
@@ -87,6 +87,3 @@ class TForm1 : public QWidget, public TJobWindow {
 extern TForm1* Form1;
 extern TODBC* MainConnection;
 extern TFlatLook* MainLook;
-
-// Maps a connection's database kind to the dialect the window writes.
-std::uint8_t DialectForKind(std::uint8_t DatabaseKind);

@@ -179,9 +179,7 @@ int main(int argc, char** argv) {
         ErrorLine("Cannot connect to Datasource: " + dataSource);
         return ExitNoConnection;
     }
-    const std::uint8_t sourceDialect = connection->DatabaseKind() == dkMySQL      ? edMySQL
-                                       : connection->DatabaseKind() == dkFirebird ? edFirebird
-                                                                                  : edOracle;
+    const std::uint8_t sourceDialect = DialectForKind(connection->DatabaseKind());
     if (!dialectGiven) dialect = sourceDialect;
     exporter = new TExport(connection, static_cast<TExportDialect>(sourceDialect));
     exporter->OnProgress = [&window](const std::string& TableName, std::int32_t Row) {
