@@ -6,7 +6,6 @@
 #include "TODBCStatement.h"
 #include "TOutFile.h"
 
-#include <memory>
 #include <utility>
 
 namespace {
@@ -100,12 +99,12 @@ void TExport::WriteGrant() {
 void TExport::WriteGeneratorValues() {
     if (Dialect != edFirebird || SourceDialect != edFirebird) return;
     // The generator list stays open while each value is read, hence a second statement.
-    const std::unique_ptr<TODBCStatement> values = std::make_unique<TODBCStatement>(Connection, false, false);
+    TODBCStatement values(Connection, false, false);
     SectionHeader("Current Generator Values");
     for (bool row = SelectGenerators(*Statement, TableName); row; row = Statement->Fetch(fdNext, 1)) {
         const std::string generator = Statement->FieldByName("rdb$generator_name");
         const bool ok =
-            values->ExecSQLFmt("SELECT gen_id(%s, 0) genid FROM rdb$database", {SourceIdent(generator)});
-        LineFmt("SET GENERATOR %s TO %d;", {Ident(generator), ok ? values->FieldAsInteger("GENID") : 0});
+            values.ExecSQLFmt("SELECT gen_id(%s, 0) genid FROM rdb$database", {SourceIdent(generator)});
+        LineFmt("SET GENERATOR %s TO %d;", {Ident(generator), ok ? values.FieldAsInteger("GENID") : 0});
     }
 }
