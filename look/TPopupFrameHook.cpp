@@ -81,15 +81,13 @@ void TPopupFrameHook::PaintFrame() {
     if (!look || !popup || look->PaintingPopupFrame) return;
     look->PaintingPopupFrame = true;
     const TDerivedColors& d = look->Derived;
-    int w = popup->width(), h = popup->height();
-    if (!look->IsNT51) {
-        w -= 2;
-        h -= 2;
-    }
+    const int fullW = popup->width(), fullH = popup->height();
+    // Outside the 5.1 release the two last columns and rows carry the shadow.
+    const int w = look->IsNT51 ? fullW : fullW - 2, h = look->IsNT51 ? fullH : fullH - 2;
     QPainter p(popup);
     // Outlines with the window system's line rules, drawn on a transparent overlay.
     {
-        TLookCanvas overlay(popup->width(), popup->height());
+        TLookCanvas overlay(fullW, fullH);
         overlay.SetBrushClear();
         overlay.SetPen(d.MenuBorder);
         overlay.Rectangle({0, 0, w, h});
@@ -121,16 +119,14 @@ void TPopupFrameHook::PaintFrame() {
     copyRow3(1);
     if (look->IsNT51) {
         copyRow3(h - 3);
-        TLookCanvas overlay(popup->width(), popup->height());
+        TLookCanvas overlay(fullW, fullH);
         overlay.SetBrushClear();
         overlay.SetPen(d.MenuColor);
         overlay.Rectangle({w - 3, 1, w - 1, h - 1});
         overlay.CopyTo(p, 0, 0);
     } else {
-        w += 2;
-        h += 2;
-        p.fillRect(QRect(2, h - 2, w - 2, 2), ToQColor(d.MenuShadow));
-        p.fillRect(QRect(w - 2, 2, 2, h - 2), ToQColor(d.MenuShadow));
+        p.fillRect(QRect(2, fullH - 2, fullW - 2, 2), ToQColor(d.MenuShadow));
+        p.fillRect(QRect(fullW - 2, 2, 2, fullH - 2), ToQColor(d.MenuShadow));
     }
     look->PaintingPopupFrame = false;
 }
