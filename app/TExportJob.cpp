@@ -1,6 +1,7 @@
 #include "TExportJob.h"
 
 #include "Format.h"
+#include "SqlText.h"
 #include "TExport.h"
 #include "TODBC.h"
 #include "TODBCStatement.h"
@@ -133,13 +134,7 @@ std::string DoublePercent(std::string_view Text) {
 }
 
 std::string QuoteSQLText(std::string_view Text) {
-    std::string out = "'";
-    for (char c : Text) {
-        out += c;
-        if (c == '\'') out += '\'';
-    }
-    out += '\'';
-    return out;
+    return "'" + LiteralBody(Text) + "'";
 }
 
 int MonthBoxValue(std::string_view Text) {
