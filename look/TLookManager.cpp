@@ -214,8 +214,9 @@ void TLookManager::OnAppMessage(QEvent* message) {
                         menu = candidate;
             if (menu && Current) {
                 const QRect r = menu->actionGeometry(item);
-                const QPoint centre = menu->mapToGlobal(QPoint(r.left() + (r.right() + 1 - r.left()) / 2,
-                                                               r.top() + (r.bottom() + 1 - r.top()) / 2));
+                // Not QRect::center(), which rounds the other way for even sizes.
+                const QPoint centre =
+                    menu->mapToGlobal(QPoint(r.left() + r.width() / 2, r.top() + r.height() / 2));
                 if (QWidget* window = QApplication::topLevelAt(centre))
                     PaintPopupFrame(Current, window, menu->layoutDirection() == Qt::RightToLeft);
             }
