@@ -3,6 +3,7 @@
 #include "Format.h"
 #include "SqlText.h"
 #include "TExport.h"
+#include "TNameList.h"
 #include "TODBC.h"
 #include "TODBCStatement.h"
 #include "Text.h"
@@ -28,12 +29,6 @@ std::size_t ExtensionDot(const std::string& Name) {
     const std::size_t dot = Name.find_last_of('.');
     if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return std::string::npos;
     return dot;
-}
-
-bool ListHolds(const std::vector<std::string>& List, std::string_view Name) {
-    for (const auto& item : List)
-        if (SameText(item, Name)) return true;
-    return false;
 }
 
 std::tm LocalNow() {
@@ -290,18 +285,18 @@ std::string TExportJob::WhereClauseFor(TODBCStatement& Statement, const std::str
                                        const std::string& Filter, bool FromBox) {
     std::string columnText;
     Statement.GetColumnList(Table, columnText);
-    const std::vector<std::string> columns = SplitNameList(columnText);
+    const TNameList columns{SplitNameList(columnText)};
     // The engine formats the clause, so a "%" of a bid link must arrive doubled.
     const std::string filter = DoublePercent(Filter);
     std::string where;
-    const bool hasBidLink = ListHolds(columns, "bid_link");
+    const bool hasBidLink = columns.Contains("bid_link");
     if (hasBidLink) {
         if (FromBox && Filter.find(',') == std::string::npos)
             where = "bid_link='" + filter + "'";
         else
             where = "bid_link in (" + filter + ")";
     }
-    if (ListHolds(columns, "recno")) {
+    if (columns.Contains("recno")) {
         // The engine writes " WHERE " before any clause: without a condition of its own
         // the ordering needs one that is always true.
         if (!hasBidLink) where = "1=1";
