@@ -196,8 +196,7 @@ void TExportJob::RunSteps() {
     std::vector<std::string> tables;
     auto statement = std::make_unique<TODBCStatement>(FConnection, /*ReadOnly*/ true, /*PlainHandle*/ false);
 
-    OutputName = BaseFileName;
-    if (FileExists(OutputName)) OutputName = MakeFreeFileName(OutputName);
+    OutputName = MakeFreeFileName(BaseFileName);
     if (OutputName.empty()) {
         Refused = true;
         FWindow.ShowMessageBox("No free file name left for " + BaseFileName);
