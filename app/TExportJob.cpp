@@ -218,7 +218,7 @@ void TExportJob::RunSteps() {
 
     std::vector<std::string> done;
     for (const std::string& table : tables) {
-        if (table.size() < 3 || LowerCase(std::string_view(table).substr(0, 3)) != "bid") continue;
+        if (!SameText(std::string_view(table).substr(0, 3), "bid")) continue;
         // MariaDB's driver lists the tables of every database it can see, so one name
         // can come twice; a second CREATE TABLE of it would stop the script from loading.
         if (std::find(done.begin(), done.end(), table) != done.end()) continue;
