@@ -42,16 +42,16 @@ void FormatAppend(std::string& out, std::string_view pattern, FormatArgs args) {
             const FormatArg& a = NextArg(args, argIndex, pattern);
             if (!a.IsText()) throw FormatError("Format '" + std::string(pattern) + "': %s needs text");
             out.append(a.Text());
-        } else if (c == 'd') {
+        } else if (c == 'd' || (c == '.' && p + 2 < pattern.size() && pattern[p + 1] >= '0' &&
+                                pattern[p + 1] <= '9' && pattern[p + 2] == 'd')) {
+            int minDigits = 0;
+            if (c == '.') {
+                minDigits = pattern[p + 1] - '0';
+                p += 2;
+            }
             const FormatArg& a = NextArg(args, argIndex, pattern);
             if (a.IsText()) throw FormatError("Format '" + std::string(pattern) + "': %d needs a number");
-            AppendNumber(out, a.Number(), 0);
-        } else if (c == '.' && p + 2 < pattern.size() && pattern[p + 1] >= '0' && pattern[p + 1] <= '9' &&
-                   pattern[p + 2] == 'd') {
-            const FormatArg& a = NextArg(args, argIndex, pattern);
-            if (a.IsText()) throw FormatError("Format '" + std::string(pattern) + "': %d needs a number");
-            AppendNumber(out, a.Number(), pattern[p + 1] - '0');
-            p += 2;
+            AppendNumber(out, a.Number(), minDigits);
         } else {
             throw FormatError("Format '" + std::string(pattern) + "': invalid directive");
         }
