@@ -198,10 +198,9 @@ std::string TODBCStatement::ThirdWord(std::string_view Text) {
     std::size_t p1 = blank == std::string_view::npos ? 0 : blank + 1;
     blank = Text.substr(p1).find(' ');
     std::size_t p2 = blank == std::string_view::npos ? 0 : blank + 1;
-    std::string tail = Trim(UpperCase(Text.substr(std::min(p1 + p2, Text.size()))));
-    blank = tail.find(' ');
-    if (blank != std::string::npos) tail.resize(blank);
-    return tail;
+    // Trimmed and cut before upper-casing, so only the word is copied, not the rest of the statement.
+    std::string_view tail = TrimView(Text.substr(std::min(p1 + p2, Text.size())));
+    return UpperCase(tail.substr(0, tail.find(' ')));
 }
 
 bool TODBCStatement::BindColumn(int Index, std::size_t Bytes) {
