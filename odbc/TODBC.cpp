@@ -43,8 +43,6 @@ TODBC::TODBC() {
 
 TODBC::~TODBC() {
     Disconnect();
-    Statements.clear();
-    Statements.shrink_to_fit();
     if (EnvHandle != SQL_NULL_HENV) {
         CheckError(ODBC_CALL(SQLFreeHandle, SQL_HANDLE_ENV, EnvHandle));
         EnvHandle = SQL_NULL_HENV;
