@@ -1,35 +1,19 @@
 #include "TExportJob.h"
 
+#include "BidFilter.h"
+#include "OutputFileName.h"
 #include "Format.h"
-#include "SqlText.h"
 #include "TExport.h"
 #include "TNameList.h"
 #include "TODBC.h"
 #include "TODBCStatement.h"
 #include "Text.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <charconv>
 #include <exception>
 #include <memory>
 
 namespace {
-
-bool FileExists(const std::string& Name) {
-    struct stat st {};
-    return ::stat(Name.c_str(), &st) == 0;
-}
-
-// Position of the extension's dot within the file part of Name, or npos.
-std::size_t ExtensionDot(const std::string& Name) {
-    const std::size_t slash = Name.find_last_of('/');
-    const std::size_t dot = Name.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return std::string::npos;
-    return dot;
-}
 
 std::tm LocalNow() {
     const std::time_t t = std::time(nullptr);
@@ -37,9 +21,6 @@ std::tm LocalNow() {
     localtime_r(&t, &tm);
     return tm;
 }
-
-// The last candidate index tried: ZZZ. Past it every name counts as taken.
-constexpr std::size_t LastFreeNameIndex = 26 + 26 * 26 + 26 * 26 * 26 - 1;
 
 } // namespace
 
@@ -57,87 +38,6 @@ std::vector<std::string> SplitNameList(std::string_view Text) {
     }
     if (!item.empty()) items.push_back(std::move(item));
     return items;
-}
-
-std::string FreeNameSuffix(std::size_t Index) {
-    // Bijective base 26 of Index + 1: A..Z, AA..ZZ, AAA.. as the sequence demands.
-    std::string suffix;
-    std::size_t n = Index + 1;
-    while (n > 0) {
-        --n;
-        suffix.insert(suffix.begin(), char('A' + n % 26));
-        n /= 26;
-    }
-    return suffix;
-}
-
-std::string MakeFreeFileName(const std::string& Name) {
-    if (!FileExists(Name)) return Name;
-    const std::size_t dot = ExtensionDot(Name);
-    const std::string base = dot == std::string::npos ? Name : Name.substr(0, dot);
-    const std::string ext = dot == std::string::npos ? std::string() : Name.substr(dot);
-    for (std::size_t i = 0; i <= LastFreeNameIndex; ++i) {
-        std::string candidate = base + "_" + FreeNameSuffix(i) + ext;
-        if (!FileExists(candidate)) return candidate;
-    }
-    return std::string();
-}
-
-void ForceDeleteFile(const std::string& Name) {
-    struct stat st {};
-    if (::stat(Name.c_str(), &st) == 0) ::chmod(Name.c_str(), st.st_mode | S_IWUSR);
-    ::unlink(Name.c_str());
-}
-
-std::string ChangeFileExt(const std::string& Name, std::string_view NewExt) {
-    const std::size_t dot = ExtensionDot(Name);
-    return (dot == std::string::npos ? Name : Name.substr(0, dot)) + std::string(NewExt);
-}
-
-bool BidLinkIsUnsafe(std::string_view Text) {
-    // Double quotes and backquotes count as quotes too: some servers read them as string
-    // quotes, and a single quote inside them must not hide a ";" that follows.
-    char quote = 0;
-    for (std::size_t i = 0; i < Text.size(); ++i) {
-        const char c = Text[i];
-        const char next = i + 1 < Text.size() ? Text[i + 1] : 0;
-        if (quote) {
-            if (c == quote) {
-                if (next == quote)
-                    ++i; // doubled quote stays inside
-                else
-                    quote = 0;
-            }
-            continue;
-        }
-        if (c == '\'' || c == '"' || c == '`')
-            quote = c;
-        else if (c == ';' || (c == '-' && next == '-') || (c == '/' && next == '*'))
-            return true;
-    }
-    return quote != 0;
-}
-
-std::string DoublePercent(std::string_view Text) {
-    std::string out;
-    out.reserve(Text.size());
-    for (char c : Text) {
-        out += c;
-        if (c == '%') out += '%';
-    }
-    return out;
-}
-
-std::string QuoteSQLText(std::string_view Text) {
-    return "'" + LiteralBody(Text) + "'";
-}
-
-int MonthBoxValue(std::string_view Text) {
-    if (!Text.empty() && Text.front() == '+') Text.remove_prefix(1);
-    int value = 0;
-    const auto [end, ec] = std::from_chars(Text.data(), Text.data() + Text.size(), value);
-    if (ec != std::errc() || end != Text.data() + Text.size() || Text.empty()) return 0;
-    return value;
 }
 
 std::string ProgressLine(const std::string& TableName, std::int32_t Row) {
@@ -284,22 +184,5 @@ std::string TExportJob::WhereClauseFor(TODBCStatement& Statement, const std::str
                                        const std::string& Filter, bool FromBox) {
     std::string columnText;
     Statement.GetColumnList(Table, columnText);
-    const TNameList columns{SplitNameList(columnText)};
-    // The engine formats the clause, so a "%" of a bid link must arrive doubled.
-    const std::string filter = DoublePercent(Filter);
-    std::string where;
-    const bool hasBidLink = columns.Contains("bid_link");
-    if (hasBidLink) {
-        if (FromBox && Filter.find(',') == std::string::npos)
-            where = "bid_link='" + filter + "'";
-        else
-            where = "bid_link in (" + filter + ")";
-    }
-    if (columns.Contains("recno")) {
-        // The engine writes " WHERE " before any clause: without a condition of its own
-        // the ordering needs one that is always true.
-        if (!hasBidLink) where = "1=1";
-        where += " order by recno";
-    }
-    return where;
+    return BidWhereClause(TNameList{SplitNameList(columnText)}, Filter, FromBox);
 }

@@ -15,25 +15,6 @@ class TExport;
 
 // Splits a name list at commas and at characters of code 1 to 32, dropping empty items.
 std::vector<std::string> SplitNameList(std::string_view Text);
-// The letters that follow base_ in the free-name candidate number Index (0 gives A,
-// 25 Z, 26 AA, 701 ZZ, 702 AAA).
-std::string FreeNameSuffix(std::size_t Index);
-// The first of Name, base_A.ext ... base_ZZZ.ext for which no file exists; empty when
-// every candidate is taken, so that no file is ever overwritten.
-std::string MakeFreeFileName(const std::string& Name);
-// Removes a file even when it is read-only; reports nothing.
-void ForceDeleteFile(const std::string& Name);
-// Name with its extension (from the last dot of the file part on) replaced by NewExt.
-std::string ChangeFileExt(const std::string& Name, std::string_view NewExt);
-// True when Text holds ";", "--" or "/*" outside quoted strings, or leaves a quote open.
-bool BidLinkIsUnsafe(std::string_view Text);
-// Text with every "%" doubled, so the engine's formatter gives it back unchanged.
-std::string DoublePercent(std::string_view Text);
-// Text between single quotes with its single quotes doubled.
-std::string QuoteSQLText(std::string_view Text);
-// Strict integer reading of the month box: anything but an optionally signed run of
-// digits reads as 0.
-int MonthBoxValue(std::string_view Text);
 // The two log lines of the progress handler.
 std::string ProgressLine(const std::string& TableName, std::int32_t Row);
 // Maps a connection's database kind to the dialect both programs write by default.

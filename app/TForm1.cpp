@@ -212,19 +212,14 @@ void TForm1::FormCreate(QObject*) {
     // Form1 is assigned only when this constructor returns; the window is this object.
     MainLook = new TFlatLook(this);
 
-    MainConnection = new TODBC();
     std::string dataSource, userName, password;
     ReadODBCSettings(dataSource, userName, password, FSettingsFile);
-    if (!MainConnection->Connect(dataSource, userName, password, "", false, "", "")) {
-        delete MainConnection;
-        MainConnection = nullptr;
-    }
-    if (MainConnection) {
-        ExportDialect = DialectForKind(MainConnection->DatabaseKind());
-        Exporter = std::make_unique<TExport>(MainConnection, static_cast<TExportDialect>(ExportDialect));
-        Exporter->OnProgress = [this](const std::string& TableName, std::int32_t Row) {
+    if (FSession.Open(dataSource, userName, password, [this](const std::string& TableName, std::int32_t Row) {
             ExportProgress(TableName, Row);
-        };
+        })) {
+        MainConnection = FSession.Connection();
+        Exporter = FSession.Exporter();
+        ExportDialect = FSession.Dialect();
     } else {
         FStartFailed = true;
         ShowMessage("Cannot connect to Datasource: " + dataSource);
@@ -236,9 +231,9 @@ void TForm1::FormCreate(QObject*) {
 
 void TForm1::FormDestroy(QObject*) {
     // The engine's statement is registered with the connection: engine first.
-    Exporter.reset();
-    delete MainConnection;
+    Exporter = nullptr;
     MainConnection = nullptr;
+    FSession.Close();
     // The flat look (MainLook) is released here, last.
     delete MainLook;
     MainLook = nullptr;
@@ -247,7 +242,7 @@ void TForm1::FormDestroy(QObject*) {
 void TForm1::btnGrabitClick(QObject*) {
     if (FJobRunning || !Exporter) return;
     FJobRunning = true;
-    TExportJob job(MainConnection, Exporter.get(), ExportDialect, *this);
+    TExportJob job(MainConnection, Exporter, ExportDialect, *this);
     if (JobClock) job.Now = JobClock;
     job.Run();
     FJobRunning = false;

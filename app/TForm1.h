@@ -3,6 +3,7 @@
 // select check box, runs the export job and shows its progress.
 #include "TExport.h"
 #include "TExportJob.h"
+#include "TExportSession.h"
 
 #include <QWidget>
 
@@ -44,7 +45,8 @@ class TForm1 : public QWidget, public TJobWindow {
     // The log's context menu, owned by the window: the text area's standard entries.
     QMenu* MemoMenu;
 
-    std::unique_ptr<TExport> Exporter;
+    // The engine of the session; null after a failed start.
+    TExport* Exporter = nullptr;
     std::uint8_t ExportDialect = edOracle;
     // Local date for the job's month filter; empty: the system clock.
     std::function<std::tm()> JobClock;
@@ -78,6 +80,8 @@ class TForm1 : public QWidget, public TJobWindow {
     void MemoContextMenu(const QPoint& Pos);
 
     std::string FSettingsFile;
+    // Owns the connection (MainConnection) and the engine.
+    TExportSession FSession;
     bool FStartFailed = false;
     bool FJobRunning = false;
     bool FCloseRequested = false;

@@ -2,6 +2,7 @@
 #include "Settings.h"
 #include "TExport.h"
 #include "TExportJob.h"
+#include "TExportSession.h"
 #include "TODBC.h"
 #include "TODBCStatement.h"
 #include "UiHooks.h"
@@ -153,14 +154,13 @@ int main(int argc, char** argv) {
         return ExitUsage;
     }
 
-    TODBC* connection = nullptr;
-    TExport* exporter = nullptr;
+    TExportSession session;
     // The signal handler only sets the flag; the event pump, called by the lower layers
     // after every row and while a statement executes, passes it on.
-    InstallUiHooks(UiHooks{[&] {
+    InstallUiHooks(UiHooks{[&session] {
                                if (!Interrupted.load()) return;
-                               if (exporter) exporter->Cancelled = true;
-                               if (connection)
+                               if (TExport* exporter = session.Exporter()) exporter->Cancelled = true;
+                               if (TODBC* connection = session.Connection())
                                    for (TODBCStatement* s : connection->Statements)
                                        if (s && s->Executing.load()) s->CancelRequested.store(true);
                            },
@@ -173,27 +173,18 @@ int main(int argc, char** argv) {
 
     std::string dataSource, userName, password;
     ReadODBCSettings(dataSource, userName, password, settingsFile);
-    connection = new TODBC();
-    if (!connection->Connect(dataSource, userName, password, "", false, "", "")) {
-        delete connection;
+    if (!session.Open(dataSource, userName, password, [&window](const std::string& TableName, std::int32_t Row) {
+            window.AppendLog(ProgressLine(TableName, Row));
+        })) {
         ErrorLine("Cannot connect to Datasource: " + dataSource);
         return ExitNoConnection;
     }
-    const std::uint8_t sourceDialect = DialectForKind(connection->DatabaseKind());
-    if (!dialectGiven) dialect = sourceDialect;
-    exporter = new TExport(connection, static_cast<TExportDialect>(sourceDialect));
-    exporter->OnProgress = [&window](const std::string& TableName, std::int32_t Row) {
-        window.AppendLog(ProgressLine(TableName, Row));
-    };
+    if (!dialectGiven) dialect = session.Dialect();
 
-    TExportJob job(connection, exporter, dialect, window);
+    TExportJob job(session.Connection(), session.Exporter(), dialect, window);
     job.BaseFileName = output;
     job.Run();
-
-    delete exporter;
-    exporter = nullptr;
-    delete connection;
-    connection = nullptr;
+    session.Close();
 
     if (job.FileCreated) std::printf("%s\n", job.OutputName.c_str());
     if (Interrupted.load() || job.Stopped) {

@@ -2,6 +2,9 @@
 // window operations.
 #include "TExportJob.h"
 #include "AppTestSupport.h"
+#include "BidFilter.h"
+#include "OutputFileName.h"
+#include "TExportSession.h"
 #include "Format.h"
 #include "TODBCStatement.h"
 
@@ -261,6 +264,34 @@ TEST_F(ExportJobTest, PercentInBidLinkReachesTheDatabase) {
     const std::string out = Output();
     EXPECT_NE(out.find("item-pct-4"), std::string::npos);
     EXPECT_EQ(out.find("item-b100-1"), std::string::npos);
+}
+
+// Start-up shared by both programs: the dialect follows the kind of database reached, the
+// engine reports through the bound progress event, and a failed connect keeps nothing.
+TEST(ExportSession, OpenChoosesTheDialectAndBindsProgress) {
+    EXPECT_EQ(DialectForKind(dkMySQL), edMySQL);
+    EXPECT_EQ(DialectForKind(dkFirebird), edFirebird);
+    for (std::uint8_t kind : {dkUnknown, dkOracle, dkFoxPro, dkAccess, dkSQLServer})
+        EXPECT_EQ(DialectForKind(kind), edOracle) << int(kind);
+
+    SqliteScratch db("sessiontest");
+    db.Exec("CREATE TABLE bid_a(x integer); INSERT INTO bid_a VALUES(1),(2);");
+    TExportSession session;
+    std::vector<std::string> lines;
+    ASSERT_TRUE(session.Open("sessiontest", "", "", [&](const std::string& T, std::int32_t Row) {
+        lines.push_back(ProgressLine(T, Row));
+    }));
+    ASSERT_NE(session.Connection(), nullptr);
+    ASSERT_NE(session.Exporter(), nullptr);
+    EXPECT_EQ(session.Dialect(), edOracle) << "SQLite is none of MySQL and Firebird";
+    EXPECT_EQ(session.Exporter()->DumpTable(session.Dialect(), "bid_a", "out.sql", "", true, true, false, false, ""),
+              0);
+    EXPECT_EQ(lines, (std::vector<std::string>{"Dumping table bid_a row 1", "Total rows dumped -  2"}));
+
+    // A failed connect releases what an earlier one held.
+    EXPECT_FALSE(session.Open("nosuchsource", "", "", nullptr));
+    EXPECT_EQ(session.Connection(), nullptr);
+    EXPECT_EQ(session.Exporter(), nullptr);
 }
 
 TEST(ExportJobHelpers, FreeNameSuffixesRunPastZZ) {
