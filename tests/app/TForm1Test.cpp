@@ -141,11 +141,6 @@ TEST_F(WindowTest, LayoutAndInitialState) {
     EXPECT_EQ(f.Panel1->geometry(), QRect(0, 320, 700, 61));
     EXPECT_EQ(f.StatusBar1->geometry(), QRect(0, 381, 700, 19));
     EXPECT_EQ(f.btnGrabit->geometry(), QRect(415, 6, 75, 25)) << "panel controls keep their place";
-
-    EXPECT_EQ(DialectForKind(dkMySQL), edMySQL);
-    EXPECT_EQ(DialectForKind(dkFirebird), edFirebird);
-    for (std::uint8_t kind : {dkUnknown, dkOracle, dkFoxPro, dkAccess, dkSQLServer})
-        EXPECT_EQ(DialectForKind(kind), edOracle) << int(kind);
 }
 
 TEST_F(WindowTest, GetBidDataWritesTheFileAndReports) {
@@ -228,7 +223,6 @@ TEST_F(WindowTest, WindowAnswersWhileALargeJobRuns) {
     for (std::size_t i = 1; i < ticks.size(); ++i)
         longest = std::max(longest, ticks[i] - ticks[i - 1]);
     EXPECT_LT(longest, std::chrono::milliseconds(200)) << "longest gap between window events";
-    EXPECT_GT(ticks.front() - start, std::chrono::milliseconds(0));
     std::printf("job %lld ms, %zu timer ticks, longest gap %lld ms\n",
                 (long long)std::chrono::duration_cast<std::chrono::milliseconds>(spent).count(), ticks.size(),
                 (long long)std::chrono::duration_cast<std::chrono::milliseconds>(longest).count());
@@ -264,19 +258,6 @@ TEST_F(WindowTest, MissingSettingsFileFailsWithoutCreatingAFile) {
     }
     EXPECT_EQ(Boxes, (std::vector<std::string>{"Cannot connect to Datasource: "}));
     EXPECT_EQ(filesHere(), before);
-}
-
-TEST_F(WindowTest, SettingsAreReadWithProfileRules) {
-    WriteSettings("[other]\nDNS Name=wrong\n[ODBC PARAMETERS]\ndns NAME =  'my dsn' \nuser "
-                  "name=bob\nPassword=\"p w\"\n");
-    std::string dsn, user, password;
-    ReadODBCSettings(dsn, user, password, Db.File("settings.ini"));
-    EXPECT_EQ(dsn, "my dsn");
-    EXPECT_EQ(user, "bob");
-    EXPECT_EQ(password, "p w");
-    ReadODBCSettings(dsn, user, password, Db.File("missing.ini"));
-    EXPECT_EQ(dsn + user + password, "");
-    EXPECT_EQ(SettingsFileName().rfind("/ZURIREV.ini"), SettingsFileName().size() - 12);
 }
 
 // The real program, copied beside a ZURIREV.ini of its own: the settings file beside the
