@@ -1,7 +1,9 @@
 #include "ODBCApi.h"
 
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
+#include <mutex>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -41,7 +43,11 @@ void CloseLibrary() {
 }
 #endif
 
-bool gTrace = false;
+// Read on every call, from the worker thread too; the file and its writes sit under the lock.
+std::atomic<bool> gTrace{false};
+std::atomic<bool> gTraceToFile{false};
+std::mutex gTraceLock;
+std::FILE* gTraceFile = nullptr;
 int gLoadCount = 0;
 
 void Release() {
@@ -93,7 +99,49 @@ void SetODBCTrace(bool on) {
     gTrace = on;
 }
 
+bool SetODBCTraceFile(const std::string& Path) {
+    std::FILE* file = nullptr;
+    if (!Path.empty()) {
+        file = std::fopen(Path.c_str(), "w");
+        if (!file) return false;
+    }
+    std::lock_guard<std::mutex> lock(gTraceLock);
+    if (gTraceFile) std::fclose(gTraceFile);
+    gTraceFile = file;
+    gTraceToFile = file != nullptr;
+    return true;
+}
+
+const char* ReturnCodeName(SQLRETURN ret) {
+    switch (ret) {
+    case SQL_SUCCESS:
+        return "SQL_SUCCESS";
+    case SQL_SUCCESS_WITH_INFO:
+        return "SQL_SUCCESS_WITH_INFO";
+    case SQL_ERROR:
+        return "SQL_ERROR";
+    case SQL_INVALID_HANDLE:
+        return "SQL_INVALID_HANDLE";
+    case SQL_NO_DATA:
+        return "SQL_NO_DATA";
+    case SQL_NEED_DATA:
+        return "SQL_NEED_DATA";
+    case SQL_STILL_EXECUTING:
+        return "SQL_STILL_EXECUTING";
+    default:
+        return "";
+    }
+}
+
 SQLRETURN ODBCTraceCall(const char* name, SQLRETURN ret) {
     if (gTrace) std::fprintf(stderr, "odbc: %s -> %d\n", name, static_cast<int>(ret));
+    if (gTraceToFile.load(std::memory_order_relaxed)) {
+        std::lock_guard<std::mutex> lock(gTraceLock);
+        // Flushed per line: a trace is read most when the program did not end normally.
+        if (gTraceFile) {
+            std::fprintf(gTraceFile, "%s -> %d %s\n", name, static_cast<int>(ret), ReturnCodeName(ret));
+            std::fflush(gTraceFile);
+        }
+    }
     return ret;
 }

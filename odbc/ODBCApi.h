@@ -72,8 +72,14 @@ void SetODBCLibraryName(const std::string& fileName);
 const std::string& ODBCLibraryName();
 
 // The funnel every call goes through; traces name and return code when tracing is on.
+// SetODBCTrace writes to standard error.
 void SetODBCTrace(bool on);
+// Writes every call and its return code to the file Path (created or emptied) from now on;
+// an empty Path ends file tracing. False, with nothing changed, when the file cannot be opened.
+bool SetODBCTraceFile(const std::string& Path);
 SQLRETURN ODBCTraceCall(const char* name, SQLRETURN ret);
+// Name of a return code ("SQL_SUCCESS", ...), or "" for one the standard does not define.
+const char* ReturnCodeName(SQLRETURN ret);
 #define ODBC_CALL(fn, ...) ODBCTraceCall(#fn, ODBCApi.fn(__VA_ARGS__))
 
 // SQL_SUCCESS or SQL_SUCCESS_WITH_INFO.
