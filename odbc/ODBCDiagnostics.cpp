@@ -21,3 +21,30 @@ bool DiagnosticText(SQLSMALLINT HandleType, SQLHANDLE Handle, SQLSMALLINT Record
     Text += reinterpret_cast<char*>(state);
     return true;
 }
+
+std::string DiagnosticRecords(SQLSMALLINT HandleType, SQLHANDLE Handle) {
+    std::string result;
+    if (Handle == SQL_NULL_HANDLE || !ODBCLoaded()) return result;
+    std::string message(512, '\0');
+    for (SQLSMALLINT record = 1;; ++record) {
+        SQLCHAR state[6] = {};
+        SQLINTEGER nativeError = 0;
+        SQLSMALLINT length = 0;
+        SQLRETURN ret = ODBC_CALL(SQLGetDiagRec, HandleType, Handle, record, state, &nativeError,
+                                  reinterpret_cast<SQLCHAR*>(message.data()),
+                                  static_cast<SQLSMALLINT>(message.size()), &length);
+        if (ret == SQL_SUCCESS_WITH_INFO && length >= static_cast<SQLSMALLINT>(message.size())) {
+            // The message was cut: read the record again with room for all of it.
+            message.assign(static_cast<std::size_t>(length) + 1, '\0');
+            ret = ODBC_CALL(SQLGetDiagRec, HandleType, Handle, record, state, &nativeError,
+                            reinterpret_cast<SQLCHAR*>(message.data()),
+                            static_cast<SQLSMALLINT>(message.size()), &length);
+        }
+        if (!SQLSucceeded(ret)) break;
+        if (!result.empty()) result += '\n';
+        result += reinterpret_cast<const char*>(state);
+        result += ": ";
+        result.append(message.data(), strnlen(message.data(), message.size()));
+    }
+    return result;
+}

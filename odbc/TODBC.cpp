@@ -57,10 +57,20 @@ bool TODBC::Connect(const std::string& DataSource, const std::string& UserName, 
                     const std::string& Database, bool ManualCommit, const std::string& DriverName,
                     const std::string& ConnectOptions) {
     if (Connected) return true;
+    FLastError.clear();
     // Without a loaded driver manager no table slot may be called.
-    if (!FLoaded || EnvHandle == SQL_NULL_HENV) return false;
+    if (!FLoaded) {
+        FLastError = "The ODBC driver manager " + ODBCLibraryName() + " could not be loaded";
+        return false;
+    }
+    if (EnvHandle == SQL_NULL_HENV) {
+        FLastError = "The ODBC environment could not be allocated";
+        return false;
+    }
     if (!SQLSucceeded(ODBC_CALL(SQLAllocHandle, SQL_HANDLE_DBC, EnvHandle, &DbcHandle))) {
         DbcHandle = SQL_NULL_HDBC;
+        FLastError = DiagnosticRecords(SQL_HANDLE_ENV, EnvHandle);
+        if (FLastError.empty()) FLastError = "The ODBC connection handle could not be allocated";
         return false;
     }
 
@@ -76,9 +86,13 @@ bool TODBC::Connect(const std::string& DataSource, const std::string& UserName, 
                          reinterpret_cast<SQLPOINTER>(SQL_CUR_USE_IF_NEEDED), SQL_IS_INTEGER));
 
     SQLRETURN ret = SQL_ERROR;
-    if (!DataSource.empty())
+    // The first route's diagnostics, kept for when the second route says nothing.
+    std::string firstError;
+    if (!DataSource.empty()) {
         ret = ODBC_CALL(SQLConnect, DbcHandle, Chars(DataSource), SQL_NTS, Chars(UserName), SQL_NTS,
                         Chars(Password), SQL_NTS);
+        if (!SQLSucceeded(ret)) firstError = DiagnosticRecords(SQL_HANDLE_DBC, DbcHandle);
+    }
     if (SQLSucceeded(ret)) {
         char match[1024] = {};
         std::strncpy(match, DataSource.c_str(), sizeof match - 1);
@@ -88,6 +102,7 @@ bool TODBC::Connect(const std::string& DataSource, const std::string& UserName, 
         // Nothing names a source. unixODBC would hand "DRIVER={}" to the first registered
         // driver, which may create a database named after the connection string.
         ret = SQL_ERROR;
+        firstError = "No data source, driver or connection options given";
     } else {
         std::string text =
             BuildConnectString(DataSource, UserName, Password, Database, DriverName, ConnectOptions);
@@ -102,6 +117,8 @@ bool TODBC::Connect(const std::string& DataSource, const std::string& UserName, 
         }
     }
     if (!SQLSucceeded(ret)) {
+        FLastError = DiagnosticRecords(SQL_HANDLE_DBC, DbcHandle);
+        if (FLastError.empty()) FLastError = firstError;
         CheckError(ret);
         ODBC_CALL(SQLFreeHandle, SQL_HANDLE_DBC, DbcHandle);
         DbcHandle = SQL_NULL_HDBC;
@@ -192,9 +209,13 @@ std::string TODBC::BuildConnectString(const std::string& DataSource, const std::
 }
 
 void TODBC::Disconnect() {
-    // Each destruction empties its own slot.
-    for (std::size_t i = 0; i < Statements.size(); ++i)
-        if (TODBCStatement* statement = Statements[i]) delete statement;
+    // A statement's handle cannot outlive the connection handle, but the object belongs to
+    // whoever created it: free the handle here and leave the object for its owner to delete.
+    for (TODBCStatement*& statement : Statements)
+        if (statement) {
+            statement->Detach();
+            statement = nullptr;
+        }
     if (Connected) {
         EndTransaction(true);
         CheckError(ODBC_CALL(SQLDisconnect, DbcHandle));
@@ -202,6 +223,12 @@ void TODBC::Disconnect() {
         DbcHandle = SQL_NULL_HDBC;
         Connected = false;
     }
+}
+
+void TODBC::CancelRunning() {
+    // The waiting loop of each executing statement passes the request on to the driver.
+    for (TODBCStatement* statement : Statements)
+        if (statement && statement->Executing.load()) statement->CancelRequested = true;
 }
 
 bool TODBC::EndTransaction(bool Commit) {

@@ -36,7 +36,8 @@ class TODBC {
     // Gates every diagnostic message box of the connection and its statements.
     bool ShowErrors = false;
     bool AllowEmptyResult = false;
-    // Statements created on this connection; a slot may be empty. Disconnect destroys the rest.
+    // Statements created on this connection; a slot may be empty. The creator of a statement
+    // owns it; Disconnect frees the ODBC handles of those still here and detaches them.
     std::vector<TODBCStatement*> Statements;
     bool Connected = false;
     std::string ConnectInfo;
@@ -44,7 +45,14 @@ class TODBC {
     bool Connect(const std::string& DataSource, const std::string& UserName, const std::string& Password,
                  const std::string& Database = "", bool ManualCommit = false,
                  const std::string& DriverName = "", const std::string& ConnectOptions = "");
+    // Frees the handles of the registered statements (they stay alive, detached, for their
+    // owners to delete) and closes the connection.
     void Disconnect();
+    // Asks every statement of the connection that is executing to cancel.
+    void CancelRunning();
+    // The diagnostics of the last failed Connect, one "SQLSTATE: text" per record joined by
+    // "\n"; empty after a success.
+    std::string LastError() const { return FLastError; }
     bool EndTransaction(bool Commit);
     TDatabaseKind DatabaseKind() const { return FDatabaseKind; }
     // Lists data source names or descriptions; with a Match buffer (1024 bytes) holding a
@@ -72,4 +80,5 @@ class TODBC {
 
     TDatabaseKind FDatabaseKind = dkUnknown;
     bool FLoaded = false;
+    std::string FLastError;
 };

@@ -22,6 +22,10 @@ constexpr std::size_t MaxBoundBuffer = 1024 * 1024;
 // Growth of one chunk when the driver cannot tell the total length (SQL_NO_TOTAL).
 constexpr std::size_t MaxChunkGrowth = 1024 * 1024;
 
+bool IsBinarySqlType(SQLSMALLINT SqlType) {
+    return SqlType == SQL_BINARY || SqlType == SQL_VARBINARY || SqlType == SQL_LONGVARBINARY;
+}
+
 bool IsNumeric(TColumnType Type) {
     return Type == ctFloat || Type == ctInteger;
 }
@@ -80,7 +84,12 @@ TODBCStatement::TODBCStatement(TODBC* Connection_, bool ReadOnly, bool PlainHand
 }
 
 TODBCStatement::~TODBCStatement() {
+    // A detached statement has no handle and no connection left to touch.
     if (Connection) Connection->UnregisterStatement(this);
+    Detach();
+}
+
+void TODBCStatement::Detach() {
     if (Allocated) {
         CheckError(ODBC_CALL(SQLCancel, StmtHandle));
         Reset();
@@ -88,6 +97,21 @@ TODBCStatement::~TODBCStatement() {
         StmtHandle = SQL_NULL_HSTMT;
         Allocated = false;
     }
+    Connection = nullptr;
+    ColumnList.Clear();
+    ColumnBuffers.clear();
+    BufferCount = 0;
+    ++rowSerial_;
+}
+
+void TODBCStatement::SetFailed(std::string Text) {
+    FFailed = true;
+    FLastError = std::move(Text);
+}
+
+void TODBCStatement::SetFailedFromHandle(const char* Fallback) {
+    std::string text = DiagnosticRecords(SQL_HANDLE_STMT, StmtHandle);
+    SetFailed(text.empty() ? Fallback : std::move(text));
 }
 
 bool TODBCStatement::FullSetup(bool ReadOnly) {
@@ -149,8 +173,14 @@ void TODBCStatement::Reset() {
 }
 
 bool TODBCStatement::ExecSQL(const std::string& SQL, bool IsQuery, bool Prepared) {
+    FFailed = FReadFailed = false;
+    FLastError.clear();
+    FReadError.clear();
     // An unallocated statement fails here as the driver manager would fail its null handle.
-    if (!Allocated) return false;
+    if (!Allocated) {
+        SetFailed("The statement has no handle: its connection is closed or was never opened");
+        return false;
+    }
     if (!Prepared) ODBC_CALL(SQLFreeStmt, StmtHandle, SQL_UNBIND);
     CheckError(ODBC_CALL(SQLFreeStmt, StmtHandle, SQL_CLOSE));
     ++rowSerial_;
@@ -168,6 +198,7 @@ bool TODBCStatement::ExecSQL(const std::string& SQL, bool IsQuery, bool Prepared
         return true;
     }
     if (ret == SQL_NO_DATA) return keyword == "INSERT" || keyword == "DELETE" || keyword == "UPDATE";
+    SetFailedFromHandle("The statement failed without a diagnostic");
     return false;
 }
 
@@ -234,6 +265,8 @@ void TODBCStatement::DescribeColumns() {
         slot.Bound = false;
         slot.BindLength = 0;
         slot.GrowTo = 0;
+        slot.SqlType = SQL_UNKNOWN_TYPE;
+        slot.Binary = false;
     }
 
     for (SQLUSMALLINT column = 1; column <= count; ++column) {
@@ -260,6 +293,19 @@ void TODBCStatement::DescribeColumns() {
                                       nullptr, &number);
             sqlType = SQLSucceeded(ret) ? static_cast<SQLSMALLINT>(number & 0xFFFF) : SQL_CHAR;
         }
+        // The column's data type as the driver describes it. The SQLite driver answers the
+        // concise type with the C type it would convert to (SQL_CHAR for a blob), so the
+        // column-type code keeps that answer while binary values are told by this one.
+        SQLSMALLINT describedType = sqlType;
+        if (!Connection->UseDescribeCol) {
+            SQLULEN columnSize = 0;
+            SQLSMALLINT decimals = 0, nullable = 0, ignoredLength = 0, type = 0;
+            char ignored[2];
+            if (SQLSucceeded(ODBC_CALL(SQLDescribeCol, StmtHandle, column, reinterpret_cast<SQLCHAR*>(ignored),
+                                       sizeof ignored, &ignoredLength, &type, &columnSize, &decimals,
+                                       &nullable)))
+                describedType = type;
+        }
         std::size_t length = std::clamp<int>(nameLength, 0, 253);
         std::string_view columnName(name, strnlen(name, length));
         // Sizes beyond 32 bits (MariaDB reports 4294967295 for LONGTEXT) are held at the largest value.
@@ -268,10 +314,13 @@ void TODBCStatement::DescribeColumns() {
         TColumnType type = ColumnTypeOf(sqlType);
         if (type == ctUnknown && sqlType != SQL_UNKNOWN_TYPE) size32 = 0;
         int index = ColumnList.AddColumn(columnName, type, size32);
+        slots_[index].SqlType = describedType;
+        slots_[index].Binary = IsBinarySqlType(describedType);
 
         if (BindColumns) {
-            // Long text and unlisted types are read in full with SQLGetData, never bound.
-            if (type == ctMemo || type == ctUnknown)
+            // Long text, binary values and unlisted types are read in full with SQLGetData,
+            // never bound: binary values come as raw bytes, not as the driver's text.
+            if (type == ctMemo || type == ctUnknown || slots_[index].Binary)
                 ColumnBuffers[index].assign(1, 0);
             else
                 BindColumn(index, TextBytes(type, size32));
@@ -280,7 +329,20 @@ void TODBCStatement::DescribeColumns() {
 }
 
 bool TODBCStatement::Fetch(TFetchDirection Direction, std::int32_t Offset) {
-    if (!Allocated) return false;
+    if (FReadFailed) {
+        // A value of the row just left could not be read: its error stands as this call's.
+        FReadFailed = false;
+        SetFailed(std::move(FReadError));
+        FReadError.clear();
+        ++rowSerial_;
+        return false;
+    }
+    FFailed = false;
+    FLastError.clear();
+    if (!Allocated) {
+        SetFailed("The statement has no handle: its connection is closed or was never opened");
+        return false;
+    }
     ++rowSerial_;
     if (BindColumns) {
         if (growPending_) {
@@ -324,10 +386,13 @@ bool TODBCStatement::Fetch(TFetchDirection Direction, std::int32_t Offset) {
             ret = ODBC_CALL(SQLFetchScroll, StmtHandle, SQL_FETCH_RELATIVE, Offset);
             break;
         default:
+            SetFailed("The cursor cannot move in that direction");
             return false;
         }
     }
-    return SQLSucceeded(ret);
+    if (SQLSucceeded(ret)) return true;
+    if (ret != SQL_NO_DATA) SetFailedFromHandle("Fetch failed without a diagnostic");
+    return false;
 }
 
 std::string TODBCStatement::ColumnName(int Index) const {
@@ -351,6 +416,16 @@ TColumnType TODBCStatement::ColumnType(int Index) const {
 std::int32_t TODBCStatement::ColumnSize(int Index) const {
     if (Index < 0 || Index >= ColumnList.Count()) return -1;
     return ColumnList[Index].Size;
+}
+
+SQLSMALLINT TODBCStatement::ColumnSqlType(int Index) const {
+    if (Index < 0 || Index >= ColumnList.Count()) return SQL_UNKNOWN_TYPE;
+    return slots_[Index].SqlType;
+}
+
+bool TODBCStatement::ColumnIsBinary(int Index) const {
+    if (Index < 0 || Index >= ColumnList.Count()) return false;
+    return slots_[Index].Binary;
 }
 
 SQLRETURN TODBCStatement::GetData(int Index, SQLSMALLINT CType, SQLPOINTER Buffer, SQLLEN BufferLength,
@@ -379,28 +454,41 @@ const TODBCStatement::TFieldSlot& TODBCStatement::ReadField(int Index) {
     if (data.size() < 2)
         data.resize(
             std::max<std::size_t>(TextBytes(ColumnList[Index].ColType, ColumnList[Index].Size) + 2, 64));
+    // Text pieces arrive terminated, so a buffer holds one byte less of them; binary ones do not.
+    const SQLSMALLINT cType = slot.Binary ? SQL_C_BINARY : SQL_C_CHAR;
+    const SQLLEN terminator = slot.Binary ? 0 : 1;
     std::size_t got = 0;
     for (;;) {
         auto available = static_cast<SQLLEN>(data.size() - got);
         SQLLEN indicator = 0;
-        SQLRETURN ret = got == 0 ? GetData(Index, SQL_C_CHAR, data.data(), available, &indicator)
+        SQLRETURN ret = got == 0 ? GetData(Index, cType, data.data(), available, &indicator)
                                  : ODBC_CALL(SQLGetData, StmtHandle, static_cast<SQLUSMALLINT>(Index + 1),
-                                             SQL_C_CHAR, data.data() + got, available, &indicator);
-        if (!SQLSucceeded(ret)) break; // SQL_NO_DATA after the last chunk, or a failure
+                                             cType, data.data() + got, available, &indicator);
+        // SQL_NO_DATA: after the last piece, or the column was read already in this row.
+        if (ret == SQL_NO_DATA) break;
+        if (!SQLSucceeded(ret)) {
+            // Reported by the next Fetch, so that a row loop ends on it instead of writing a lost value.
+            if (!FReadFailed) {
+                FReadError = DiagnosticRecords(SQL_HANDLE_STMT, StmtHandle);
+                if (FReadError.empty()) FReadError = "A field could not be read";
+            }
+            FReadFailed = true;
+            break;
+        }
         if (indicator == SQL_NULL_DATA) {
             slot.Null = true;
             break;
         }
-        bool cut = ret == SQL_SUCCESS_WITH_INFO && (indicator == SQL_NO_TOTAL || indicator > available - 1);
+        bool cut = ret == SQL_SUCCESS_WITH_INFO &&
+                   (indicator == SQL_NO_TOTAL || indicator > available - terminator);
         if (!cut) {
-            got += static_cast<std::size_t>(std::clamp<SQLLEN>(indicator, 0, available - 1));
+            got += static_cast<std::size_t>(std::clamp<SQLLEN>(indicator, 0, available - terminator));
             break;
         }
-        // Each piece arrives terminated, so the buffer holds available - 1 bytes of it.
-        got += static_cast<std::size_t>(available - 1);
+        got += static_cast<std::size_t>(available - terminator);
         std::size_t more = indicator == SQL_NO_TOTAL
                                ? std::min(data.size(), MaxChunkGrowth)
-                               : static_cast<std::size_t>(indicator - (available - 1)) + 1;
+                               : static_cast<std::size_t>(indicator - (available - terminator)) + 1;
         data.resize(got + std::max<std::size_t>(more, 2));
     }
     slot.Length = got;
@@ -415,17 +503,20 @@ void TODBCStatement::RenderBit(int Index, char* Text, std::size_t Length) const 
         Text[0] = static_cast<char>('0' + Text[0]);
 }
 
-std::string_view TODBCStatement::FieldView(int Index) {
-    if (Index < 0 || Index >= ColumnList.Count()) return {};
+std::string_view TODBCStatement::RawField(int Index, bool& Null) {
+    Null = false;
     TFieldSlot& slot = slots_[Index];
     if (BindColumns && slot.Bound) {
         SQLLEN indicator = ColumnList[Index].Indicator;
         const char* text = ColumnBuffers[Index].data();
-        if (indicator == SQL_NULL_DATA) return {};
+        if (indicator == SQL_NULL_DATA) {
+            Null = true;
+            return {};
+        }
         auto room = static_cast<std::size_t>(slot.BindLength - 1);
         if (indicator != SQL_NO_TOTAL && static_cast<std::size_t>(indicator) <= room) {
             RenderBit(Index, ColumnBuffers[Index].data(), static_cast<std::size_t>(indicator));
-            return TrimView(std::string_view(text, static_cast<std::size_t>(indicator)));
+            return std::string_view(text, static_cast<std::size_t>(indicator));
         }
         // The driver cut the value: read it whole and bind wider for the following rows.
         if (slot.GrowTo == 0) {
@@ -435,12 +526,27 @@ std::string_view TODBCStatement::FieldView(int Index) {
             growPending_ = true;
         }
         const TFieldSlot& whole = ReadField(Index);
-        if (whole.Length > 0) return TrimView(std::string_view(whole.Data.data(), whole.Length));
-        // SQLGetData refused on a bound column: the cut text is all there is.
-        return TrimView(std::string_view(text, strnlen(text, room)));
+        if (whole.Length > 0) return std::string_view(whole.Data.data(), whole.Length);
+        // SQLGetData refused on a bound column: the cut text is all there is (and the read
+        // failure makes the next Fetch fail).
+        return std::string_view(text, strnlen(text, room));
     }
     const TFieldSlot& read = ReadField(Index);
-    return TrimView(std::string_view(read.Data.data(), read.Length));
+    Null = read.Null;
+    return std::string_view(read.Data.data(), read.Length);
+}
+
+std::string_view TODBCStatement::FieldView(int Index) {
+    if (Index < 0 || Index >= ColumnList.Count()) return {};
+    bool null;
+    return TrimView(RawField(Index, null));
+}
+
+TFieldData TODBCStatement::FieldData(int Index) {
+    if (Index < 0 || Index >= ColumnList.Count()) return {};
+    TFieldData field;
+    field.Bytes = RawField(Index, field.Null);
+    return field;
 }
 
 std::string TODBCStatement::FieldAsString(int Index) {

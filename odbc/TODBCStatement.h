@@ -13,6 +13,14 @@
 
 class TODBC;
 
+// The exact value of a field: its bytes as the driver gave them (raw bytes for binary
+// columns) and whether it is NULL. Bytes stay valid until the next read of the same column,
+// Fetch or execution.
+struct TFieldData {
+    std::string_view Bytes;
+    bool Null = true;
+};
+
 enum TFetchDirection : std::uint8_t {
     fdNext = 0,
     fdFirst = 1,
@@ -27,10 +35,12 @@ class TODBCStatement {
     // ReadOnly: read-only concurrency; PlainHandle: allocate the handle and nothing else.
     // Never fails: a statement whose allocation failed stays unregistered and fails every execution.
     TODBCStatement(TODBC* Connection, bool ReadOnly, bool PlainHandle);
+    // Whoever created the statement deletes it, before or after its connection disconnects.
     ~TODBCStatement();
     TODBCStatement(const TODBCStatement&) = delete;
     TODBCStatement& operator=(const TODBCStatement&) = delete;
 
+    // Null once the connection has detached the statement (Disconnect or its destruction).
     TODBC* Connection;
     SQLHSTMT StmtHandle = SQL_NULL_HSTMT;
     bool Allocated = false;
@@ -48,13 +58,24 @@ class TODBCStatement {
     bool ExecSQL(const std::string& SQL, bool IsQuery = false, bool Prepared = false);
     // Formats with the safe formatter (%s, %d, %%) and runs ExecSQL; a bad pattern raises FormatError.
     bool ExecSQLFmt(std::string_view Fmt, FormatArgs Args);
+    // False at the end of the rows and on a failure; Failed tells them apart. A field of the
+    // current row that could not be read makes the next Fetch fail.
     bool Fetch(TFetchDirection Direction = fdNext, std::int32_t Offset = 1);
+    // The last ExecSQL, Fetch or catalogue call failed: an error, not the end of the rows.
+    bool Failed() const { return FFailed; }
+    // "SQLSTATE: text" of that failure, all records joined by "\n"; empty when it did not fail.
+    const std::string& LastError() const { return FLastError; }
 
     int ColumnCount() const { return ColumnList.Count(); }
     std::string ColumnName(int Index) const;
     int ColumnIndex(std::string_view Name) const;
     TColumnType ColumnType(int Index) const;
     std::int32_t ColumnSize(int Index) const;
+    // The ODBC SQL data type the driver described; SQL_UNKNOWN_TYPE outside the columns.
+    SQLSMALLINT ColumnSqlType(int Index) const;
+    // Binary, varbinary and long varbinary columns (blobs; MariaDB reports wider bit columns
+    // so): read as raw bytes.
+    bool ColumnIsBinary(int Index) const;
 
     // The trimmed text of a field of the current row, whole however long; empty for NULL
     // and outside the columns.
@@ -64,6 +85,9 @@ class TODBCStatement {
     std::string_view FieldView(int Index);
     // True when the field of the current row is NULL (the read that answers it counts as the column's read).
     bool FieldIsNull(int Index);
+    // The exact value: never trimmed, NULL told apart from empty, binary columns as raw bytes.
+    // Outside the columns: NULL. Valid as FieldView.
+    TFieldData FieldData(int Index);
     std::string FieldByName(std::string_view Name);
     std::int32_t FieldAsInteger(std::string_view Name);
     bool FieldAsBoolean(std::string_view Name) { return FieldAsInteger(Name) != 0; }
@@ -86,6 +110,16 @@ class TODBCStatement {
 
   private:
     friend class TODBC;
+    // Called by the connection before it closes: frees the handle, keeps the object.
+    void Detach();
+    void SetFailed(std::string Text);
+    // Clears the failure state and resets the handle; false (failed) without a handle.
+    bool BeginCatalogueCall();
+    // SQLFetch of a catalogue list: true for a row that came with SQL_SUCCESS.
+    bool CatalogueRow();
+    void SetFailedFromHandle(const char* Fallback);
+    // The value's bytes as read (bound buffer or slot), untrimmed.
+    std::string_view RawField(int Index, bool& Null);
     // The connection's current catalog (database), empty when the driver has none.
     std::string CurrentCatalog();
     void RenderBit(int Index, char* Text, std::size_t Length) const;
@@ -101,6 +135,8 @@ class TODBCStatement {
         bool Bound = false;
         SQLLEN BindLength = 0;  // buffer length given to SQLBindCol
         std::size_t GrowTo = 0; // rebind this wide before the next fetch
+        SQLSMALLINT SqlType = SQL_UNKNOWN_TYPE;
+        bool Binary = false;
     };
 
     // Field text of the current row, read into the column's slot once per row.
@@ -113,4 +149,9 @@ class TODBCStatement {
     std::vector<TFieldSlot> slots_;
     std::uint64_t rowSerial_ = 1; // changes with every fetch and execution
     bool growPending_ = false;
+    bool FFailed = false;
+    // A field read of the current row failed; the next Fetch reports it.
+    bool FReadFailed = false;
+    std::string FReadError;
+    std::string FLastError;
 };

@@ -37,6 +37,25 @@ struct NameBuffer {
 
 } // namespace
 
+bool TODBCStatement::BeginCatalogueCall() {
+    FFailed = FReadFailed = false;
+    FLastError.clear();
+    FReadError.clear();
+    if (!Allocated) {
+        SetFailed("The statement has no handle: its connection is closed or was never opened");
+        return false;
+    }
+    Reset();
+    return true;
+}
+
+bool TODBCStatement::CatalogueRow() {
+    SQLRETURN ret = ODBC_CALL(SQLFetch, StmtHandle);
+    if (ret == SQL_SUCCESS) return true;
+    if (!SQLSucceeded(ret) && ret != SQL_NO_DATA) SetFailedFromHandle("A catalogue row could not be read");
+    return false;
+}
+
 std::string TODBCStatement::CurrentCatalog() {
     char name[256] = {};
     SQLINTEGER length = 0;
@@ -50,11 +69,11 @@ std::string TODBCStatement::CurrentCatalog() {
 void TODBCStatement::GetTableList(std::string& Views, const std::string& Schema, bool WithSchema,
                                   std::string& Tables) {
     Tables.clear();
-    if (!Allocated) return;
-    Reset();
+    if (!BeginCatalogueCall()) return;
     CatalogArg schema(Schema);
     SQLRETURN ret =
         ODBC_CALL(SQLTables, StmtHandle, nullptr, 0, schema.text, schema.length, nullptr, 0, nullptr, 0);
+    if (!SQLSucceeded(ret)) SetFailedFromHandle("The table list could not be read");
     if (SQLSucceeded(ret)) {
         // Some drivers (MariaDB's) list the tables of every database on the server for a null
         // catalog; only those of the connection's current catalog can be selected by bare name.
@@ -74,7 +93,7 @@ void TODBCStatement::GetTableList(std::string& Views, const std::string& Schema,
             tableName.Clear();
             tableType.Clear();
             // A row that comes with SQL_SUCCESS_WITH_INFO ends the list.
-            if (ODBC_CALL(SQLFetch, StmtHandle) != SQL_SUCCESS) break;
+            if (!CatalogueRow()) break;
             if (!current.empty() && !catalogName.View().empty() && catalogName.View() != current) continue;
             std::string name(tableName.View());
             const std::string_view type = tableType.View();
@@ -98,19 +117,19 @@ void TODBCStatement::GetTableList(std::string& Views, const std::string& Schema,
 
 void TODBCStatement::GetColumnList(const std::string& Table, std::string& Columns) {
     Columns.clear();
-    if (!Allocated) return;
-    Reset();
+    if (!BeginCatalogueCall()) return;
     // The table name goes as a string even when empty.
     SQLRETURN ret =
         ODBC_CALL(SQLColumns, StmtHandle, nullptr, 0, nullptr, 0,
                   reinterpret_cast<SQLCHAR*>(const_cast<char*>(Table.c_str())), SQL_NTS, nullptr, 0);
+    if (!SQLSucceeded(ret)) SetFailedFromHandle("The column list could not be read");
     if (SQLSucceeded(ret)) {
         NameBuffer columnName{};
         CheckError(
             ODBC_CALL(SQLBindCol, StmtHandle, 4, SQL_C_CHAR, columnName.text, 126, &columnName.indicator));
         for (;;) {
             columnName.Clear();
-            if (ODBC_CALL(SQLFetch, StmtHandle) != SQL_SUCCESS) break;
+            if (!CatalogueRow()) break;
             AddToCommaList(Columns, UpperCase(columnName.View()));
         }
     }
@@ -119,36 +138,42 @@ void TODBCStatement::GetColumnList(const std::string& Table, std::string& Column
 
 bool TODBCStatement::Columns(const std::string& Catalog, const std::string& Schema, const std::string& Table,
                              const std::string& Column) {
-    if (!Allocated) return false;
-    Reset();
+    if (!BeginCatalogueCall()) return false;
     CatalogArg catalog(Catalog), schema(Schema), table(Table), column(Column);
     SQLRETURN ret = ODBC_CALL(SQLColumns, StmtHandle, catalog.text, catalog.length, schema.text,
                               schema.length, table.text, table.length, column.text, column.length);
-    if (!SQLSucceeded(ret)) return false;
+    if (!SQLSucceeded(ret)) {
+        SetFailedFromHandle("The catalogue call failed without a diagnostic");
+        return false;
+    }
     DescribeColumns();
     return Fetch(fdNext, 1);
 }
 
 bool TODBCStatement::Statistics(const std::string& Table, const std::string& Catalog,
                                 const std::string& Schema) {
-    if (!Allocated) return false;
-    Reset();
+    if (!BeginCatalogueCall()) return false;
     CatalogArg catalog(Catalog), schema(Schema), table(Table);
     SQLRETURN ret = ODBC_CALL(SQLStatistics, StmtHandle, catalog.text, catalog.length, schema.text,
                               schema.length, table.text, table.length, SQL_INDEX_ALL, SQL_QUICK);
-    if (!SQLSucceeded(ret)) return false;
+    if (!SQLSucceeded(ret)) {
+        SetFailedFromHandle("The catalogue call failed without a diagnostic");
+        return false;
+    }
     DescribeColumns();
     return Fetch(fdNext, 1);
 }
 
 bool TODBCStatement::PrimaryKeys(const std::string& Table, const std::string& Catalog,
                                  const std::string& Schema) {
-    if (!Allocated) return false;
-    Reset();
+    if (!BeginCatalogueCall()) return false;
     CatalogArg catalog(Catalog), schema(Schema), table(Table);
     SQLRETURN ret = ODBC_CALL(SQLPrimaryKeys, StmtHandle, catalog.text, catalog.length, schema.text,
                               schema.length, table.text, table.length);
-    if (!SQLSucceeded(ret)) return false;
+    if (!SQLSucceeded(ret)) {
+        SetFailedFromHandle("The catalogue call failed without a diagnostic");
+        return false;
+    }
     DescribeColumns();
     return Fetch(fdNext, 1);
 }

@@ -151,6 +151,74 @@ TEST_F(MariaDBTest, LongValuesComeBackWhole) {
     }
 }
 
+TEST_F(MariaDBTest, ExactValuesKeepBlanksBytesAndNull) {
+    MariaDBExec(dsn, "create table exact(id int primary key, txt varchar(20), memo longtext, raw longblob,"
+                     " small varbinary(8), b8 bit(8), b1 bit(1));"
+                     "insert into exact values(1, '  padded  ', concat(char(9), ' memo ', char(10)),"
+                     " repeat(char(0), 102400), x'00ff10', b'00000000', b'0'),"
+                     " (2, '', '', '', x'20', b'00000001', b'1'),"
+                     " (3, NULL, NULL, NULL, NULL, NULL, NULL);");
+    TODBC conn;
+    ASSERT_TRUE(conn.Connect(dsn, "", ""));
+    for (bool bound : {false, true}) {
+        SCOPED_TRACE(bound ? "bound" : "unbound");
+        conn.BindColumns = bound;
+        TODBCStatement st(&conn, false, false);
+        ASSERT_TRUE(st.ExecSQL("select id, txt, memo, raw, small, b8, b1 from exact order by id"));
+        EXPECT_FALSE(st.ColumnIsBinary(1) || st.ColumnIsBinary(2) || st.ColumnIsBinary(6));
+        EXPECT_TRUE(st.ColumnIsBinary(3) && st.ColumnIsBinary(4) && st.ColumnIsBinary(5));
+        EXPECT_EQ(st.ColumnSqlType(4), SQL_VARBINARY);
+        EXPECT_EQ(st.ColumnSqlType(6), SQL_BIT);
+
+        EXPECT_EQ(st.FieldData(1).Bytes, "  padded  ");
+        EXPECT_EQ(st.FieldView(1), "padded");
+        EXPECT_EQ(st.FieldData(2).Bytes, "\t memo \n");
+        TFieldData raw = st.FieldData(3);
+        EXPECT_FALSE(raw.Null);
+        EXPECT_EQ(raw.Bytes, std::string(102400, '\0'));
+        EXPECT_EQ(st.FieldData(4).Bytes, std::string_view("\x00\xff\x10", 3));
+        EXPECT_EQ(st.FieldData(5).Bytes, std::string_view("\x00", 1));
+        EXPECT_EQ(st.FieldData(6).Bytes, "0");
+
+        ASSERT_TRUE(st.Fetch());
+        for (int i = 1; i <= 3; ++i) {
+            EXPECT_FALSE(st.FieldData(i).Null) << i;
+            EXPECT_EQ(st.FieldData(i).Bytes, "") << i;
+        }
+        EXPECT_EQ(st.FieldData(4).Bytes, " ");
+        EXPECT_EQ(st.FieldData(5).Bytes, std::string_view("\x01", 1));
+        EXPECT_EQ(st.FieldData(6).Bytes, "1");
+
+        ASSERT_TRUE(st.Fetch());
+        for (int i = 1; i <= 6; ++i) {
+            EXPECT_TRUE(st.FieldData(i).Null) << i;
+            EXPECT_EQ(st.FieldData(i).Bytes, "") << i;
+        }
+        EXPECT_FALSE(st.Fetch());
+        EXPECT_FALSE(st.Failed());
+    }
+}
+
+TEST_F(MariaDBTest, CancelRunningReachesOnlyExecutingStatements) {
+    TODBC conn;
+    ASSERT_TRUE(conn.Connect(dsn, "", ""));
+    TODBCStatement idle(&conn, false, false);
+    TODBCStatement st(&conn, false, false);
+    int pumps = 0;
+    UiHooks old = InstallUiHooks({[&] {
+                                      if (++pumps == 3) conn.CancelRunning();
+                                  },
+                                  nullptr});
+    auto start = std::chrono::steady_clock::now();
+    st.ExecSQL("SELECT SLEEP(5)");
+    auto elapsed = std::chrono::steady_clock::now() - start;
+    InstallUiHooks(old);
+    EXPECT_LT(elapsed, std::chrono::seconds(3));
+    EXPECT_FALSE(idle.CancelRequested) << "a statement that was not executing is left alone";
+    EXPECT_TRUE(idle.ExecSQL("select 3"));
+    EXPECT_EQ(idle.FieldAsString(0), "3");
+}
+
 TEST_F(MariaDBTest, CancelWhileEventsArePumped) {
     TODBC conn;
     ASSERT_TRUE(conn.Connect(dsn, "", ""));
@@ -186,10 +254,13 @@ TEST_F(MariaDBTest, BadConnectionsFailQuietly) {
     TODBC conn;
     EXPECT_FALSE(conn.Connect(dsn, MariaDBUser(), "wrong password"));
     EXPECT_FALSE(conn.Connected);
+    EXPECT_EQ(conn.LastError().rfind("28000: ", 0), 0u) << conn.LastError();
+    EXPECT_NE(conn.LastError().find("Access denied"), std::string::npos) << conn.LastError();
     // A server that is not there: refused at once, no hang.
     AddDataSource("ferro_down", "MariaDB", "Socket=/nonexistent/mysqld.sock\nDatabase=x\nUser=u\n");
     auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(conn.Connect("ferro_down", "u", "p"));
+    EXPECT_NE(conn.LastError().find("/nonexistent/mysqld.sock"), std::string::npos) << conn.LastError();
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
     EXPECT_TRUE(boxes.empty());
     conn.ShowErrors = true;
@@ -207,6 +278,8 @@ TEST_F(MariaDBTest, BadConnectionsFailQuietly) {
     TODBCStatement st(&conn, false, false);
     EXPECT_FALSE(st.ExecSQL("select * from no_such_table"));
     EXPECT_TRUE(boxes.empty()) << "execution results are not reported";
+    EXPECT_TRUE(st.Failed());
+    EXPECT_EQ(st.LastError().rfind("42S02: ", 0), 0u) << st.LastError();
     st.CheckError(SQL_ERROR);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].rfind("Stmt Error: ", 0), 0u) << boxes[0];

@@ -90,6 +90,9 @@ TEST_F(SqliteTest, BadConnectionsFailQuietly) {
         EXPECT_FALSE(conn.Connect("no_such_source", "user", "pw"));
         EXPECT_FALSE(conn.Connected);
         EXPECT_TRUE(conn.DbcHandle == SQL_NULL_HDBC);
+        // The driver manager's reason, whatever the boxes show.
+        EXPECT_EQ(conn.LastError().rfind("IM002: ", 0), 0u) << conn.LastError();
+        EXPECT_NE(conn.LastError().find("not found"), std::string::npos) << conn.LastError();
         // A statement on a connection that never connected fails every call.
         TODBCStatement st(&conn, false, false);
         EXPECT_FALSE(st.Allocated);
@@ -108,6 +111,7 @@ TEST_F(SqliteTest, BadConnectionsFailQuietly) {
         std::filesystem::current_path(cwd.Path());
         TODBC conn;
         EXPECT_FALSE(conn.Connect("", "user", ""));
+        EXPECT_FALSE(conn.LastError().empty());
         EXPECT_TRUE(std::filesystem::is_empty(cwd.Path()));
         std::filesystem::current_path(old_cwd);
     }
@@ -118,6 +122,8 @@ TEST_F(SqliteTest, BadConnectionsFailQuietly) {
         ASSERT_FALSE(boxes.empty());
         EXPECT_EQ(boxes[0].rfind("ODBC Error: ", 0), 0u) << boxes[0];
         EXPECT_NE(boxes[0].find(". State:  IM002"), std::string::npos) << boxes[0];
+        ASSERT_TRUE(conn.Connect("ferro_sqlite", "", ""));
+        EXPECT_EQ(conn.LastError(), "") << "cleared by a success";
     }
     InstallUiHooks(old);
 }
@@ -133,8 +139,10 @@ TEST_F(SqliteTest, QueriesAndStatements) {
     ASSERT_TRUE(st.Fetch());
     EXPECT_FALSE(st.Fetch());
 
-    // An empty result is a failure unless the connection allows it.
+    // An empty result is a failure unless the connection allows it, but not an error.
     EXPECT_FALSE(st.ExecSQL("select * from items where id > 100"));
+    EXPECT_FALSE(st.Failed());
+    EXPECT_EQ(st.LastError(), "");
     conn->AllowEmptyResult = true;
     EXPECT_TRUE(st.ExecSQL("select * from items where id > 100"));
     EXPECT_EQ(st.ColumnCount(), 7);
@@ -161,8 +169,13 @@ TEST_F(SqliteTest, QueriesAndStatements) {
     // Bad statements give false, and the statement stays usable.
     EXPECT_FALSE(st.ExecSQL("selec name from items"));
     EXPECT_FALSE(st.ExecSQL("select * from no_such_table"));
+    EXPECT_TRUE(st.Failed());
+    EXPECT_NE(st.LastError().find("no such table"), std::string::npos) << st.LastError();
+    EXPECT_EQ(st.LastError()[5], ':') << "SQLSTATE first: " << st.LastError();
     EXPECT_FALSE(st.ExecSQL("insert into no_such_table values(1)"));
     EXPECT_TRUE(st.ExecSQL("select name from items where id=2"));
+    EXPECT_FALSE(st.Failed());
+    EXPECT_EQ(st.LastError(), "");
     EXPECT_EQ(st.FieldAsString(0), "pear");
 }
 
@@ -246,17 +259,65 @@ TEST_P(SqliteBothModes, LongValuesComeBackWhole) {
     EXPECT_EQ(st.FieldView(1), longText.substr(0, 1000));
     EXPECT_EQ(st.FieldAsString(2), longText);
     EXPECT_EQ(st.FieldAsString(3), "1.23456789012346e+19");
-    // A blob comes as hexadecimal text, whole.
-    EXPECT_EQ(st.FieldView(4), "X'" + std::string(140000, '0') + "'");
+    // A blob comes as its raw bytes, whole (the driver's own text would be X'...').
+    EXPECT_EQ(st.FieldData(4).Bytes, std::string(70000, '\0'));
     ASSERT_TRUE(st.Fetch());
     // The buffer widened after the first cut value still serves a longer one.
     EXPECT_EQ(st.FieldAsString(1), longText.substr(0, 9000));
     EXPECT_EQ(st.FieldAsString(1), longText.substr(0, 9000));
-    EXPECT_EQ(st.FieldAsString(4), "X'41'");
+    EXPECT_EQ(st.FieldAsString(4), "A");
     ASSERT_TRUE(st.Fetch());
     EXPECT_EQ(st.FieldAsString(1), longText.substr(0, 500));
     EXPECT_TRUE(st.FieldIsNull(2));
     EXPECT_EQ(st.FieldAsString(4), "");
+}
+
+TEST_P(SqliteBothModes, ExactValuesKeepBlanksBytesAndNull) {
+    SqliteExec(db, "create table exact(id integer, txt varchar(20), memo text, raw blob, small varbinary(8));"
+                   "insert into exact values(1, '  padded  ', char(9) || ' memo ' || char(10), "
+                   "zeroblob(102400), x'00ff10');"
+                   "insert into exact values(2, '', '', x'', x'20');"
+                   "insert into exact values(3, NULL, NULL, NULL, NULL);");
+    auto conn = Connected(GetParam());
+    TODBCStatement st(conn.get(), false, false);
+    ASSERT_TRUE(st.ExecSQL("select id, txt, memo, raw, small from exact order by id"));
+    EXPECT_FALSE(st.ColumnIsBinary(0) || st.ColumnIsBinary(1) || st.ColumnIsBinary(2));
+    EXPECT_TRUE(st.ColumnIsBinary(3));
+    EXPECT_TRUE(st.ColumnIsBinary(4));
+    EXPECT_FALSE(st.ColumnIsBinary(5));
+    EXPECT_EQ(st.ColumnSqlType(1), SQL_VARCHAR);
+    EXPECT_EQ(st.ColumnSqlType(4), SQL_VARBINARY);
+    EXPECT_EQ(st.ColumnSqlType(5), SQL_UNKNOWN_TYPE);
+
+    TFieldData field = st.FieldData(1);
+    EXPECT_FALSE(field.Null);
+    EXPECT_EQ(field.Bytes, "  padded  ");
+    EXPECT_EQ(st.FieldView(1), "padded") << "the trimmed reads stay trimmed";
+    EXPECT_EQ(st.FieldData(1).Bytes, "  padded  ") << "read twice";
+    EXPECT_EQ(st.FieldData(2).Bytes, "\t memo \n");
+    field = st.FieldData(3);
+    EXPECT_FALSE(field.Null);
+    EXPECT_EQ(field.Bytes, std::string(102400, '\0'));
+    EXPECT_EQ(st.FieldData(4).Bytes, std::string_view("\x00\xff\x10", 3));
+
+    ASSERT_TRUE(st.Fetch());
+    for (int i = 1; i <= 3; ++i) {
+        field = st.FieldData(i);
+        EXPECT_FALSE(field.Null) << i;
+        EXPECT_EQ(field.Bytes, "") << i;
+    }
+    EXPECT_EQ(st.FieldData(4).Bytes, " ");
+    EXPECT_EQ(st.FieldView(4), "");
+
+    ASSERT_TRUE(st.Fetch());
+    for (int i = 1; i <= 4; ++i) {
+        field = st.FieldData(i);
+        EXPECT_TRUE(field.Null) << i;
+        EXPECT_EQ(field.Bytes, "") << i;
+    }
+    EXPECT_TRUE(st.FieldData(5).Null) << "outside the columns";
+    EXPECT_FALSE(st.Fetch());
+    EXPECT_FALSE(st.Failed()) << "the end of the rows is no failure";
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, SqliteBothModes, ::testing::Values(true, false),
@@ -321,7 +382,9 @@ TEST_F(SqliteTest, CatalogueLists) {
     EXPECT_FALSE(st.PrimaryKeys("cheap", "", ""));
 }
 
-TEST_F(SqliteTest, DisconnectDestroysRegisteredStatements) {
+TEST_F(SqliteTest, StatementsBelongToTheirCreatorsAlone) {
+    // Disconnect frees the handles and detaches; the owner deletes the object afterwards
+    // (a double free, and reads of a freed connection, before statements had one owner).
     auto conn = Connected();
     auto* kept = new TODBCStatement(conn.get(), false, false);
     auto* plain = new TODBCStatement(conn.get(), false, true);
@@ -331,11 +394,32 @@ TEST_F(SqliteTest, DisconnectDestroysRegisteredStatements) {
     EXPECT_EQ(conn->Statements[0], nullptr);
     auto* reuse = new TODBCStatement(conn.get(), false, false);
     EXPECT_EQ(conn->Statements[0], reuse) << "first empty slot reused";
-    EXPECT_TRUE(reuse->ExecSQL("select 1"));
-    // Destroys reuse and plain; the leak checker would report them otherwise.
+    ASSERT_TRUE(reuse->ExecSQL("select name from items where id=1"));
     conn->Disconnect();
     EXPECT_EQ(conn->Statements[0], nullptr);
     EXPECT_EQ(conn->Statements[1], nullptr);
+    for (TODBCStatement* st : {reuse, plain}) {
+        EXPECT_EQ(st->Connection, nullptr);
+        EXPECT_FALSE(st->Allocated);
+        EXPECT_EQ(st->FieldView(0), "") << "the row went with the handle";
+        EXPECT_FALSE(st->Fetch());
+        EXPECT_TRUE(st->Failed());
+        EXPECT_FALSE(st->ExecSQL("select 1"));
+        EXPECT_TRUE(st->Failed());
+        EXPECT_FALSE(st->LastError().empty());
+        EXPECT_FALSE(st->Columns("", "", "items", ""));
+        EXPECT_TRUE(st->Failed());
+    }
+    delete reuse;
+    // The connection may even go first.
+    conn.reset();
+    delete plain;
+
+    // Reconnected, a new statement works and the old slots are reused.
+    auto again = Connected();
+    TODBCStatement fresh(again.get(), false, false);
+    ASSERT_TRUE(fresh.ExecSQL("select name from items where id=2"));
+    EXPECT_EQ(fresh.FieldAsString(0), "pear");
 }
 
 TEST_F(SqliteTest, DirectExecutionPumpsAndWakesPromptly) {
@@ -357,6 +441,61 @@ TEST_F(SqliteTest, DirectExecutionPumpsAndWakesPromptly) {
         ASSERT_TRUE(st.ExecSQL("select 1"));
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(900));
     InstallUiHooks(old);
+}
+
+TEST_F(SqliteTest, ADamagedPageFailsTheFetchRatherThanEndingTheRows) {
+    const std::string damaged = dir.File("damaged.db");
+    SqliteExec(damaged, "pragma page_size=4096; create table big(id integer primary key, pad text);"
+                        "insert into big with recursive c(x) as (select 1 union all select x+1 from c "
+                        "limit 20000) select x, printf('%0200d', x) from c;");
+    const int pages = std::stoi(SqliteQuery(damaged, "pragma page_count;"));
+    ASSERT_GT(pages, 100);
+    {
+        // Overwrite a page in the middle of the table's leaves with garbage.
+        std::string content = ReadFile(damaged);
+        const std::size_t page = static_cast<std::size_t>(pages / 2);
+        for (std::size_t i = 0; i < 4096; ++i)
+            content[(page - 1) * 4096 + i] = static_cast<char>(0xA5 ^ (i * 7));
+        WriteFile(damaged, content);
+    }
+    AddSqliteDataSource("ferro_damaged", damaged);
+    TODBC conn;
+    ASSERT_TRUE(conn.Connect("ferro_damaged", "", ""));
+    TODBCStatement st(&conn, true, false);
+    ASSERT_TRUE(st.ExecSQL("select id, pad from big"));
+    int rows = 1;
+    while (st.Fetch())
+        ++rows;
+    EXPECT_GT(rows, 100);
+    EXPECT_LT(rows, 20000);
+    EXPECT_TRUE(st.Failed()) << "stopped after " << rows << " rows";
+    EXPECT_FALSE(st.LastError().empty());
+    // The statement is usable again afterwards.
+    EXPECT_FALSE(st.ExecSQL("select id from big where id = -1"));
+    EXPECT_FALSE(st.Failed());
+}
+
+TEST_F(SqliteTest, TraceFileGetsEveryCallAndItsResult) {
+    const std::string trace = dir.File("trace.txt");
+    EXPECT_FALSE(SetODBCTraceFile(dir.File("no/such/folder/trace.txt")));
+    ASSERT_TRUE(SetODBCTraceFile(trace));
+    EXPECT_FALSE(SetODBCTraceFile(dir.File("no/such/folder/trace.txt"))) << "and the trace goes on";
+    {
+        auto conn = Connected();
+        TODBCStatement st(conn.get(), false, false);
+        ASSERT_TRUE(st.ExecSQL("select name from items where id=1"));
+        EXPECT_FALSE(st.Fetch());
+        EXPECT_FALSE(st.ExecSQL("select * from no_such_table"));
+    }
+    ASSERT_TRUE(SetODBCTraceFile(""));
+    const std::string text = ReadFile(trace);
+    for (const char* line : {"SQLConnect -> 0 SQL_SUCCESS\n", "SQLExecDirect -> 0 SQL_SUCCESS\n",
+                             "SQLFetch -> 100 SQL_NO_DATA\n", "SQLExecDirect -> -1 SQL_ERROR\n",
+                             "SQLDisconnect -> 0 SQL_SUCCESS\n"})
+        EXPECT_NE(text.find(line), std::string::npos) << line << " in\n" << text;
+    // Tracing off: the file stays as it was.
+    { auto conn = Connected(); }
+    EXPECT_EQ(ReadFile(trace), text);
 }
 
 TEST(StatementText, ThirdWord) {

@@ -235,8 +235,10 @@ SQLRETURN SQLFetchScroll(SQLHSTMT handle, SQLSMALLINT, SQLLEN) {
     return SQLFetch(handle);
 }
 
-SQLRETURN SQLGetData(SQLHSTMT handle, SQLUSMALLINT column, SQLSMALLINT, SQLPOINTER buffer, SQLLEN length,
+SQLRETURN SQLGetData(SQLHSTMT handle, SQLUSMALLINT column, SQLSMALLINT type, SQLPOINTER buffer, SQLLEN length,
                      SQLLEN* indicator) {
+    // Text pieces are terminated, binary ones fill the whole buffer.
+    const SQLLEN terminator = type == SQL_C_BINARY ? 0 : 1;
     auto* st = static_cast<Statement*>(handle);
     const std::string* cell = Cell(st, column);
     if (IsNull(cell)) {
@@ -246,10 +248,11 @@ SQLRETURN SQLGetData(SQLHSTMT handle, SQLUSMALLINT column, SQLSMALLINT, SQLPOINT
     std::size_t& offset = st->offsets[column];
     if (offset > cell->size() || (offset == cell->size() && offset > 0)) return SQL_NO_DATA;
     std::size_t left = cell->size() - offset;
-    std::size_t n = length > 0 ? std::min<std::size_t>(left, static_cast<std::size_t>(length - 1)) : 0;
+    std::size_t n =
+        length > terminator ? std::min<std::size_t>(left, static_cast<std::size_t>(length - terminator)) : 0;
     if (length > 0) {
         std::memcpy(buffer, cell->data() + offset, n);
-        static_cast<char*>(buffer)[n] = 0;
+        if (terminator) static_cast<char*>(buffer)[n] = 0;
     }
     bool cut = n < left;
     *indicator = cut && gState.result.noTotal ? SQL_NO_TOTAL : static_cast<SQLLEN>(left);
