@@ -10,7 +10,9 @@
 namespace {
 
 int QtTextFlags(unsigned flags) {
-    int qt = Qt::TextShowMnemonic;
+    // Left and right are the rectangle's edges whatever the reading order; Qt would mirror
+    // them for right-to-left text without AlignAbsolute.
+    int qt = Qt::TextShowMnemonic | Qt::AlignAbsolute;
     if (flags & DT_CENTER)
         qt |= Qt::AlignHCenter;
     else if (flags & DT_RIGHT)

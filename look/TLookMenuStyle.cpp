@@ -38,6 +38,10 @@ int HalfToEven(int h) {
     return (q % 2 == 0) ? q : q + 1;
 }
 
+bool HasSubItems(const QAction* item) {
+    return item && item->menu() && !item->menu()->actions().isEmpty();
+}
+
 TLookStyler* LookOf(QObject* handler) {
     return qobject_cast<TLookStyler*>(handler);
 }
@@ -79,8 +83,18 @@ QSize TLookMenuStyle::sizeFromContents(ContentsType type, const QStyleOption* op
     if (type == CT_MenuItem || type == CT_MenuBarItem) {
         const QAction* item = MenuItemFor(widget, option, true);
         if (TLookStyler* handler = LookOf(MeasureHandlerOf(item)); handler && handler->Active()) {
+            const bool topLevel = type == CT_MenuBarItem;
             int width = size.width(), height = size.height();
-            handler->MenuStyle()->MeasureMenuItem(item, type == CT_MenuBarItem, width, height);
+            handler->MenuStyle()->MeasureMenuItem(item, topLevel, width, height);
+            // The measure counts neither the blank nor the 3-pixel offset before the painted
+            // caption. A bar item gets the style's own margins and the 7 pixels of the
+            // selection's shadow band, so that the caption ends inside the selection; a popup
+            // item gets the arrow column.
+            if (topLevel)
+                width += QProxyStyle::sizeFromContents(type, option, size, widget).width() - size.width() +
+                         BarShadowBand;
+            else if (!item->isSeparator())
+                width += ArrowColumn;
             return QSize(width, height);
         }
     }
@@ -96,18 +110,52 @@ void TLookMenuStyle::drawControl(ControlElement element, const QStyleOption* opt
             const bool selected = option->state & State_Selected;
             handler->MenuStyle()->DrawMenuItemHandler(
                 item, painter, widget, {a.left(), a.top(), a.right() + 1, a.bottom() + 1}, selected);
+            if (element == CE_MenuItem && HasSubItems(item) && handler->Active())
+                handler->MenuStyle()->DrawSubMenuArrow(item, painter, a, selected,
+                                                       widget->layoutDirection() == Qt::RightToLeft);
             return;
         }
     }
     QProxyStyle::drawControl(element, option, painter, widget);
 }
 
+bool TLookMenuStyle::PaintsPanelOf(const QWidget* widget) const {
+    return look_ && look_->Active() && qobject_cast<const QMenu*>(widget);
+}
+
+int TLookMenuStyle::pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const {
+    // The items of a decorated popup fill their rectangles edge to edge, so the menu keeps a
+    // border of its own round them, where the frame is drawn (PE_FrameMenu).
+    const int base = QProxyStyle::pixelMetric(metric, option, widget);
+    if (metric == PM_MenuPanelWidth && PaintsPanelOf(widget)) return std::max(base, 1);
+    return base;
+}
+
 void TLookMenuStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
                                    const QWidget* widget) const {
-    // The margins round decorated items show the menu colour.
-    if (element == PE_PanelMenu && look_ && look_->Active() && qobject_cast<const QMenu*>(widget)) {
+    if (element == PE_PanelMenu && PaintsPanelOf(widget)) {
+        // The margins round decorated items show the menu colour; the border follows.
         look_->RefreshStaleColors();
         painter->fillRect(option->rect, ToQColor(look_->Derived.MenuColor));
+        return;
+    }
+    if (element == PE_FrameMenu && PaintsPanelOf(widget)) {
+        // The menu clips this to its border.
+        if (look_->FlatMenu()) {
+            // The outline of the flat frame, there from the first paint; the frame hook
+            // completes it once the popup has been asked for (MsgPopupFrameByWindow).
+            look_->RefreshStaleColors();
+            painter->save();
+            painter->setPen(ToQColor(look_->Derived.MenuBorder));
+            painter->setBrush(Qt::NoBrush);
+            painter->drawRect(option->rect.adjusted(0, 0, -1, -1));
+            painter->restore();
+        } else if (QProxyStyle::pixelMetric(PM_MenuPanelWidth, option, widget) > 0) {
+            QProxyStyle::drawPrimitive(PE_FrameMenu, option, painter, widget);
+        } else {
+            // A style without a menu border of its own draws the frame with the panel.
+            QProxyStyle::drawPrimitive(PE_PanelMenu, option, painter, widget);
+        }
         return;
     }
     QProxyStyle::drawPrimitive(element, option, painter, widget);
@@ -115,7 +163,7 @@ void TLookMenuStyle::drawPrimitive(PrimitiveElement element, const QStyleOption*
 
 QImage TLookMenuStyle::Picture(const QAction* item) const {
     if (!item || item->icon().isNull()) return QImage();
-    const int extent = pixelMetric(PM_SmallIconSize);
+    const int extent = pixelMetric(PM_SmallIconSize, nullptr, nullptr);
     return item->icon().pixmap(QSize(extent, extent)).toImage().convertToFormat(QImage::Format_ARGB32);
 }
 
@@ -134,7 +182,7 @@ void TLookMenuStyle::MeasureMenuItem(const QAction* item, bool topLevel, int& wi
     const QFontMetrics fm(look_->Font().Font);
     int w = fm.horizontalAdvance(s) + 5;
     if (s.contains(QLatin1Char('&'))) w -= fm.horizontalAdvance(QLatin1Char('&'));
-    if (!topLevel && item->menu() && !item->menu()->actions().isEmpty()) w += 6;
+    if (!topLevel && HasSubItems(item)) w += 6;
     const QSize icon = MenuIconSize(item, topLevel);
     w += icon.width();
     width = std::max(width, w);
@@ -223,9 +271,9 @@ void TLookMenuStyle::PaintMenuItem(const QAction* item, QPainter* target, const 
 
     // 6. Background.
     if (topLevel) {
-        TColor bar = d.MenuBar;
-        if (look->DrawMenuBar()) bar = look->MenuBarColor();
-        canvas.SetBrush(bar);
+        // The bar selection's shadow darkens the same derived colour.
+        if (look->DrawMenuBar()) look->Derived.MenuBar = look->MenuBarColor();
+        canvas.SetBrush(d.MenuBar);
         canvas.FillRect(r);
     } else if (look->HighColor && look->Gradient()) {
         GradientFill(canvas, {r.Left, r.Top, r.Right + 2, r.Bottom}, rtl);
@@ -255,7 +303,7 @@ void TLookMenuStyle::PaintMenuItem(const QAction* item, QPainter* target, const 
             cursor.y() <= a.Bottom - 2) {
             canvas.SetBrush(d.Select);
             canvas.SetPen(d.SelectBorder);
-            canvas.Rectangle({r.Left, r.Top, r.Right - 7, r.Bottom});
+            canvas.Rectangle({r.Left, r.Top, r.Right - BarShadowBand, r.Bottom});
             highlighted = true;
         }
     }
@@ -402,7 +450,7 @@ void TLookMenuStyle::DrawMenuBarSelection(TLookCanvas& canvas, const TRect& r, b
         canvas.FillRect({right + 1, r.Top + 2, right + 3, r.Bottom});
         return;
     }
-    const int left = r.Right - 7;
+    const int left = r.Right - BarShadowBand;
     canvas.SetBrush(Darken(d.MenuBar, 10));
     canvas.FillRect({left, r.Top, r.Right, r.Bottom});
     canvas.SetBrush(Darken(d.MenuBar, 30));
@@ -436,5 +484,21 @@ void TLookMenuStyle::GradientFill(TLookCanvas& canvas, const TRect& r, bool righ
             strip(x);
             counter = std::min(counter + ((x > r.Right - iconWidth + 5 && x < r.Right) ? 3 : 1), 96);
         }
+    }
+}
+
+void TLookMenuStyle::DrawSubMenuArrow(const QAction* item, QPainter* target, const QRect& rect, bool selected,
+                                      bool rightToLeft) const {
+    // A solid triangle 4 pixels wide and 7 high, its tip 5 pixels in from the outer edge, in
+    // the colour the caption has.
+    const TDerivedColors& d = look_->Derived;
+    TColor color = look_->Font().Color;
+    if (selected) color = d.SelectFont;
+    if (!item->isEnabled()) color = d.Disabled;
+    const int centre = rect.top() + rect.height() / 2;
+    for (int i = 0; i < 4; ++i) {
+        // Column i from the base (widest) to the tip.
+        const int x = rightToLeft ? rect.left() + 7 - i : rect.right() - 7 + i;
+        target->fillRect(QRect(x, centre - (3 - i), 1, 2 * (3 - i) + 1), ToQColor(color));
     }
 }

@@ -22,6 +22,14 @@ class TLookMenuStyle : public QProxyStyle {
                      const QWidget* widget) const override;
     void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
                        const QWidget* widget) const override;
+    int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override;
+
+    // The column at the right of every decorated popup item (the left, right-to-left) that the
+    // toolkit adds to the measured width, as the window system adds its check-mark column to
+    // owner-drawn items; the sub-menu arrow is drawn there.
+    static constexpr int ArrowColumn = 12;
+    // The shadow band at the right of a selected menu-bar item (DrawMenuBarSelection).
+    static constexpr int BarShadowBand = 7;
 
     // The measure handler; width and height come in proposed and go out measured.
     void MeasureMenuItem(const QAction* item, bool topLevel, int& width, int& height) const;
@@ -39,11 +47,16 @@ class TLookMenuStyle : public QProxyStyle {
                       bool enabled, bool checked, bool rightToLeft) const;
     void DrawMenuBarSelection(TLookCanvas& canvas, const TRect& r, bool rightToLeft) const;
     void GradientFill(TLookCanvas& canvas, const TRect& r, bool rightToLeft) const;
+    // The sub-menu arrow of an item with sub-items, in the arrow column of its rectangle.
+    void DrawSubMenuArrow(const QAction* item, QPainter* target, const QRect& rect, bool selected,
+                          bool rightToLeft) const;
 
     TLookStyler* Look() const { return look_; }
 
   private:
     QImage Picture(const QAction* item) const;
+    // The look paints this menu's panel: it is a popup menu and the look is active.
+    bool PaintsPanelOf(const QWidget* widget) const;
     QPointer<TLookStyler> look_;
 };
 

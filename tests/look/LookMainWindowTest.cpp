@@ -6,6 +6,7 @@
 #include "TForm1.h"
 #include "TLookManager.h"
 #include "TLookMenuStyle.h"
+#include "TPopupFrameHook.h"
 #include "UiHooks.h"
 
 #include <QClipboard>
@@ -195,5 +196,48 @@ TEST_F(LookMainWindow, LogContextMenuIsDecoratedByTheLook) {
             disabledText =
                 disabledText || FromQColor(QColor::fromRgb(image.pixel(x, y))) == ColorToRGB(d.Disabled);
     EXPECT_TRUE(disabledText);
+    menu->hide();
+}
+
+// The log's menu has a border all round: the style's frame as the window sets the look up
+// (FlatMenu off), the flat frame with FlatMenu on.
+TEST_F(LookMainWindow, LogContextMenuHasItsFrame) {
+    QMenu bare;
+    bare.addAction(QStringLiteral("Copy"));
+    bare.adjustSize();
+    const QImage bareImage = bare.grab().toImage();
+    const QRgb frame = bareImage.pixel(0, bareImage.height() / 2);
+
+    QMenu* menu = form->MemoMenu;
+    form->show();
+    ASSERT_FALSE(look->FlatMenu());
+    RequestContextMenu();
+    ASSERT_TRUE(menu->isVisible());
+    QImage image = menu->grab().toImage();
+    const int w = image.width(), h = image.height();
+    for (int x = 0; x < w; ++x) {
+        ASSERT_EQ(image.pixel(x, 0), frame) << x;
+        ASSERT_EQ(image.pixel(x, h - 1), frame) << x;
+    }
+    for (int y = 0; y < h; ++y) {
+        ASSERT_EQ(image.pixel(0, y), frame) << y;
+        ASSERT_EQ(image.pixel(w - 1, y), frame) << y;
+    }
+    menu->hide();
+
+    // The flat frame: drawn once the look manager has handled the popup's request.
+    look->SetFlatMenu(true);
+    RequestContextMenu();
+    for (int i = 0; i < 10 && !TPopupFrameHook::HookOf(menu); ++i)
+        QCoreApplication::processEvents();
+    ASSERT_TRUE(TPopupFrameHook::HookOf(menu));
+    image = menu->grab().toImage();
+    const TDerivedColors& d = look->Derived;
+    auto at = [&image](int x, int y) { return FromQColor(QColor::fromRgb(image.pixel(x, y))); };
+    EXPECT_EQ(at(0, h / 2), ColorToRGB(d.MenuBorder));
+    EXPECT_EQ(at(w / 2, 0), ColorToRGB(d.MenuBorder));
+    EXPECT_EQ(at(w - 3, h / 2), ColorToRGB(d.MenuBorder));
+    EXPECT_EQ(at(w - 1, h / 2), ColorToRGB(d.MenuShadow));
+    EXPECT_EQ(at(w / 2, h - 1), ColorToRGB(d.MenuShadow));
     menu->hide();
 }

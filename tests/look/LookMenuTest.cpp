@@ -4,9 +4,11 @@
 #include "TPopupFrameHook.h"
 
 #include <QActionGroup>
+#include <QCursor>
 #include <QFontMetrics>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QScreen>
 
 namespace {
@@ -21,6 +23,8 @@ class MenuForm : public QWidget {
         Open = File->addAction(QStringLiteral("&Open"));
         Save = File->addAction(QStringLiteral("Save"));
         Save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+        More = File->addMenu(QStringLiteral("More"));
+        More->addAction(QStringLiteral("Inner"));
         Popup = new QMenu(this);
         Plain = Popup->addAction(QStringLiteral("Plain"));
         Separator = Popup->addSeparator();
@@ -38,13 +42,56 @@ class MenuForm : public QWidget {
         Shortcut->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
     }
     QMenuBar* Bar;
-    QMenu *File, *Popup;
+    QMenu *File, *More, *Popup;
     QAction *Open, *Save, *Plain, *Separator, *Checked, *Radio, *Disabled, *Shortcut;
 };
+
+// The first and last column of r that hold caption ink (darker than mid grey), relative to
+// r.left(); (-1, -1) when there is none.
+std::pair<int, int> InkColumns(const QImage& image, const QRect& r) {
+    int first = -1, last = -1;
+    for (int x = r.left(); x <= r.right(); ++x)
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            if (qGray(image.pixel(x, y)) < 128) {
+                if (first < 0) first = x - r.left();
+                last = x - r.left();
+                break;
+            }
+    return {first, last};
+}
+
+// Ink width of a caption drawn whole in the look's font and colour, the way the look draws
+// captions (after a blank, on a transparent surface laid over the background).
+int CaptionInkWidth(const TLookStyler* look, const QString& caption, TColor back) {
+    const QFontMetrics fm(look->Font().Font);
+    TLookCanvas canvas(fm.horizontalAdvance(caption) + 20, fm.height() + 10);
+    canvas.SetFont(look->Font().Font, look->Font().Color);
+    TRect r{10, 5, canvas.Width(), canvas.Height()};
+    canvas.DrawText(QStringLiteral(" ") + caption, r, DT_EXPANDTABS);
+    QImage image(canvas.Width(), canvas.Height(), QImage::Format_RGB32);
+    image.fill(ToQColor(back));
+    {
+        QPainter p(&image);
+        canvas.CopyTo(p, 0, 0);
+    }
+    const auto [first, last] = InkColumns(image, image.rect());
+    return last - first + 1;
+}
+
+// Pixels of exactly colour c in r.
+int CountOf(const QImage& image, const QRect& r, TColor c) {
+    int n = 0;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            n += FromQColor(QColor::fromRgb(image.pixel(x, y))) == ColorToRGB(c);
+    return n;
+}
 
 class LookMenu : public ::testing::Test {
   protected:
     void SetUp() override {
+        // Away from every item: a top-level item under the mouse is drawn hot.
+        QCursor::setPos(QPoint(5000, 5000));
         look = new TLookStyler(&form);
         look->SetActive(true);
         form.Popup->adjustSize();
@@ -247,4 +294,166 @@ TEST_F(LookMenu, FlatPopupFrame) {
     EXPECT_EQ(at(w - 1, h / 2), ColorToRGB(d.MenuBorder));
     EXPECT_NE(at(1, h / 2), ColorToRGB(d.IconBack));
     popup->hide();
+}
+
+// The popup's border: the style's own frame without FlatMenu, the flat outline with it. The
+// items lie inside the border, so neither their fill nor a selection covers it.
+TEST_F(LookMenu, PopupBorderWithAndWithoutFlatMenu) {
+    // The style's frame colour, read from a menu the look does not decorate.
+    QMenu bare;
+    bare.addAction(QStringLiteral("Plain"));
+    bare.adjustSize();
+    const QImage bareImage = bare.grab().toImage();
+    const QRgb frame = bareImage.pixel(0, bareImage.height() / 2);
+    ASSERT_NE(frame, bareImage.pixel(bareImage.width() / 2, bareImage.height() / 2));
+
+    auto ringOf = [](const QImage& image, QRgb colour) {
+        const int w = image.width(), h = image.height();
+        int wrong = 0;
+        for (int x = 0; x < w; ++x)
+            wrong += (image.pixel(x, 0) != colour) + (image.pixel(x, h - 1) != colour);
+        for (int y = 0; y < h; ++y)
+            wrong += (image.pixel(0, y) != colour) + (image.pixel(w - 1, y) != colour);
+        return wrong;
+    };
+    const TDerivedColors& d = look->Derived;
+    QMenu* popup = form.Popup;
+    EXPECT_EQ(ringOf(popup->grab().toImage(), frame), 0);
+    popup->setActiveAction(form.Plain);
+    QImage image = popup->grab().toImage();
+    EXPECT_EQ(ringOf(image, frame), 0);
+    const int middle = popup->actionGeometry(form.Plain).center().y();
+    EXPECT_EQ(FromQColor(QColor::fromRgb(image.pixel(1, middle))), ColorToRGB(d.SelectBorder));
+
+    // With FlatMenu the outline is the flat border colour from the first paint on, before the
+    // frame hook has been asked for.
+    look->SetFlatMenu(true);
+    image = popup->grab().toImage();
+    EXPECT_FALSE(TPopupFrameHook::HookOf(popup));
+    EXPECT_EQ(ringOf(image, ToQColor(d.MenuBorder).rgb()), 0);
+    EXPECT_EQ(FromQColor(QColor::fromRgb(image.pixel(1, middle))), ColorToRGB(d.SelectBorder));
+
+    // Undecorated, the menu is the style's again.
+    look->SetActive(false);
+    image = popup->grab().toImage();
+    EXPECT_EQ(image.pixel(0, image.height() / 2), frame);
+    EXPECT_NE(FromQColor(QColor::fromRgb(image.pixel(3, middle))), ColorToRGB(d.Select));
+}
+
+// Captions are painted whole: the ink of a caption inside its item is as wide as the caption
+// drawn alone, and does not reach the item's last column.
+TEST_F(LookMenu, CaptionsFitTheirItems) {
+    const TDerivedColors& d = look->Derived;
+    form.show();
+    form.Bar->adjustSize();
+    const QRect file = form.Bar->actionGeometry(form.File->menuAction());
+    const QImage bar = form.Bar->grab().toImage();
+    const auto [barFirst, barLast] = InkColumns(bar, file);
+    ASSERT_GE(barFirst, 0);
+    EXPECT_EQ(barLast - barFirst + 1, CaptionInkWidth(look, QStringLiteral("&File"), d.MenuBar));
+    EXPECT_LT(barLast, file.width() - 1);
+
+    // In a popup the widest caption sets the width of every item (no shortcuts here: their
+    // column would add room).
+    auto* popup = new QMenu(&form);
+    popup->addAction(QStringLiteral("Short"));
+    QAction* widest = popup->addAction(QStringLiteral("The widest caption WMW"));
+    look->ApplyToComponent(popup, true, false);
+    popup->adjustSize();
+    const QRect item = popup->actionGeometry(widest);
+    const auto [first, last] = InkColumns(popup->grab().toImage(), item);
+    ASSERT_GE(first, 0);
+    EXPECT_EQ(last - first + 1, CaptionInkWidth(look, widest->text(), d.MenuColor));
+    EXPECT_LT(last, item.width() - 1);
+}
+
+// An item with a sub-menu shows an arrow at its outer edge in the caption's colour, pointing
+// away from the caption; other items show none.
+TEST_F(LookMenu, SubMenuItemsShowTheirArrow) {
+    const TDerivedColors& d = look->Derived;
+    QMenu* file = form.File;
+    file->adjustSize();
+    QAction* more = form.More->menuAction();
+    auto arrowArea = [file](QAction* item) {
+        const QRect a = file->actionGeometry(item);
+        return file->layoutDirection() == Qt::RightToLeft
+                   ? QRect(a.left(), a.top(), TLookMenuStyle::ArrowColumn, a.height())
+                   : QRect(a.right() + 1 - TLookMenuStyle::ArrowColumn, a.top(), TLookMenuStyle::ArrowColumn,
+                           a.height());
+    };
+    // Pixels of colour c per column of the arrow area, from its left.
+    auto columns = [&](TColor c) {
+        const QImage image = file->grab().toImage();
+        const QRect r = arrowArea(more);
+        QList<int> out;
+        for (int x = r.left(); x <= r.right(); ++x)
+            out.append(CountOf(image, QRect(x, r.top(), 1, r.height()), c));
+        return out;
+    };
+    auto inkColumns = [](const QList<int>& counts) {
+        QList<int> out;
+        for (int n : counts)
+            if (n > 0) out.append(n);
+        return out;
+    };
+
+    EXPECT_EQ(CountOf(file->grab().toImage(), arrowArea(form.Open), look->Font().Color), 0);
+    QList<int> ink = inkColumns(columns(look->Font().Color));
+    ASSERT_GE(ink.size(), 3);
+    EXPECT_GT(ink.first(), ink.last()); // widest at the base, pointing right
+
+    file->setActiveAction(more);
+    ink = inkColumns(columns(d.SelectFont));
+    ASSERT_GE(ink.size(), 3);
+    file->setActiveAction(nullptr);
+    form.More->menuAction()->setEnabled(false);
+    ink = inkColumns(columns(d.Disabled));
+    ASSERT_GE(ink.size(), 3);
+    form.More->menuAction()->setEnabled(true);
+
+    file->setLayoutDirection(Qt::RightToLeft);
+    file->adjustSize();
+    ink = inkColumns(columns(look->Font().Color));
+    ASSERT_GE(ink.size(), 3);
+    EXPECT_LT(ink.first(), ink.last()); // pointing left
+    // The caption keeps to the right, by the icon column, clear of the arrow.
+    const QRect text =
+        file->actionGeometry(more).adjusted(TLookMenuStyle::ArrowColumn, 0, -look->IconWidth(), 0);
+    const auto [first, last] = InkColumns(file->grab().toImage(), text);
+    EXPECT_GT(first, text.width() / 2);
+    EXPECT_GT(last, text.width() - 12);
+}
+
+// With DrawMenuBar the derived MenuBar colour is MenuBarColor, also in system-colour mode,
+// and follows it: the bar and the shadow of its selection are drawn in it.
+TEST_F(LookMenu, DrawMenuBarMakesTheMenuBarColourFollowMenuBarColor) {
+    ASSERT_TRUE(look->UseSystemColors());
+    QAction* item = form.File->menuAction();
+    const QRect a = form.Bar->actionGeometry(item);
+    auto paint = [&](bool selected) {
+        QImage image(a.right() + 1, a.bottom() + 1, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter p(&image);
+        look->MenuStyle()->DrawMenuItemHandler(item, &p, form.Bar,
+                                               {a.left(), a.top(), a.right() + 1, a.bottom() + 1}, selected);
+        return image;
+    };
+    auto at = [](const QImage& image, int x, int y) {
+        return FromQColor(QColor::fromRgb(image.pixel(x, y)));
+    };
+
+    look->SetMenuBarColor(RGBColor(40, 120, 200));
+    paint(false);
+    EXPECT_EQ(ColorToRGB(look->Derived.MenuBar), ColorToRGB(clBtnFace)); // not without DrawMenuBar
+
+    look->SetDrawMenuBar(true);
+    for (const TColor colour : {RGBColor(40, 120, 200), RGBColor(200, 60, 30)}) {
+        look->SetMenuBarColor(colour);
+        const QImage rest = paint(false);
+        EXPECT_EQ(look->Derived.MenuBar, colour);
+        EXPECT_EQ(at(rest, a.left() + 1, a.bottom()), colour);
+        // The selection's shadow band: its outer columns are the bar colour darkened by 10.
+        const QImage selected = paint(true);
+        EXPECT_EQ(at(selected, a.right(), a.bottom()), Darken(colour, 10));
+    }
 }
