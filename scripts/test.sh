@@ -110,7 +110,7 @@ fi
 
 # ---- build ----
 log "configuring $build_dir"
-cmake_args=(-S "$root" -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFERROCAN_BUILD_TESTS=ON)
+cmake_args=(-S "$root" -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFERROCAN_BUILD_TESTS=ON -DFERROCAN_WERROR=ON)
 if ((sanitize)); then
     cmake_args+=(-DFERROCAN_SANITIZE=ON)
 else
