@@ -28,24 +28,7 @@ fi
 log() { printf '== %s\n' "$*" >&2; }
 
 # ---- packages ----
-packages=(build-essential cmake unixodbc unixodbc-dev libsqliteodbc qt6-base-dev sqlite3 fonts-dejavu-core fonts-dejavu-extra)
-missing=()
-for p in "${packages[@]}"; do
-    [[ $(dpkg-query -W -f='${Status}' "$p" 2>/dev/null) == "install ok installed" ]] || missing+=("$p")
-done
-if ((${#missing[@]})); then
-    log "installing ${missing[*]}"
-    sudo=()
-    if ((EUID != 0)); then
-        command -v sudo >/dev/null || {
-            echo "run.sh: not root and no sudo; please install: ${missing[*]}" >&2
-            exit 1
-        }
-        sudo=(sudo -n)
-    fi
-    "${sudo[@]}" apt-get update -q
-    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
-fi
+"$root/scripts/install-packages.sh" run
 
 # ---- build ----
 log "building in $build_dir"
@@ -58,8 +41,8 @@ log "creating the demo database $demo_dir/bids.db"
 "$root/demo/make-demo-db.sh" "$demo_dir/bids.db"
 
 driver=
-for d in /usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so /usr/lib/aarch64-linux-gnu/odbc/libsqlite3odbc.so \
-    /usr/lib/odbc/libsqlite3odbc.so; do
+multiarch=$(gcc -print-multiarch 2>/dev/null || true)
+for d in ${multiarch:+/usr/lib/$multiarch/odbc/libsqlite3odbc.so} /usr/lib/odbc/libsqlite3odbc.so; do
     [[ -e $d ]] && driver=$d && break
 done
 [[ -n $driver ]] || driver=$(dpkg -L libsqliteodbc | grep '/libsqlite3odbc\.so$' | head -n1)

@@ -1,32 +1,23 @@
 #!/usr/bin/env bash
 # Installs what is missing (Debian 12), builds everything and runs every test with CTest.
-# CTest starts a private MariaDB server for the tests that need one and stops it again.
+# CTest starts private MariaDB and PostgreSQL servers for the tests that need them and stops
+# them again.
 #
 #   scripts/test.sh [--sanitize] [--build-dir DIR] [--jobs N] [--no-install] [-- ctest args...]
 #
 #   --sanitize      AddressSanitizer + UndefinedBehaviorSanitizer build in build-asan/
 #   --build-dir DIR build folder (default build/, or build-asan/ with --sanitize)
 #   --jobs N        parallel compile jobs (default: number of processors)
-#   --no-install    never call apt-get; fail if a package is missing
+#   --no-install    never call apt-get; fail if a package or the locale is missing
 #   -- ...          everything after -- goes to ctest (for example -R Format)
 #
 # Exits nonzero when the build or any test fails. Safe to run again and again: packages
-# already present are not touched, the build is incremental, and a MariaDB server left
-# over from an interrupted run is reused and stopped at the end.
+# already present are not touched, the build is incremental, and a server left over from
+# an interrupted run is reused and stopped at the end. Warnings are errors here.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
-
-# Debian packages the build and the tests need.
-packages=(
-    build-essential cmake
-    unixodbc unixodbc-dev libsqliteodbc odbc-mariadb
-    mariadb-server mariadb-client
-    qt6-base-dev libgtest-dev
-    firebird3.0-utils firebird3.0-server-core
-    sqlite3 xvfb xauth fonts-dejavu-core fonts-dejavu-extra
-)
 
 sanitize=0
 install=1
@@ -71,42 +62,10 @@ build_dir=$(cd "$build_dir" && pwd)
 log() { printf '\n== %s\n' "$*"; }
 
 # ---- packages ----
-missing=()
-for p in "${packages[@]}"; do
-    if [[ $(dpkg-query -W -f='${Status}' "$p" 2>/dev/null) != "install ok installed" ]]; then
-        missing+=("$p")
-    fi
-done
-if ((${#missing[@]})); then
-    if ((!install)); then
-        echo "test.sh: missing packages: ${missing[*]}" >&2
-        exit 1
-    fi
-    log "installing ${missing[*]}"
-    sudo=()
-    if ((EUID != 0)); then
-        command -v sudo >/dev/null || {
-            echo "test.sh: not root and no sudo; install: ${missing[*]}" >&2
-            exit 1
-        }
-        sudo=(sudo -n)
-    fi
-    # Keep the package scripts from starting system database servers: the tests run their
-    # own. Only a policy file that this script created is removed again.
-    policy_created=0
-    if [[ ! -e /usr/sbin/policy-rc.d ]]; then
-        printf '#!/bin/sh\nexit 101\n' | "${sudo[@]}" tee /usr/sbin/policy-rc.d >/dev/null
-        "${sudo[@]}" chmod 755 /usr/sbin/policy-rc.d
-        policy_created=1
-    fi
-    remove_policy() { ((policy_created)) && "${sudo[@]}" rm -f /usr/sbin/policy-rc.d || true; }
-    trap remove_policy EXIT
-    export DEBIAN_FRONTEND=noninteractive
-    "${sudo[@]}" apt-get update -q
-    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
-    remove_policy
-    trap - EXIT
-fi
+# The shared list (scripts/install-packages.sh test), the German locale of the date tests included.
+install_args=(test)
+((install)) || install_args+=(--no-install)
+"$root/scripts/install-packages.sh" "${install_args[@]}"
 
 # ---- build ----
 log "configuring $build_dir"
@@ -122,10 +81,14 @@ log "building with $jobs jobs"
 cmake --build "$build_dir" -j "$jobs"
 
 # ---- tests ----
-mariadb_dir=$build_dir/testenv/mariadb
-stop_mariadb() { "$root/scripts/mariadb-test-server.sh" stop "$mariadb_dir" >/dev/null 2>&1 || true; }
-# The fixture stops the server after the tests; this covers an interrupted run.
-trap stop_mariadb EXIT
+stop_servers() {
+    "$root/scripts/mariadb-test-server.sh" stop "$build_dir/testenv/mariadb" >/dev/null 2>&1 || true
+    if [[ -d $build_dir/testenv/postgres ]]; then
+        "$root/scripts/postgres-test-server.sh" stop "$build_dir/testenv/postgres" >/dev/null 2>&1 || true
+    fi
+}
+# The fixtures stop the servers after the tests; this covers an interrupted run.
+trap stop_servers EXIT
 
 if ((sanitize)); then
     export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1}
