@@ -1,32 +1,76 @@
 #include "BidFilter.h"
 
-#include "SqlText.h"
 #include "TNameList.h"
 
 #include <charconv>
 
-bool BidLinkIsUnsafe(std::string_view Text) {
-    // Double quotes and backquotes count as quotes too: some servers read them as string
-    // quotes, and a single quote inside them must not hide a ";" that follows.
-    char quote = 0;
-    for (std::size_t i = 0; i < Text.size(); ++i) {
-        const char c = Text[i];
-        const char next = i + 1 < Text.size() ? Text[i + 1] : 0;
-        if (quote) {
-            if (c == quote) {
-                if (next == quote)
-                    ++i; // doubled quote stays inside
-                else
-                    quote = 0;
-            }
-            continue;
-        }
-        if (c == '\'' || c == '"' || c == '`')
-            quote = c;
-        else if (c == ';' || (c == '-' && next == '-') || (c == '/' && next == '*'))
-            return true;
+namespace {
+
+bool IsBareWordChar(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
+}
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+} // namespace
+
+std::string SourceLiteralBody(std::string_view Text, bool BackslashEscapes) {
+    std::string body;
+    body.reserve(Text.size() + 2);
+    for (char c : Text) {
+        body += c;
+        if (c == '\'' || (BackslashEscapes && c == '\\')) body += c;
     }
-    return quote != 0;
+    return body;
+}
+
+std::string QuoteSQLText(std::string_view Text, bool BackslashEscapes) {
+    return "'" + SourceLiteralBody(Text, BackslashEscapes) + "'";
+}
+
+bool BidLinkList(std::string_view Text, bool BackslashEscapes, std::string& List) {
+    std::string list;
+    std::size_t i = 0;
+    const std::size_t n = Text.size();
+    while (true) {
+        while (i < n && IsBlank(Text[i]))
+            ++i;
+        if (i < n && Text[i] == '\'') {
+            // A literal ends at a quote that is not doubled; its body is read as data.
+            std::string body;
+            bool closed = false;
+            for (++i; i < n; ++i) {
+                if (Text[i] != '\'') {
+                    body += Text[i];
+                } else if (i + 1 < n && Text[i + 1] == '\'') {
+                    body += '\'';
+                    ++i;
+                } else {
+                    closed = true;
+                    ++i;
+                    break;
+                }
+            }
+            if (!closed) return false;
+            list += QuoteSQLText(body, BackslashEscapes);
+        } else {
+            const std::size_t start = i;
+            while (i < n && IsBareWordChar(Text[i]))
+                ++i;
+            if (i == start) return false; // an empty item or a character no item may hold
+            list.append(Text.substr(start, i - start));
+        }
+        while (i < n && IsBlank(Text[i]))
+            ++i;
+        if (i == n) break;
+        if (Text[i] != ',') return false;
+        list += ',';
+        ++i;
+    }
+    List = std::move(list);
+    return true;
 }
 
 std::string DoublePercent(std::string_view Text) {
@@ -39,10 +83,6 @@ std::string DoublePercent(std::string_view Text) {
     return out;
 }
 
-std::string QuoteSQLText(std::string_view Text) {
-    return "'" + LiteralBody(Text) + "'";
-}
-
 int MonthBoxValue(std::string_view Text) {
     if (!Text.empty() && Text.front() == '+') Text.remove_prefix(1);
     int value = 0;
@@ -51,17 +91,33 @@ int MonthBoxValue(std::string_view Text) {
     return value;
 }
 
-std::string BidWhereClause(const TNameList& Columns, const std::string& Filter, bool FromBox) {
+bool TBidFilter::FromBox(std::string_view Text, bool BackslashEscapes) {
+    if (Text.find(',') == std::string_view::npos) {
+        // One link stands inside bid_link='...': it is the literal's body, never its end.
+        Links = QuoteSQLText(Text, BackslashEscapes);
+        Single = true;
+        return true;
+    }
+    std::string list;
+    if (!BidLinkList(Text, BackslashEscapes, list)) return false;
+    Links = std::move(list);
+    Single = false;
+    return true;
+}
+
+void TBidFilter::AddLink(std::string_view Link, bool BackslashEscapes) {
+    if (!Links.empty()) Links += ',';
+    Links += QuoteSQLText(Link, BackslashEscapes);
+    Single = false;
+}
+
+std::string BidWhereClause(const TNameList& Columns, const TBidFilter& Filter) {
+    if (Filter.Links.empty()) return std::string();
     // The engine formats the clause, so a "%" of a bid link must arrive doubled.
-    const std::string filter = DoublePercent(Filter);
+    const std::string links = DoublePercent(Filter.Links);
     std::string where;
     const bool hasBidLink = Columns.Contains("bid_link");
-    if (hasBidLink) {
-        if (FromBox && Filter.find(',') == std::string::npos)
-            where = "bid_link='" + filter + "'";
-        else
-            where = "bid_link in (" + filter + ")";
-    }
+    if (hasBidLink) where = Filter.Single ? "bid_link=" + links : "bid_link in (" + links + ")";
     if (Columns.Contains("recno")) {
         // The engine writes " WHERE " before any clause: without a condition of its own
         // the ordering needs one that is always true.

@@ -76,19 +76,24 @@ bool TExportJob::Run() {
         Failed = true;
         FWindow.ShowMessageBox("Unknown error");
     }
+    // Every end of a job, a refused or failed one too, leaves the status at "Done.".
+    FWindow.SetStatusText("Done.");
     FWindow.SetButtonEnabled(true);
     return FileCreated;
 }
 
 void TExportJob::RunSteps() {
-    // Refused before anything changes, so that nothing is exported or deleted.
-    if (BidLinkIsUnsafe(FWindow.BidLinkText())) {
+    // Bid links are judged where they will stand; a list that could end its parentheses
+    // is refused before anything changes, so that nothing is exported or deleted.
+    const bool backslashEscapes = FConnection->DatabaseKind() == dkMySQL;
+    const std::string bidLink = UpperCase(FWindow.BidLinkText());
+    TBidFilter boxFilter;
+    if (!bidLink.empty() && !boxFilter.FromBox(bidLink, backslashEscapes)) {
         Refused = true;
         FWindow.ShowMessageBox("Invalid Bid Link");
         return;
     }
     FWindow.SetStatusText("Getting Table List...");
-    const std::string bidLink = UpperCase(FWindow.BidLinkText());
     FWindow.SetBidLinkText(bidLink);
     FExporter->OracleSelect = FWindow.OracleSelectChecked();
     const std::string month = FWindow.MonthText();
@@ -109,9 +114,8 @@ void TExportJob::RunSteps() {
     statement->GetTableList(views, "", false, tableText);
     tables = SplitNameList(tableText);
 
-    std::string filter;
-    bool fromBox = false;
-    if (!WorkOutFilter(*statement, bidLink, month, filter, fromBox)) {
+    TBidFilter filter = boxFilter;
+    if (bidLink.empty() && !MonthFilter(*statement, month, backslashEscapes, filter)) {
         FWindow.ShowMessageBox("No Bids found!?!");
         tables.clear();
     }
@@ -127,8 +131,7 @@ void TExportJob::RunSteps() {
             Stopped = true;
             break;
         }
-        const std::string where =
-            filter.empty() ? std::string() : WhereClauseFor(*statement, table, filter, fromBox);
+        const std::string where = filter.Links.empty() ? std::string() : WhereClauseFor(*statement, table, filter);
         FWindow.SetStatusText("Exporting Table " + table + "...");
         const std::int32_t result =
             FExporter->DumpTable(FDialect, table, OutputName, where, true, true, false, started, "");
@@ -149,18 +152,10 @@ void TExportJob::RunSteps() {
     } else {
         FWindow.AppendLog("ERROR! File NOT created!?");
     }
-    FWindow.SetStatusText("Done.");
 }
 
-bool TExportJob::WorkOutFilter(TODBCStatement& Statement, const std::string& BidLink,
-                               const std::string& Month, std::string& Filter, bool& FromBox) {
-    Filter.clear();
-    FromBox = false;
-    if (!BidLink.empty()) {
-        Filter = BidLink;
-        FromBox = true;
-        return true;
-    }
+bool TExportJob::MonthFilter(TODBCStatement& Statement, const std::string& Month, bool BackslashEscapes,
+                             TBidFilter& Filter) {
     const int m = MonthBoxValue(Month);
     if (Month.empty() || m <= 0) return true;
 
@@ -173,16 +168,16 @@ bool TExportJob::WorkOutFilter(TODBCStatement& Statement, const std::string& Bid
         return false;
     bool current = true;
     while (current) {
-        if (!Filter.empty()) Filter += ",";
-        Filter += QuoteSQLText(Statement.FieldByName("bid_link"));
+        // Links are data from the source: each goes into the filter as a literal.
+        Filter.AddLink(Statement.FieldByName("bid_link"), BackslashEscapes);
         current = Statement.Fetch(fdNext, 1);
     }
     return true;
 }
 
 std::string TExportJob::WhereClauseFor(TODBCStatement& Statement, const std::string& Table,
-                                       const std::string& Filter, bool FromBox) {
+                                       const TBidFilter& Filter) {
     std::string columnText;
     Statement.GetColumnList(Table, columnText);
-    return BidWhereClause(TNameList{SplitNameList(columnText)}, Filter, FromBox);
+    return BidWhereClause(TNameList{SplitNameList(columnText)}, Filter);
 }

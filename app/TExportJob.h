@@ -43,10 +43,12 @@ class TExportJob {
 
   private:
     void RunSteps();
-    bool WorkOutFilter(class TODBCStatement& Statement, const std::string& BidLink, const std::string& Month,
-                       std::string& Filter, bool& FromBox);
+    // The links of the bids created since the month box's month, when it holds one;
+    // false when the month query failed or found nothing.
+    bool MonthFilter(class TODBCStatement& Statement, const std::string& Month, bool BackslashEscapes,
+                     struct TBidFilter& Filter);
     std::string WhereClauseFor(class TODBCStatement& Statement, const std::string& Table,
-                               const std::string& Filter, bool FromBox);
+                               const struct TBidFilter& Filter);
 
     TODBC* FConnection;
     TExport* FExporter;

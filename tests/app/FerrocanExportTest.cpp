@@ -100,7 +100,7 @@ TEST_F(ExportProgramTest, ExitCodes) {
     EXPECT_NE(err.find("error: No Bids found!?!"), std::string::npos) << err;
     EXPECT_NE(err.find("ERROR! File NOT created!?"), std::string::npos);
 
-    EXPECT_EQ(Export("--bid-link \"B1'; DELETE FROM bid_items; --\"", nullptr, &err), 3);
+    EXPECT_EQ(Export("--bid-link \"B1,B2); DELETE FROM bid_items; --\"", nullptr, &err), 3);
     EXPECT_NE(err.find("error: Invalid Bid Link"), std::string::npos) << err;
     EXPECT_EQ(SqliteQuery(Db.DbPath, "SELECT count(*) FROM bid_items;"), "5\n");
 
@@ -175,6 +175,37 @@ TEST_F(ExportProgramMariaDBTest, MySQLScriptLoadsIntoMariaDB) {
         "SELECT recno, bid_link, coalesce(descr,''), coalesce(body,'') FROM bid_items ORDER BY recno;";
     EXPECT_EQ(MariaDBQuery(copy, query), MariaDBQuery(Source, query));
     EXPECT_EQ(MariaDBQuery(copy, "SHOW TABLES;"), "bid_items\nbid_notes\nbidstatus\n");
+}
+
+// Hostile bid links against a MariaDB source that runs several statements per call: a
+// typed link that tries to end its literal, and links in bidstatus whose backslashes would
+// end or widen the month filter. Nothing is dropped, no row is lost or added, nothing hangs.
+TEST_F(ExportProgramMariaDBTest, HostileLinksNeitherDropNorWidenNorLose) {
+    AddDataSource("fc_cli_src_multi", "MariaDB",
+                  "Socket=" + MariaDBSocket() + "\nDatabase=" + Source + "\nUser=" + MariaDBUser() +
+                      "\nPassword=" + MariaDBPassword() + "\nOption=67108864\n");
+    WriteFile(Dir.File("settings.ini"), "[ODBC Parameters]\nDNS Name=fc_cli_src_multi\n");
+    // In MariaDB's own syntax: 'X\\' is X\ and '\\'') OR 1=1 #' is \') OR 1=1 #.
+    MariaDBExec(Source, "CREATE TABLE VICTIM(x int); INSERT INTO VICTIM VALUES(1);"
+                        "INSERT INTO bidstatus VALUES('X\\\\', curdate()), ('\\\\'') OR 1=1 #', curdate());"
+                        "INSERT INTO bid_items(recno, bid_link, descr) VALUES"
+                        " (10, 'X\\\\', 'x-row'), (11, '\\\\'') OR 1=1 #', 'inj-row');");
+    auto loadedRecnos = [this](const std::string& Script) {
+        const std::string copy = FreshMariaDBDatabase("fc_cli_dst");
+        MariaDBExec(copy, ReadFile(Script));
+        return MariaDBQuery(copy, "SELECT recno FROM bid_items ORDER BY recno;");
+    };
+
+    const std::time_t now = std::time(nullptr);
+    const std::string month = std::to_string(std::localtime(&now)->tm_mon + 1);
+    EXPECT_EQ(loadedRecnos(Export("--since-month " + month)), "10\n11\n") << "exactly the two recent links";
+
+    EXPECT_EQ(loadedRecnos(Export("--bid-link \"';DROP TABLE VICTIM;SELECT '\"")), "") << "no such link";
+    EXPECT_EQ(MariaDBQuery(Source, "SELECT count(*) FROM VICTIM;"), "1\n") << "the victim is still there";
+
+    EXPECT_EQ(loadedRecnos(Export("--bid-link \"'X\\\\','b1'\"")), "1\n2\n10\n");
+    EXPECT_EQ(loadedRecnos(Export("--bid-link \"\\\\') OR 1=1 #\"")), "11\n");
+    EXPECT_EQ(MariaDBQuery(Source, "SELECT count(*) FROM bid_items;"), "7\n");
 }
 
 TEST_F(ExportProgramMariaDBTest, FirebirdScriptLoadsWithIsql) {

@@ -240,22 +240,42 @@ TEST_F(ExportJobTest, ErrorOutOfALowerLayerIsShownAndTheButtonComesBack) {
     EXPECT_TRUE(Run().FileCreated);
 }
 
-TEST_F(ExportJobTest, BidLinkWithStatementBreakIsRefused) {
-    Window.BidLink = "B100'; DROP TABLE bid_items; --";
-    const TExportJob job = Run();
-    EXPECT_TRUE(job.Refused);
-    EXPECT_EQ(Window.Boxes, (std::vector<std::string>{"Invalid Bid Link"}));
-    EXPECT_TRUE(Window.Status.empty());
-    EXPECT_TRUE(Window.Log.empty());
-    EXPECT_EQ(Window.ButtonStates, (std::vector<bool>{false, true}));
-    EXPECT_FALSE(Exists("Bid_Oracle_Data.sql"));
-    EXPECT_EQ(SqliteQuery(Db.DbPath, "SELECT count(*) FROM bid_items;"), "5\n");
-
-    // Inside a quoted string the same characters are data.
-    Window.BidLink = "'a;b--c/*d'";
-    Window.Boxes.clear();
+// One link is the body of bid_link='...': a quote in it is data, never the literal's end.
+// A list that would end its parentheses or hold a statement is refused before anything runs.
+TEST_F(ExportJobTest, BidLinksNeverBecomeStatements) {
+    Db.Exec("INSERT INTO bid_items VALUES(6,'Q'';X','item-quote-6');");
+    Window.BidLink = "q';x";
     EXPECT_TRUE(Run().FileCreated);
+    std::string out = Output();
+    EXPECT_NE(out.find(" WHERE: bid_link='Q'';X' order by recno"), std::string::npos);
+    EXPECT_NE(out.find("item-quote-6"), std::string::npos) << "the link with a quote is found";
+    EXPECT_EQ(CountOf(out, "INSERT INTO bid_items "), 1);
+
+    Window.BidLink = "';DROP TABLE bid_items;SELECT '";
+    EXPECT_TRUE(Run().FileCreated);
+    EXPECT_EQ(CountOf(Output("Bid_Oracle_Data_A.sql"), "INSERT INTO bid_items "), 0) << "no such link";
+    EXPECT_EQ(SqliteQuery(Db.DbPath, "SELECT count(*) FROM bid_items;"), "6\n");
     EXPECT_TRUE(Window.Boxes.empty());
+
+    for (const char* list : {"'B100'),('B200'", "B100,B200) OR (1=1", "'B100';DROP TABLE bid_items;--,'B200'",
+                             "'B100',B200--", "'B100',,'B200'", "'B100','open"}) {
+        Window = TRecordingWindow();
+        Window.BidLink = list;
+        const TExportJob job = Run();
+        EXPECT_TRUE(job.Refused) << list;
+        EXPECT_EQ(Window.Boxes, (std::vector<std::string>{"Invalid Bid Link"})) << list;
+        EXPECT_EQ(Window.Status, (std::vector<std::string>{"Done."}));
+        EXPECT_EQ(Window.ButtonStates, (std::vector<bool>{false, true}));
+    }
+    EXPECT_FALSE(Exists("Bid_Oracle_Data_B.sql"));
+    EXPECT_EQ(SqliteQuery(Db.DbPath, "SELECT count(*) FROM bid_items;"), "6\n");
+
+    // Inside a quoted item the same characters are data.
+    Window = TRecordingWindow();
+    Window.BidLink = "'a;b--c/*d', 'O''NEIL'";
+    EXPECT_TRUE(Run().FileCreated);
+    EXPECT_NE(Output("Bid_Oracle_Data_B.sql").find(" WHERE: bid_link in ('A;B--C/*D','O''NEIL') order by recno"),
+              std::string::npos);
 }
 
 TEST_F(ExportJobTest, PercentInBidLinkReachesTheDatabase) {
@@ -333,17 +353,33 @@ TEST(ExportJobHelpers, InputReading) {
         EXPECT_EQ(MonthBoxValue(zero) > 0, false) << zero;
     EXPECT_EQ(MonthBoxValue("03"), 3);
     EXPECT_EQ(MonthBoxValue("13"), 13);
-    EXPECT_EQ(QuoteSQLText("O'NEIL"), "'O''NEIL'");
     EXPECT_EQ(DoublePercent("a%b%%"), "a%%b%%%%");
     EXPECT_EQ(ProgressLine("t", 1000), "Dumping table t row 1000");
     EXPECT_EQ(ProgressLine("t", -1), "Total rows dumped -  0");
 }
 
-TEST(ExportJobHelpers, BidLinkSafety) {
-    for (const char* bad : {"B1;", "B1 -- x", "B1 /* x", "'B1';'B2'", "'open", "\"';\" ; x", "`'` ; x"})
-        EXPECT_TRUE(BidLinkIsUnsafe(bad)) << bad;
-    for (const char* good : {"B1", "'B1','B2'", "B1,B2", "'a;b'", "'O''NEIL'", "'x--y'", "B-1", "a/b*c"})
-        EXPECT_FALSE(BidLinkIsUnsafe(good)) << good;
+// Literals for the source: MySQL-kind sources read backslash escapes, so a backslash of a
+// link is doubled there and only there; a list is rebuilt item by item.
+TEST(ExportJobHelpers, BidLinkQuotingFollowsTheSource) {
+    EXPECT_EQ(QuoteSQLText("O'NEIL", false), "'O''NEIL'");
+    EXPECT_EQ(QuoteSQLText("X\\", false), "'X\\'");
+    EXPECT_EQ(QuoteSQLText("X\\", true), "'X\\\\'");
+    EXPECT_EQ(QuoteSQLText("\\') OR 1=1 #", true), "'\\\\'') OR 1=1 #'");
+
+    std::string list;
+    ASSERT_TRUE(BidLinkList(" 'B1' ,B2,'it''s','X\\' ", true, list));
+    EXPECT_EQ(list, "'B1',B2,'it''s','X\\\\'");
+    ASSERT_TRUE(BidLinkList("'X\\','B1'", false, list));
+    EXPECT_EQ(list, "'X\\','B1'");
+    for (const char* bad : {"B1)", "'B1' 'B2'", "B1 B2", "'B1';'B2'", "B-1,B2", "\"B1\",B2", "`B1`,B2", ",B1", "B1,",
+                            "'B1',(select 1)"})
+        EXPECT_FALSE(BidLinkList(bad, false, list)) << bad;
+
+    TBidFilter filter;
+    ASSERT_TRUE(filter.FromBox("\\') OR 1=1 #", true));
+    EXPECT_TRUE(filter.Single);
+    EXPECT_EQ(filter.Links, "'\\\\'') OR 1=1 #'");
+    EXPECT_FALSE(filter.FromBox("'B1') OR (1=1,'B2'", false));
 }
 
 } // namespace
