@@ -49,6 +49,16 @@ std::string MariaDBClient(const std::string& database) {
            (database.empty() ? std::string() : ShellQuote(database));
 }
 
+std::string PostgresDir() {
+    return TestEnvDir() + "/postgres";
+}
+
+std::string PostgresClient(const std::string& database) {
+    return "PGPASSWORD=" + ShellQuote(PostgresPassword()) + " PGCLIENTENCODING=UTF8 psql -X -q -v ON_ERROR_STOP=1" +
+           " -h " + ShellQuote(PostgresSocketDir()) + " -p " + std::to_string(PostgresPort()) + " -U " +
+           PostgresUser() + " -d " + ShellQuote(database.empty() ? std::string("postgres") : database);
+}
+
 } // namespace
 
 ScratchDir::ScratchDir() {
@@ -205,6 +215,76 @@ std::string MariaDBQuery(const std::string& database, const std::string& sql) {
     std::string out, err;
     int rc = RunCommand(MariaDBClient(database) + " < " + ShellQuote(tmp.File("in.sql")), &out, &err);
     EXPECT_EQ(rc, 0) << "mariadb failed: " << err << out;
+    return out;
+}
+
+// ---- PostgreSQL ----
+
+std::string PostgresSocketDir() {
+    // As with MariaDB, a deep build folder puts the socket elsewhere; the file names it.
+    std::string dir = TrimLine(ReadFile(PostgresDir() + "/socketdir"));
+    if (dir.empty()) dir = PostgresDir();
+    std::string sock = dir + "/.s.PGSQL." + std::to_string(PostgresPort());
+    if (!fs::exists(sock))
+        ADD_FAILURE() << "the private PostgreSQL server is not running (no " << sock
+                      << "); run the tests through ctest or scripts/test.sh";
+    return dir;
+}
+
+int PostgresPort() {
+    std::string port = TrimLine(ReadFile(PostgresDir() + "/port"));
+    if (port.empty()) {
+        ADD_FAILURE() << "the private PostgreSQL server was never started (no " << PostgresDir()
+                      << "/port); run the tests through ctest or scripts/test.sh";
+        return 0;
+    }
+    return std::atoi(port.c_str());
+}
+
+std::string PostgresUser() {
+    return "ferrocan";
+}
+std::string PostgresPassword() {
+    return "ferrocan";
+}
+
+namespace {
+std::string QuotePgIdentifier(const std::string& name) {
+    std::string r = "\"";
+    for (char c : name)
+        r += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return r + "\"";
+}
+} // namespace
+
+std::string FreshPostgresDatabase(const std::string& name, const std::string& extra) {
+    // Separate statements: CREATE DATABASE cannot run inside a transaction block. FORCE
+    // ends sessions a failed test left open.
+    PostgresExec("", "DROP DATABASE IF EXISTS " + QuotePgIdentifier(name) + " WITH (FORCE);\n"
+                     "CREATE DATABASE " + QuotePgIdentifier(name) + " TEMPLATE template0 ENCODING 'UTF8';\n");
+    std::string lines = "Servername=" + PostgresSocketDir() + "\nPort=" + std::to_string(PostgresPort()) +
+                        "\nDatabase=" + name + "\nUsername=" + PostgresUser() + "\nPassword=" + PostgresPassword() +
+                        "\n" + extra;
+    AddDataSource(name, "PostgreSQL", lines);
+    return name;
+}
+
+void PostgresExec(const std::string& database, const std::string& sql) {
+    ScratchDir tmp;
+    WriteFile(tmp.File("in.sql"), sql);
+    std::string out, err;
+    int rc = RunCommand(PostgresClient(database) + " -f " + ShellQuote(tmp.File("in.sql")), &out, &err);
+    ASSERT_EQ(rc, 0) << "psql failed: " << err << out;
+}
+
+std::string PostgresQuery(const std::string& database, const std::string& sql) {
+    ScratchDir tmp;
+    WriteFile(tmp.File("in.sql"), sql);
+    std::string out, err;
+    int rc = RunCommand(PostgresClient(database) + " --no-align --tuples-only --field-separator=" +
+                            ShellQuote("\t") + " -P null=NULL -f " + ShellQuote(tmp.File("in.sql")),
+                        &out, &err);
+    EXPECT_EQ(rc, 0) << "psql failed: " << err << out;
     return out;
 }
 

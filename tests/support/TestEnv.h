@@ -1,6 +1,6 @@
 #pragma once
 // Test environment: scratch folders, data sources for the real drivers, and the private
-// MariaDB server and Firebird tools that the test script provides.
+// MariaDB and PostgreSQL servers and Firebird tools that the test script provides.
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,7 +19,8 @@ class ScratchDir {
     std::string path_;
 };
 
-// The folder with the generated odbcinst.ini (drivers "SQLite3", "MariaDB", "Firebird Emulated").
+// The folder with the generated odbcinst.ini (drivers "SQLite3", "MariaDB", "PostgreSQL",
+// "Firebird Emulated").
 std::string TestEnvDir();
 std::string SourceDir();
 std::string BinaryDir();
@@ -44,6 +45,22 @@ std::string MariaDBPassword();
 std::string FreshMariaDBDatabase(const std::string& name);
 void MariaDBExec(const std::string& database, const std::string& sql);
 std::string MariaDBQuery(const std::string& database, const std::string& sql);
+
+// PostgreSQL: the private server started by the "postgres" CTest fixture. Fails the test
+// loudly when it is not running.
+std::string PostgresSocketDir(); // the folder holding the server's unix socket
+int PostgresPort();
+std::string PostgresUser(); // a superuser
+std::string PostgresPassword();
+// Creates a fresh, empty database (UTF8) and a data source of the same name pointing at it
+// through the driver "PostgreSQL"; extra ("Key=Value" lines) is added to the data source.
+std::string FreshPostgresDatabase(const std::string& name, const std::string& extra = "");
+// Runs SQL with psql (stopping at the first error, each statement committed on its own);
+// fails the test on error.
+void PostgresExec(const std::string& database, const std::string& sql);
+// Output of queries through psql: one row a line, values joined by tabs, NULL as "NULL",
+// no headings or command tags (as MariaDBQuery, but values are printed unescaped).
+std::string PostgresQuery(const std::string& database, const std::string& sql);
 
 // Runs a command, returns its exit status and collects standard output and error.
 int RunCommand(const std::string& command, std::string* output = nullptr);

@@ -1,7 +1,24 @@
-// The test environment itself: the private MariaDB server and its helpers.
+// The test environment itself: the private servers and their helpers.
+#include "TODBC.h"
+#include "TODBCStatement.h"
 #include "TestEnv.h"
 
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sstream>
+
+namespace {
+std::vector<std::string> CommaList(const std::string& text) {
+    std::vector<std::string> items;
+    std::istringstream in(text);
+    std::string item;
+    while (std::getline(in, item, ','))
+        items.push_back(item);
+    return items;
+}
+} // namespace
 
 TEST(TestEnvMariaDB, QueryOutputHoldsOnlyRows) {
     std::string db = FreshMariaDBDatabase("ferrocan_testenv");
@@ -13,6 +30,65 @@ TEST(TestEnvMariaDB, QueryOutputHoldsOnlyRows) {
     // A fresh database of the same name is empty again.
     FreshMariaDBDatabase("ferrocan_testenv");
     EXPECT_EQ(MariaDBQuery(db, "SHOW TABLES;"), "");
+}
+
+TEST(TestEnvPostgres, QueryOutputHoldsOnlyRows) {
+    std::string db = FreshPostgresDatabase("ferrocan_testenv");
+    PostgresExec(db, "CREATE TABLE t (id INT PRIMARY KEY, name VARCHAR(20));"
+                     "INSERT INTO t VALUES (1, 'it''s \xC3\xA4\xE2\x82\xAC'), (2, NULL), (3, '');");
+    // No notice, heading or command tag may leak into the rows; NULL and empty stay apart.
+    EXPECT_EQ(PostgresQuery(db, "SELECT id, name FROM t ORDER BY id;"),
+              "1\tit's \xC3\xA4\xE2\x82\xAC\n2\tNULL\n3\t\n");
+    EXPECT_EQ(PostgresQuery(db, "SELECT current_user, current_database(), pg_encoding_to_char(encoding) "
+                                "FROM pg_database WHERE datname = current_database();"),
+              PostgresUser() + "\t" + db + "\tUTF8\n");
+    // A fresh database of the same name is empty again.
+    FreshPostgresDatabase("ferrocan_testenv");
+    EXPECT_EQ(PostgresQuery(db, "SELECT count(*) FROM pg_tables WHERE schemaname = 'public';"), "0\n");
+}
+
+TEST(TestEnvPostgres, ExecStopsAtTheFirstError) {
+    std::string db = FreshPostgresDatabase("ferrocan_testenv_err");
+    PostgresExec(db, "CREATE TABLE t (a INT);");
+    // The failure names the statement's error; what follows it is not run.
+    EXPECT_FATAL_FAILURE(PostgresExec("ferrocan_testenv_err", "INSERT INTO t VALUES (1);\n"
+                                                              "INSERT INTO t VALUES ('x');\n"
+                                                              "INSERT INTO t VALUES (3);\n"),
+                         "invalid input syntax");
+    EXPECT_EQ(PostgresQuery(db, "SELECT a FROM t;"), "1\n");
+}
+
+TEST(TestEnvPostgres, DataSourceConnectsThroughTheDriverManager) {
+    std::string db = FreshPostgresDatabase("ferrocan_testenv_odbc");
+    PostgresExec(db, "CREATE TABLE bids (id INT PRIMARY KEY, note TEXT);"
+                     "INSERT INTO bids VALUES (1, '\xC3\xA4\xE2\x82\xAC');"
+                     "CREATE TABLE bidstatus (bid_link VARCHAR(10));"
+                     "CREATE VIEW bid_view AS SELECT * FROM bids;");
+    TODBC conn;
+    ASSERT_TRUE(conn.Connect(db, PostgresUser(), PostgresPassword())) << conn.LastError();
+    {
+        TODBCStatement st(&conn, true, false);
+        ASSERT_TRUE(st.ExecSQL("SELECT id, note, current_database() FROM bids")) << st.LastError();
+        EXPECT_EQ(st.FieldAsString(0), "1");
+        EXPECT_EQ(st.FieldAsString(1), "\xC3\xA4\xE2\x82\xAC");
+        EXPECT_EQ(st.FieldAsString(2), db);
+        EXPECT_FALSE(st.Fetch());
+
+        std::string views, tables;
+        st.GetTableList(views, "", false, tables);
+        std::vector<std::string> tableList = CommaList(tables), viewList = CommaList(views);
+        EXPECT_NE(std::find(tableList.begin(), tableList.end(), "bids"), tableList.end()) << tables;
+        EXPECT_NE(std::find(tableList.begin(), tableList.end(), "bidstatus"), tableList.end()) << tables;
+        EXPECT_NE(std::find(viewList.begin(), viewList.end(), "bid_view"), viewList.end()) << views;
+        EXPECT_EQ(std::find(tableList.begin(), tableList.end(), "bid_view"), tableList.end()) << tables;
+    }
+    conn.Disconnect();
+
+    // The server asks for the password on the socket too.
+    TODBC refused;
+    EXPECT_FALSE(refused.Connect(db, PostgresUser(), "wrong"));
+    EXPECT_NE(refused.LastError().find("password authentication failed"), std::string::npos)
+        << refused.LastError();
 }
 
 TEST(TestEnvCommand, StandardErrorKeptApart) {

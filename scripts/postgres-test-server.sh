@@ -1,0 +1,208 @@
+#!/usr/bin/env bash
+# A private PostgreSQL server for the tests.
+#
+#   scripts/postgres-test-server.sh start|stop|status <dir>
+#
+# Everything lives under <dir>: data/ (the cluster, made by initdb on first start),
+# server.log, port (the TCP port, on 127.0.0.1 only), socketdir (the folder holding the
+# unix socket .s.PGSQL.<port>, normally <dir> itself) and env (PGHOST, PGPORT, PGUSER,
+# PGPASSWORD and PGDATABASE for psql: `. <dir>/env && psql`).
+# The port is derived from <dir> (10000..19999, apart from the MariaDB test server's
+# range), so two build folders on one machine run two servers side by side; the socket is
+# the main way in. The superuser is ferrocan, password ferrocan, asked for on the socket
+# and on TCP alike, so that a wrong password fails as it would on a real server. Start
+# and stop are idempotent.
+# PostgreSQL refuses to run as root: called by root, the server runs as the unprivileged
+# user postgres (made by Debian's package), and <dir> is handed to that user.
+set -euo pipefail
+
+usage() {
+    echo "usage: $0 start|stop|status <dir>" >&2
+    exit 2
+}
+
+[[ $# -eq 2 ]] || usage
+action=$1
+dir=$2
+mkdir -p "$dir"
+dir=$(cd "$dir" && pwd)
+
+datadir=$dir/data
+log=$dir/server.log
+hash=$(printf '%s' "$dir" | cksum | cut -d' ' -f1)
+port=$((10000 + hash % 10000))
+user=ferrocan
+password=ferrocan
+
+# Unix socket paths are limited to 107 bytes, and the server names its socket
+# <folder>/.s.PGSQL.<port>. Under a deep folder the socket goes to a short folder of its
+# own; <dir>/socketdir always names the one in use.
+sockdir=$dir
+if ((${#sockdir} + 16 > 100)); then
+    sockdir=/tmp/ferrocan-postgres-$hash
+fi
+
+# The newest installed server version.
+bindir=
+for d in /usr/lib/postgresql/*/bin; do
+    [[ -x $d/initdb && -x $d/pg_ctl ]] || continue
+    if [[ -z $bindir ]] || [[ $(printf '%s\n%s\n' "${bindir%/bin}" "${d%/bin}" | sort -V | tail -n1) == "${d%/bin}" ]]; then
+        bindir=$d
+    fi
+done
+[[ -n $bindir ]] || {
+    echo "postgres-test-server: no server under /usr/lib/postgresql/*/bin; install postgresql" >&2
+    exit 1
+}
+
+# The server's own user: the caller, or postgres when the caller is root.
+as_server=()
+if ((EUID == 0)); then
+    id postgres >/dev/null 2>&1 || {
+        echo "postgres-test-server: running as root needs the user postgres (package postgresql)" >&2
+        exit 1
+    }
+    as_server=(runuser -u postgres --)
+fi
+
+ready() {
+    "$bindir/pg_isready" -q -h "$sockdir" -p "$port" -t 2 >/dev/null 2>&1
+}
+
+write_client_files() {
+    echo "$port" >"$dir/port"
+    echo "$sockdir" >"$dir/socketdir"
+    cat >"$dir/env" <<EOF
+export PGHOST='$sockdir' PGPORT=$port PGUSER=$user PGPASSWORD=$password PGDATABASE=postgres
+EOF
+}
+
+# A zombie (a container whose init does not reap) counts as gone.
+alive() {
+    kill -0 "$1" 2>/dev/null || return 1
+    local state
+    state=$(awk '{print $3}' "/proc/$1/stat" 2>/dev/null) || return 0
+    [[ $state != Z ]]
+}
+
+server_pid() {
+    local pid
+    pid=$(head -n1 "$datadir/postmaster.pid" 2>/dev/null) || return 1
+    [[ $pid =~ ^[0-9]+$ ]] && alive "$pid" && echo "$pid"
+}
+
+# A conf value in single quotes, quotes doubled.
+conf_quote() { printf "'%s'" "${1//\'/\'\'}"; }
+
+start() {
+    write_client_files
+    if ready; then
+        echo "postgres-test-server: already running (socket folder $sockdir, port $port)"
+        return 0
+    fi
+    mkdir -p "$sockdir"
+    if ((EUID == 0)); then
+        # The server must be able to reach <dir>: every folder above it needs o+x.
+        chown postgres: "$dir" "$sockdir"
+        [[ -d $datadir ]] && chown -R postgres: "$datadir"
+        touch "$log" && chown postgres: "$log"
+        if ! runuser -u postgres -- test -w "$dir"; then
+            echo "postgres-test-server: the user postgres cannot reach $dir (a folder above it lacks o+x)" >&2
+            exit 1
+        fi
+    fi
+
+    if [[ ! -f $datadir/PG_VERSION ]]; then
+        rm -rf "$datadir"
+        local pwfile
+        pwfile=$(mktemp "$dir/pwfile.XXXXXX")
+        echo "$password" >"$pwfile"
+        ((EUID == 0)) && chown postgres: "$pwfile"
+        if ! "${as_server[@]}" "$bindir/initdb" -D "$datadir" -U "$user" --pwfile="$pwfile" \
+            --auth=scram-sha-256 -E UTF8 --locale=C.UTF-8 \
+            >"$dir/initdb.log" 2>&1; then
+            rm -f "$pwfile"
+            cat "$dir/initdb.log" >&2
+            echo "postgres-test-server: initdb failed" >&2
+            rm -rf "$datadir"
+            exit 1
+        fi
+        rm -f "$pwfile"
+        echo "include_if_exists = 'ferrocan.conf'" >>"$datadir/postgresql.conf"
+    fi
+    # A server that died (or became a zombie) leaves its lock file behind; the server
+    # itself would only see that the pid still exists.
+    if [[ -f $datadir/postmaster.pid ]] && ! server_pid >/dev/null; then
+        rm -f "$datadir/postmaster.pid" "$sockdir/.s.PGSQL.$port" "$sockdir/.s.PGSQL.$port.lock"
+    fi
+
+    # Written on every start, so a moved folder gets its own port and socket. Durability
+    # is traded for speed because the data is scratch.
+    "${as_server[@]}" tee "$datadir/ferrocan.conf" >/dev/null <<EOF
+port = $port
+listen_addresses = '127.0.0.1'
+unix_socket_directories = $(conf_quote "$sockdir")
+max_connections = 100
+shared_buffers = 128MB
+fsync = off
+synchronous_commit = off
+full_page_writes = off
+wal_level = minimal
+max_wal_senders = 0
+logging_collector = off
+log_min_messages = warning
+EOF
+
+    # pg_ctl detaches the server and sends its output to the log, so that ctest, which
+    # waits for the pipes of a test to close, is not held by it.
+    if ! "${as_server[@]}" "$bindir/pg_ctl" -D "$datadir" -l "$log" -w -t 60 start \
+        </dev/null >"$dir/pg_ctl.out" 2>&1; then
+        echo "postgres-test-server: the server did not come up; last lines of $log:" >&2
+        tail -n 30 "$log" >&2 2>/dev/null || true
+        cat "$dir/pg_ctl.out" >&2
+        exit 1
+    fi
+    local i
+    for ((i = 0; i < 100; i++)); do
+        if ready; then
+            echo "postgres-test-server: running (pid $(head -n1 "$datadir/postmaster.pid"), socket folder $sockdir, port $port)"
+            return 0
+        fi
+        sleep 0.1
+    done
+    echo "postgres-test-server: pg_ctl started the server but it does not answer" >&2
+    exit 1
+}
+
+stop() {
+    if ! server_pid >/dev/null && ! ready; then
+        rm -f "$datadir/postmaster.pid"
+        echo "postgres-test-server: not running"
+        return 0
+    fi
+    # Fast shutdown ends open sessions; a server that ignores it for a minute is killed.
+    if ! "${as_server[@]}" "$bindir/pg_ctl" -D "$datadir" -m fast -w -t 60 stop >"$dir/pg_ctl.out" 2>&1; then
+        local pid
+        if pid=$(server_pid); then
+            echo "postgres-test-server: pid $pid ignored shutdown for 60 s; killing it" >&2
+            "${as_server[@]}" "$bindir/pg_ctl" -D "$datadir" -m immediate -w -t 30 stop >/dev/null 2>&1 ||
+                kill -KILL "$pid" 2>/dev/null || true
+        fi
+        rm -f "$datadir/postmaster.pid"
+    fi
+    echo "postgres-test-server: stopped"
+}
+
+case $action in
+start) start ;;
+stop) stop ;;
+status)
+    if ready; then
+        echo "running (socket folder $sockdir, port $port)"
+    else
+        echo "not running"
+        exit 1
+    fi
+    ;;
+*) usage ;;
+esac
