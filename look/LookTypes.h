@@ -86,8 +86,8 @@ using TLookControls = TLookSet<TLookControl, 24>;     // all 24 = 0xFFFFFF
 constexpr int MsgPopupFrameByItem = 0xBCB3;   // 48307
 constexpr int MsgPopupFrameByWindow = 0xBCB4; // 48308
 
-// Tag: the 32-bit integer that every component carries in the original design. In Qt it is the
-// dynamic property "Tag" of any QObject (absent = 0). 999 opts a control, its children, a main
+// Tag: a 32-bit integer on every component, read by the look. In Qt it is the dynamic
+// property "Tag" of any QObject (absent = 0). 999 opts a control, its children, a main
 // menu item or a form out of decoration; 1000 gives a push button a face lighter than its parent.
 int LookTag(const QObject* object);
 void SetLookTag(QObject* object, int tag);

@@ -14,8 +14,9 @@
 #include <QStyle>
 #include <QStyleOptionButton>
 
-// Window messages of the original design and the Qt events that stand for them. Every event
-// reaches InterceptMessage after the control's own event() has handled it.
+// The window messages that the painters react to, by their window-system names, and the Qt
+// events that stand for them. Every event reaches InterceptMessage after the control's own
+// event() has handled it.
 //
 //   WM_DESTROY                 the control's QObject::destroyed signal (the record frees itself)
 //   WM_SETFOCUS / WM_KILLFOCUS QEvent::FocusIn / QEvent::FocusOut (FocusOut is also the exit)

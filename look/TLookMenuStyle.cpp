@@ -297,7 +297,7 @@ void TLookMenuStyle::PaintMenuItem(const QAction* item, QPainter* target, const 
             canvas.Rectangle(s);
             highlighted = true;
         }
-    } else if (topLevel && enabled && look->IsNT && window) {
+    } else if (topLevel && enabled && window) {
         const QPoint cursor = window->mapFromGlobal(QCursor::pos());
         if (cursor.x() >= a.Left && cursor.x() <= a.Right - 1 && cursor.y() >= a.Top &&
             cursor.y() <= a.Bottom - 2) {

@@ -142,10 +142,6 @@ class TLookStyler : public QObject {
     // Internal state read by the painters.
     bool HighColor = false;
     bool ColorsStale = false;
-    // Menu painting asks for the platform family: every platform Qt runs on tracks the mouse
-    // over menu bar items as the NT family does, and none is the one 5.1 release.
-    bool IsNT = true;
-    bool IsNT51 = false;
     bool PaintingPopupFrame = false;
     TDerivedColors Derived;
     int ButtonFaceLighten = 16;

@@ -82,8 +82,8 @@ void TPopupFrameHook::PaintFrame() {
     look->PaintingPopupFrame = true;
     const TDerivedColors& d = look->Derived;
     const int fullW = popup->width(), fullH = popup->height();
-    // Outside the 5.1 release the two last columns and rows carry the shadow.
-    const int w = look->IsNT51 ? fullW : fullW - 2, h = look->IsNT51 ? fullH : fullH - 2;
+    // The two last columns and rows carry the shadow; the frame lies inside them.
+    const int w = fullW - 2, h = fullH - 2;
     QPainter p(popup);
     // Outlines with the window system's line rules, drawn on a transparent overlay.
     {
@@ -117,17 +117,8 @@ void TPopupFrameHook::PaintFrame() {
             p.fillRect(QRect(1, y, column - 1, 2), ToQColor(d.IconBack));
     };
     copyRow3(1);
-    if (look->IsNT51) {
-        copyRow3(h - 3);
-        TLookCanvas overlay(fullW, fullH);
-        overlay.SetBrushClear();
-        overlay.SetPen(d.MenuColor);
-        overlay.Rectangle({w - 3, 1, w - 1, h - 1});
-        overlay.CopyTo(p, 0, 0);
-    } else {
-        p.fillRect(QRect(2, fullH - 2, fullW - 2, 2), ToQColor(d.MenuShadow));
-        p.fillRect(QRect(fullW - 2, 2, 2, fullH - 2), ToQColor(d.MenuShadow));
-    }
+    p.fillRect(QRect(2, fullH - 2, fullW - 2, 2), ToQColor(d.MenuShadow));
+    p.fillRect(QRect(fullW - 2, 2, 2, fullH - 2), ToQColor(d.MenuShadow));
     look->PaintingPopupFrame = false;
 }
 
@@ -137,11 +128,10 @@ void PaintPopupFrame(TLookStyler* look, QWidget* popup, bool rightToLeft) {
     if (!hook) hook = new TPopupFrameHook(popup, look, rightToLeft);
     hook->Look = look;
     hook->RightToLeft = rightToLeft;
-    if (!look->IsNT51) {
-        const int w = popup->width(), h = popup->height();
-        const QRect box = popup->mask().boundingRect();
-        if (popup->mask().isEmpty() || std::abs(box.width() - w) > 5 || std::abs(box.height() - h) > 5)
-            popup->setMask(QRegion(0, 0, w - 2, h - 2) + QRegion(2, 2, w - 2, h - 2));
-    }
+    // The region leaves out the corners that the shadow, offset by 2 pixels, does not reach.
+    const int w = popup->width(), h = popup->height();
+    const QRect box = popup->mask().boundingRect();
+    if (popup->mask().isEmpty() || std::abs(box.width() - w) > 5 || std::abs(box.height() - h) > 5)
+        popup->setMask(QRegion(0, 0, w - 2, h - 2) + QRegion(2, 2, w - 2, h - 2));
     popup->update();
 }

@@ -457,3 +457,22 @@ TEST_F(LookMenu, DrawMenuBarMakesTheMenuBarColourFollowMenuBarColor) {
         EXPECT_EQ(at(selected, a.right(), a.bottom()), Darken(colour, 10));
     }
 }
+
+// An enabled menu-bar item under the mouse is drawn hot: filled and outlined, short of the
+// shadow band; a disabled one is not.
+TEST_F(LookMenu, BarItemUnderTheMouseIsHot) {
+    form.show();
+    form.Bar->adjustSize();
+    QAction* item = form.File->menuAction();
+    const QRect a = form.Bar->actionGeometry(item);
+    const TDerivedColors& d = look->Derived;
+    auto at = [&](int dx, int dy) { return PixelAt(form.Bar, a.left() + dx, a.top() + dy); };
+    EXPECT_EQ(at(0, 0), ColorToRGB(d.MenuBar));
+    QCursor::setPos(form.Bar->mapToGlobal(a.center()));
+    EXPECT_EQ(at(0, 0), ColorToRGB(d.SelectBorder));
+    EXPECT_EQ(at(2, 2), ColorToRGB(d.Select));
+    EXPECT_EQ(at(a.width() - TLookMenuStyle::BarShadowBand - 1, 2), ColorToRGB(d.SelectBorder));
+    EXPECT_EQ(at(a.width() - 2, 2), ColorToRGB(d.MenuBar));
+    item->setEnabled(false);
+    EXPECT_EQ(at(2, 2), ColorToRGB(d.MenuBar));
+}
