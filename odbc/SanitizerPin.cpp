@@ -1,4 +1,5 @@
-// Linked into every program of a sanitizer build (FERROCAN_SANITIZE) and nowhere else.
+// Linked into every program of a sanitizer build (FERROCAN_SANITIZE) that uses the database
+// layer, and nowhere else.
 //
 // unixODBC keeps caches in globals of libodbc and libodbcinst for the life of the
 // process. The database layer unloads the driver manager after each connection, and
