@@ -12,6 +12,14 @@
 
 namespace {
 
+// A call as the fake logs it: "SQLSetStmtAttr <attribute>=<value>".
+std::string SetCall(const char* function, SQLINTEGER attribute, const std::string& value) {
+    return std::string(function) + " " + std::to_string(attribute) + "=" + value;
+}
+std::string SetCall(const char* function, SQLINTEGER attribute, SQLULEN value) {
+    return SetCall(function, attribute, std::to_string(value));
+}
+
 bool Loaded(const char* path) {
     void* h = dlopen(path, RTLD_NOW | RTLD_NOLOAD);
     if (h) dlclose(h);
@@ -95,8 +103,11 @@ TEST_F(FakeTest, ConnectionRoutesAndKinds) {
         EXPECT_EQ(conn.DatabaseKind(), dkMySQL);
         EXPECT_FALSE(conn.BindColumns) << "any column, any order and refresh";
         EXPECT_EQ(Calls("SQLSetConnectAttr"),
-                  (std::vector<std::string>{"SQLSetConnectAttr 103=5", "SQLSetConnectAttr 109=shop",
-                                            "SQLSetConnectAttr 102=0", "SQLSetConnectAttr 110=0"}));
+                  (std::vector<std::string>{
+                      SetCall("SQLSetConnectAttr", SQL_ATTR_LOGIN_TIMEOUT, 5),
+                      SetCall("SQLSetConnectAttr", SQL_ATTR_CURRENT_CATALOG, "shop"),
+                      SetCall("SQLSetConnectAttr", SQL_ATTR_AUTOCOMMIT, SQL_AUTOCOMMIT_OFF),
+                      SetCall("SQLSetConnectAttr", SQL_ATTR_ODBC_CURSORS, SQL_CUR_USE_IF_NEEDED)}));
         EXPECT_EQ(Calls("SQLConnect"), std::vector<std::string>{"SQLConnect Sales/clerk/pw"});
         state->calls.clear();
         EXPECT_TRUE(conn.Connect("Sales", "", ""));
@@ -127,6 +138,14 @@ TEST_F(FakeTest, ConnectionRoutesAndKinds) {
         EXPECT_TRUE(Calls("SQLConnect").empty());
         EXPECT_EQ(state->driverConnectIn, "DRIVER={Visual FoxPro Driver};SourceDB=db;Exclusive=No");
         EXPECT_EQ(conn.ConnectInfo, std::string(1022, 'a')) << "1023 bytes announced, one for the terminator";
+    }
+    {
+        // An Oracle driver takes the database under DBQ.
+        state->driverConnectOut = "DRIVER={Oracle in XE};DBQ=orcl;UID=clerk";
+        TODBC conn;
+        ASSERT_TRUE(conn.Connect("", "clerk", "", "orcl", false, "Oracle in XE", ""));
+        EXPECT_EQ(state->driverConnectIn, "DRIVER={Oracle in XE};DBQ=orcl;UID=clerk");
+        EXPECT_EQ(conn.DatabaseKind(), dkOracle);
     }
     EXPECT_TRUE(boxes.empty());
 }
@@ -171,8 +190,10 @@ TEST_F(FakeTest, RefusedAttributesDoNotStopTheSetup) {
     auto sets = Calls("SQLSetStmtAttr");
     ASSERT_GE(sets.size(), 5u);
     EXPECT_EQ(std::vector<std::string>(sets.begin(), sets.begin() + 4),
-              (std::vector<std::string>{"SQLSetStmtAttr 7=3", "SQLSetStmtAttr 7=4", "SQLSetStmtAttr 7=2",
-                                        "SQLSetStmtAttr 6=2"}));
+              (std::vector<std::string>{SetCall("SQLSetStmtAttr", SQL_ATTR_CONCURRENCY, SQL_CONCUR_ROWVER),
+                                        SetCall("SQLSetStmtAttr", SQL_ATTR_CONCURRENCY, SQL_CONCUR_VALUES),
+                                        SetCall("SQLSetStmtAttr", SQL_ATTR_CONCURRENCY, SQL_CONCUR_LOCK),
+                                        SetCall("SQLSetStmtAttr", SQL_ATTR_CURSOR_TYPE, SQL_CURSOR_DYNAMIC)}));
     // Cursor type and row limit refused: reported, and the statement works.
     EXPECT_EQ(boxes, (std::vector<std::string>(2, "Stmt Error: optional feature. State:  HYC00")));
     EXPECT_TRUE(st.ExecSQL("select a from t"));
@@ -227,6 +248,21 @@ TEST_F(FakeTest, LongValuesWithoutATotalComeInChunks) {
         EXPECT_TRUE(st.FieldIsNull(1));
         EXPECT_FALSE(st.Fetch());
     }
+}
+
+TEST_F(FakeTest, AnExceptionInTheWorkerIsAFailedExecution) {
+    state->result.names = {"A"};
+    state->result.rows = {{"1"}};
+    TODBC conn;
+    ASSERT_TRUE(conn.Connect("Sales", "", ""));
+    TODBCStatement st(&conn, false, false);
+    state->throwOnExecute = true;
+    EXPECT_FALSE(st.ExecSQL("select a from t"));
+    EXPECT_TRUE(st.Failed());
+    EXPECT_FALSE(st.Executing);
+    state->throwOnExecute = false;
+    ASSERT_TRUE(st.ExecSQL("select a from t")) << "the statement stays usable";
+    EXPECT_EQ(st.FieldAsString(0), "1");
 }
 
 } // namespace

@@ -199,6 +199,40 @@ TEST_F(MariaDBTest, ExactValuesKeepBlanksBytesAndNull) {
     }
 }
 
+TEST_F(MariaDBTest, ScrollingFetchesMoveWhereAsked) {
+    TODBC conn;
+    ASSERT_TRUE(conn.Connect(dsn, "", ""));
+    TODBCStatement st(&conn, false, false);
+    // The setup ends with a forward-only cursor whose attributes still claim scrolling; the
+    // connector refuses the move, and that is a failure, not the end of the rows.
+    ASSERT_TRUE(st.ExecSQL("select id from items order by id"));
+    ASSERT_FALSE(st.ForwardOnly);
+    EXPECT_FALSE(st.Fetch(fdLast));
+    EXPECT_TRUE(st.Failed());
+    EXPECT_EQ(st.LastError().rfind("HY106: ", 0), 0u) << st.LastError();
+
+    // A static cursor scrolls: every direction lands on its row.
+    ASSERT_TRUE(SQLSucceeded(ODBCApi.SQLFreeStmt(st.StmtHandle, SQL_CLOSE)));
+    ASSERT_TRUE(SQLSucceeded(ODBCApi.SQLSetStmtAttr(st.StmtHandle, SQL_ATTR_CURSOR_TYPE,
+                                                    reinterpret_cast<SQLPOINTER>(SQL_CURSOR_STATIC),
+                                                    SQL_IS_UINTEGER)));
+    ASSERT_TRUE(st.ExecSQL("select id from items order by id"));
+    const struct {
+        TFetchDirection direction;
+        std::int32_t offset;
+        const char* id;
+    } moves[] = {{fdLast, 0, "3"},     {fdPrior, 0, "2"},     {fdFirst, 0, "1"},
+                 {fdAbsolute, 3, "3"}, {fdRelative, -2, "1"}, {fdNext, 1, "2"}};
+    for (const auto& move : moves) {
+        ASSERT_TRUE(st.Fetch(move.direction, move.offset)) << move.direction << " " << st.LastError();
+        EXPECT_EQ(st.FieldAsString(0), move.id) << move.direction;
+    }
+    EXPECT_FALSE(st.Fetch(fdAbsolute, 10)) << "past the end";
+    EXPECT_FALSE(st.Failed());
+    EXPECT_FALSE(st.Fetch(static_cast<TFetchDirection>(9)));
+    EXPECT_TRUE(st.Failed()) << "no such direction";
+}
+
 TEST_F(MariaDBTest, CancelRunningReachesOnlyExecutingStatements) {
     TODBC conn;
     ASSERT_TRUE(conn.Connect(dsn, "", ""));

@@ -384,7 +384,7 @@ TEST_F(SqliteTest, CatalogueLists) {
 
 TEST_F(SqliteTest, StatementsBelongToTheirCreatorsAlone) {
     // Disconnect frees the handles and detaches; the owner deletes the object afterwards
-    // (a double free, and reads of a freed connection, before statements had one owner).
+    // (deleting them in Disconnect too would free them twice).
     auto conn = Connected();
     auto* kept = new TODBCStatement(conn.get(), false, false);
     auto* plain = new TODBCStatement(conn.get(), false, true);

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <stdexcept>
 #include <string>
 
 namespace {
@@ -195,6 +196,7 @@ SQLRETURN SQLForeignKeys(SQLHSTMT, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT,
 }
 
 SQLRETURN SQLExecDirect(SQLHSTMT st, SQLCHAR*, SQLINTEGER) {
+    if (gState.throwOnExecute) throw std::runtime_error("driver exception");
     return Open(st);
 }
 SQLRETURN SQLPrepare(SQLHSTMT, SQLCHAR*, SQLINTEGER) {

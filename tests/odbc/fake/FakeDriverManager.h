@@ -29,4 +29,5 @@ struct FakeDriverManagerState {
     std::vector<std::pair<std::string, std::string>> dataSources; // name, description
     std::vector<FakeDiagRecord> diagnostics;
     FakeResult result; // answer to SQLExecDirect, SQLTables and SQLColumns
+    bool throwOnExecute = false; // SQLExecDirect raises a C++ exception
 };
