@@ -45,18 +45,7 @@ std::string ProgressLine(const std::string& TableName, std::int32_t Row) {
     return Format("Total rows dumped -  %d", {-static_cast<long long>(Row) - 1});
 }
 
-std::uint8_t DialectForKind(std::uint8_t DatabaseKind) {
-    switch (DatabaseKind) {
-    case dkMySQL:
-        return edMySQL;
-    case dkFirebird:
-        return edFirebird;
-    default:
-        return edOracle;
-    }
-}
-
-TExportJob::TExportJob(TODBC* Connection, TExport* Exporter, std::uint8_t Dialect, TJobWindow& Window)
+TExportJob::TExportJob(TODBC* Connection, TExport* Exporter, TExportDialect Dialect, TJobWindow& Window)
     : Now(LocalNow), FConnection(Connection), FExporter(Exporter), FDialect(Dialect), FWindow(Window) {}
 
 bool TExportJob::Run() {

@@ -1,6 +1,7 @@
 #pragma once
 // The export job behind "Get Bid Data": lists the tables, works out the bid filter and has
 // the dump engine write every table whose name begins with "bid" into one script file.
+#include "TExportDialect.h"
 #include "TJobWindow.h"
 
 #include <cstdint>
@@ -17,12 +18,10 @@ class TExport;
 std::vector<std::string> SplitNameList(std::string_view Text);
 // The two log lines of the progress handler.
 std::string ProgressLine(const std::string& TableName, std::int32_t Row);
-// Maps a connection's database kind to the dialect both programs write by default.
-std::uint8_t DialectForKind(std::uint8_t DatabaseKind);
 
 class TExportJob {
   public:
-    TExportJob(TODBC* Connection, TExport* Exporter, std::uint8_t Dialect, TJobWindow& Window);
+    TExportJob(TODBC* Connection, TExport* Exporter, TExportDialect Dialect, TJobWindow& Window);
 
     // Local date for the month filter; the system clock unless a test pins it.
     std::function<std::tm()> Now;
@@ -52,6 +51,6 @@ class TExportJob {
 
     TODBC* FConnection;
     TExport* FExporter;
-    std::uint8_t FDialect;
+    TExportDialect FDialect;
     TJobWindow& FWindow;
 };

@@ -16,7 +16,7 @@ bool TExportSession::Open(const std::string& DataSource, const std::string& User
     if (!connection->Connect(DataSource, UserName, Password, "", false, "", "")) return false;
     FConnection = std::move(connection);
     FDialect = DialectForKind(FConnection->DatabaseKind());
-    FExporter = std::make_unique<TExport>(FConnection.get(), static_cast<TExportDialect>(FDialect));
+    FExporter = std::make_unique<TExport>(FConnection.get(), FDialect);
     FExporter->OnProgress = std::move(OnProgress);
     return true;
 }

@@ -26,10 +26,10 @@ class TExportSession {
     TExport* Exporter() const { return FExporter.get(); }
     // The dialect of the database connected to; the engine's source dialect and the
     // target of every table unless the caller chooses another.
-    std::uint8_t Dialect() const { return FDialect; }
+    TExportDialect Dialect() const { return FDialect; }
 
   private:
     std::unique_ptr<TODBC> FConnection;
     std::unique_ptr<TExport> FExporter;
-    std::uint8_t FDialect = edOracle;
+    TExportDialect FDialect = edOracle;
 };

@@ -47,7 +47,7 @@ class TForm1 : public QWidget, public TJobWindow {
 
     // The engine of the session; null after a failed start.
     TExport* Exporter = nullptr;
-    std::uint8_t ExportDialect = edOracle;
+    TExportDialect ExportDialect = edOracle;
     // Local date for the job's month filter; empty: the system clock.
     std::function<std::tm()> JobClock;
 

@@ -83,23 +83,13 @@ class THeadlessWindow : public TJobWindow {
     bool StopRequested() override { return Interrupted.load(); }
 };
 
-bool DialectByName(std::string_view Name, std::uint8_t& Dialect) {
-    static const char* const names[] = {"mysql", "firebird", "foxpro", "tab", "comma", "oracle"};
-    for (std::uint8_t i = 0; i < 6; ++i)
-        if (Name == names[i]) {
-            Dialect = i;
-            return true;
-        }
-    return false;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
     THeadlessWindow window;
     std::string settingsFile, output = "Bid_Oracle_Data.sql";
     bool dialectGiven = false;
-    std::uint8_t dialect = edOracle;
+    TExportDialect dialect = edOracle;
 
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i], value;

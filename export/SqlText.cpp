@@ -1,6 +1,5 @@
 #include "SqlText.h"
 
-#include "TExport.h"
 
 #include <array>
 
@@ -20,24 +19,18 @@ bool IsPlainIdentifier(std::string_view Name) {
     return true;
 }
 
-void AppendIdent(std::string& Out, std::string_view Name, std::uint8_t Dialect) {
+void AppendQuotedIdent(std::string& Out, std::string_view Name, char Quote) {
     if (IsPlainIdentifier(Name)) {
         Out.append(Name);
         return;
     }
-    const char q = Dialect == edMySQL ? '`' : '"';
+    const char q = Quote;
     Out += q;
     for (char c : Name) {
         if (c == q) Out += q;
         if (c != '\0') Out += c; // no identifier can carry a NUL
     }
     Out += q;
-}
-
-std::string QuoteIdent(std::string_view Name, std::uint8_t Dialect) {
-    std::string r;
-    AppendIdent(r, Name, Dialect);
-    return r;
 }
 
 std::string CommentText(std::string_view Text) {

@@ -9,10 +9,8 @@
 
 // ASCII letters, digits, '_' and '$', not starting with a digit.
 bool IsPlainIdentifier(std::string_view Name);
-// Name as it stands when plain; otherwise quoted with the dialect's quote (backquote for
-// MySQL, double quote for the others), doubled inside.
-std::string QuoteIdent(std::string_view Name, std::uint8_t Dialect);
-void AppendIdent(std::string& Out, std::string_view Name, std::uint8_t Dialect);
+// Name as it stands when plain; otherwise between Quote characters, doubled inside.
+void AppendQuotedIdent(std::string& Out, std::string_view Name, char Quote);
 // Text for inside a /* */ block: every "*/" becomes "* /".
 std::string CommentText(std::string_view Text);
 // Text for inside a single-quoted literal of a statement run on the source: quotes doubled.

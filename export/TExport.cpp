@@ -1,6 +1,7 @@
 #include "TExport.h"
 
 #include "SqlText.h"
+#include "TDialectWriter.h"
 #include "TODBC.h"
 #include "TODBCStatement.h"
 #include "TOutFile.h"
@@ -72,7 +73,7 @@ void TExport::SetOutputDevice(TDeviceFactory Factory, std::size_t BufferSize) {
     FOut.reset(); // the next call builds its writer with the new buffer size
 }
 
-std::int32_t TExport::DumpTable(std::uint8_t Dialect, const std::string& TableName,
+std::int32_t TExport::DumpTable(TExportDialect Dialect, const std::string& TableName,
                                 const std::string& FileName, const std::string& WhereClause,
                                 bool WithStructure, bool WithData, bool DropFirst, bool AppendToFile,
                                 const std::string& SelectSQL) {
@@ -88,18 +89,12 @@ std::int32_t TExport::DumpTable(std::uint8_t Dialect, const std::string& TableNa
         if (!folder.empty()) fs::create_directories(folder, ec); // failure shows when the file is opened
         this->DropFirst = DropFirst;
         this->WhereClause = WhereClause;
-        switch (Dialect) {
-        case edMySQL:
-        case edFirebird:
-        case edFoxPro:
-        case edOracle:
-            return DumpSQL(WithStructure, WithData, AppendToFile);
-        case edTabText:
-        case edCommaText:
-            return DumpDelimited(WithStructure, WithData, AppendToFile);
-        default:
-            return ResultBadDialect;
-        }
+        const TDialectInfo* info = FindDialect(Dialect);
+        if (!info) return ResultBadDialect;
+        FWriter = info->MakeWriter();
+        FSourceWriter = MakeDialectWriter(SourceDialect);
+        if (info->IsSQL()) return DumpSQL(WithStructure, WithData, AppendToFile);
+        return DumpDelimited(WithStructure, WithData, AppendToFile);
     } catch (...) {
         // Only an allocation failure outside the sections can get here.
         if (FOut) FOut->Close();
@@ -128,20 +123,7 @@ bool TExport::OpenOut(bool AppendToFile, bool& Created) {
 
 void TExport::WriteBanner() {
     Line("/*");
-    switch (Dialect) {
-    case edMySQL:
-        Line(" MySQL Dump using uExport");
-        break;
-    case edFirebird:
-        Line(" Firebird Dump using uExport");
-        break;
-    case edOracle:
-        Line(" Oracle Dump using uExport");
-        break;
-    default:
-        Line(" FoxPro Dump using uExport");
-        break;
-    }
+    Line(FindDialect(Dialect)->Banner);
     Line("");
     const std::tm date = Clock.Now();
     std::string text = " Date: " + Clock.MonthAbbrev(date.tm_mon + 1) + ' ';
@@ -184,7 +166,7 @@ std::int32_t TExport::DumpSQL(bool WithStructure, bool WithData, bool AppendToFi
         if (Created) WriteBanner();
         if (WithStructure) WriteStructure();
         if (WithData) WriteDataSection();
-        if (WithStructure) WriteGeneratorValues();
+        if (WithStructure) FWriter->WriteAfterRows(*this);
     });
 }
 
@@ -199,11 +181,11 @@ void TExport::ReportProgress(std::int32_t Row) {
 }
 
 std::string TExport::Ident(std::string_view Name) const {
-    return QuoteIdent(Name, Dialect);
+    return FWriter->Ident(Name);
 }
 
 std::string TExport::SourceIdent(std::string_view Name) const {
-    return QuoteIdent(Name, SourceDialect);
+    return FSourceWriter->Ident(Name);
 }
 
 void TExport::SectionStart(std::string_view Title) {

@@ -2,6 +2,7 @@
 // The dump engine: writes one table of the connected database per DumpTable call as an
 // SQL script (MySQL, Firebird, FoxPro, Oracle) or as delimited text.
 #include "Format.h"
+#include "TExportDialect.h"
 
 #include <cstdint>
 #include <ctime>
@@ -16,16 +17,8 @@ class TODBC;
 class TODBCStatement;
 class TOutFile;
 class TOutDevice;
+class TDialectWriter;
 struct TNameList;
-
-enum TExportDialect : std::uint8_t {
-    edMySQL = 0,
-    edFirebird = 1,
-    edFoxPro = 2,
-    edTabText = 3,
-    edCommaText = 4,
-    edOracle = 5,
-};
 
 // Progress: table name and row value; a negative value marks the end of the table.
 using TExportProgressEvent = std::function<void(const std::string& TableName, std::int32_t Row)>;
@@ -56,8 +49,8 @@ class TExport {
     static constexpr std::int32_t ResultBadDialect = 5;
 
     TExportProgressEvent OnProgress;
-    std::uint8_t Dialect = 0;
-    std::uint8_t SourceDialect = 0;
+    TExportDialect Dialect = edMySQL;
+    TExportDialect SourceDialect = edMySQL;
     bool DropFirst = false;
     bool Cancelled = false;
     bool OracleSelect = false;
@@ -71,7 +64,7 @@ class TExport {
     TBannerClock Clock = TBannerClock::System();
 
     // Dumps one table; never throws. Returns 0, 1, 2, 4 or 5.
-    std::int32_t DumpTable(std::uint8_t Dialect, const std::string& TableName, const std::string& FileName,
+    std::int32_t DumpTable(TExportDialect Dialect, const std::string& TableName, const std::string& FileName,
                            const std::string& WhereClause, bool WithStructure, bool WithData, bool DropFirst,
                            bool AppendToFile, const std::string& SelectSQL);
 
@@ -80,6 +73,17 @@ class TExport {
     using TDeviceFactory =
         std::function<std::unique_ptr<TOutDevice>(const std::string& FileName, bool Append)>;
     void SetOutputDevice(TDeviceFactory Factory, std::size_t BufferSize);
+
+    // Output primitives of the sections; a failed write raises TWriteError.
+    void Line(std::string_view Text);
+    void LineFmt(std::string_view Pattern, FormatArgs Args);
+    void Text(std::string_view Text);
+    // A section's comment header: "/*", " <Title> for table '<name>'" and, for SectionHeader, "*/".
+    void SectionStart(std::string_view Title);
+    void SectionHeader(std::string_view Title);
+    // Identifiers: for the script (target quoting) and for statements run on the source.
+    std::string Ident(std::string_view Name) const;
+    std::string SourceIdent(std::string_view Name) const;
 
   private:
     bool OpenOut(bool AppendToFile, bool& Created);
@@ -98,21 +102,10 @@ class TExport {
     void WriteColumnDef(const TNameList& AutoIncColumns, const TNameList& KeyColumns,
                         TNameList& TimestampColumns, std::string& AutoIncDef);
     void WriteIndexes(const TNameList& KeyColumns);
-    void WriteFirebirdFromMySQL(const TNameList& AutoIncColumns, const TNameList& TimestampColumns);
-    void WriteFirebirdFromFirebird();
-    void WriteGrant();
-    void WriteGeneratorValues();
-    // Identifiers: for the script (target quoting) and for statements run on the source.
-    std::string Ident(std::string_view Name) const;
-    std::string SourceIdent(std::string_view Name) const;
-    // A section's comment header: "/*", " <Title> for table '<name>'" and, for SectionHeader, "*/".
-    void SectionStart(std::string_view Title);
-    void SectionHeader(std::string_view Title);
-    void Line(std::string_view Text);
-    void LineFmt(std::string_view Pattern, FormatArgs Args);
-    void Text(std::string_view Text);
 
     std::unique_ptr<TOutFile> FOut;
+    std::unique_ptr<TDialectWriter> FWriter;       // of Dialect
+    std::unique_ptr<TDialectWriter> FSourceWriter; // of SourceDialect
     TDeviceFactory FDeviceFactory;
     std::size_t FBufferSize;
     std::vector<int> FReadIndex;         // per result column: the column its value is read from

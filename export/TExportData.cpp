@@ -1,5 +1,6 @@
 // Rows: INSERT statements for the SQL dialects, delimited lines for the text dialects.
 #include "SqlText.h"
+#include "TDialectWriter.h"
 #include "TExport.h"
 #include "TODBCStatement.h"
 #include "TOutFile.h"
@@ -42,17 +43,16 @@ void TExport::WriteDataSection() {
     std::int32_t counter = 1;
 
     std::string prefix = "INSERT INTO ";
-    AppendIdent(prefix, TableName, Dialect);
+    FWriter->AppendIdent(prefix, TableName);
     prefix += " VALUES(";
-    const bool mysql = Dialect == edMySQL;
+    const TDialectWriter& writer = *FWriter;
     const int count = static_cast<int>(FReadIndex.size());
     while (haveRow && !Cancelled) {
         std::string& out = FOut->Buffer();
         out.append(prefix);
         for (int i = 0; i < count; ++i) {
             if (i > 0) out += ',';
-            AppendSqlValue(out, Statement->FieldView(FReadIndex[i]), static_cast<TColumnType>(FReadType[i]),
-                           mysql);
+            writer.AppendValue(out, Statement->FieldView(FReadIndex[i]), static_cast<TColumnType>(FReadType[i]));
         }
         out.append(");\r\n", 4);
         FOut->Commit();
@@ -77,7 +77,7 @@ void TExport::WriteDelimitedHeader(const std::string& Delimiter) {
 }
 
 void TExport::WriteDelimitedRows(bool WithHeader) {
-    const std::string delimiter = Dialect == edTabText ? "\t" : ",";
+    const std::string delimiter(FindDialect(Dialect)->Delimiter);
     bool haveRow = RunRowSelect();
     if (WithHeader) WriteDelimitedHeader(delimiter);
     ReportProgress(1);

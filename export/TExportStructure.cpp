@@ -1,11 +1,11 @@
 // CREATE TABLE with one definition per column, then the index and Firebird sections.
 #include "SqlText.h"
+#include "TDialectWriter.h"
 #include "TExport.h"
 #include "TNameList.h"
 #include "TODBC.h"
 #include "TODBCStatement.h"
 #include "TOutFile.h"
-#include "TypeMapping.h"
 #include "UiHooks.h"
 
 namespace {
@@ -32,8 +32,7 @@ void TExport::WriteStructure() {
              row = Statement->Fetch(fdNext, 1)) {
             if (Statement->FieldByName("extra").find("auto_increment") != std::string::npos)
                 autoIncColumns.Add(Statement->FieldByName("field"));
-            if (Dialect == edMySQL)
-                FShowTypes.emplace_back(Statement->FieldByName("field"), Statement->FieldByName("type"));
+            FShowTypes.emplace_back(Statement->FieldByName("field"), Statement->FieldByName("type"));
         }
     }
     if (SourceDialect == edFirebird && Dialect == edMySQL) {
@@ -69,8 +68,6 @@ void TExport::WriteStructure() {
         SectionHeader("Table structure");
         if (DropFirst) LineFmt("DROP TABLE %s;", {Ident(TableName)});
         LineFmt("CREATE TABLE %s (", {Ident(TableName)});
-        // MySQL refuses an auto-increment column that is not yet a key, so the marker
-        // follows the index section as ALTER TABLE ... MODIFY.
         std::vector<std::string> autoIncDefs;
         int written = 0;
         while (haveRow && !Cancelled) {
@@ -85,18 +82,12 @@ void TExport::WriteStructure() {
         }
         if (written > 0) {
             FOut->EndLine();
-            Line(Dialect == edMySQL ? ") ENGINE = INNODB;" : ");");
+            Line(FWriter->CreateTableEnd());
         }
         WriteIndexes(keyColumns);
-        for (const std::string& def : autoIncDefs)
-            LineFmt("ALTER TABLE %s MODIFY %s;", {Ident(TableName), def});
+        FWriter->WriteAutoIncrement(*this, autoIncDefs);
     }
-
-    if (Dialect == edFirebird) {
-        if (SourceDialect == edMySQL) WriteFirebirdFromMySQL(autoIncColumns, timestampColumns);
-        if (SourceDialect == edFirebird) WriteFirebirdFromFirebird();
-        WriteGrant();
-    }
+    FWriter->WriteTableExtras(*this, autoIncColumns, timestampColumns);
 }
 
 void TExport::WriteColumnDef(const TNameList& AutoIncColumns, const TNameList& KeyColumns,
@@ -108,11 +99,8 @@ void TExport::WriteColumnDef(const TNameList& AutoIncColumns, const TNameList& K
 
     std::string nullText;
     const std::string nullable = Statement->FieldByName("is_nullable");
-    if (nullable.empty() || nullable[0] != 'Y') {
-        if (Dialect != edFoxPro) nullText = " NOT NULL";
-    } else if (KeyColumns.Contains(columnName) && Dialect != edFoxPro) {
+    if (FWriter->WritesNotNull() && (nullable.empty() || nullable[0] != 'Y' || KeyColumns.Contains(columnName)))
         nullText = " NOT NULL";
-    }
 
     std::string defaultText, autoIncText;
     const bool autoInc = AutoIncColumns.Contains(columnName);
@@ -124,23 +112,21 @@ void TExport::WriteColumnDef(const TNameList& AutoIncColumns, const TNameList& K
             else
                 defaultText = " DEFAULT '" + def + "'";
         }
-    } else if (Dialect == edMySQL) {
-        autoIncText = " auto_increment";
+    } else {
+        autoIncText = FWriter->AutoIncrementMarker();
     }
 
     const bool timestampOverride = TimestampColumns.Contains(columnName);
     std::string typeText;
-    if (Dialect == edMySQL && SourceDialect == edMySQL) {
-        // Types whose catalogue name and size lose what the column holds (enum values, binary lengths).
-        for (const auto& [field, showType] : FShowTypes)
-            if (SameText(field, columnName)) {
-                typeText = MySQLDeclaredType(typeName, showType);
-                break;
-            }
-    }
+    // Types whose catalogue name and size lose what the column holds (enum values, binary lengths).
+    for (const auto& [field, showType] : FShowTypes)
+        if (SameText(field, columnName)) {
+            typeText = FWriter->DeclaredType(SourceDialect, typeName, showType);
+            break;
+        }
     if (typeText.empty())
-        typeText = TypeText(Dialect, SourceDialect, OracleSelect, timestampOverride,
-                            [this](std::string_view column) { return Statement->FieldByName(column); });
+        typeText = FWriter->TypeText(SourceDialect, OracleSelect, timestampOverride,
+                                     [this](std::string_view column) { return Statement->FieldByName(column); });
 
     std::string def = Ident(columnName);
     def += ' ';

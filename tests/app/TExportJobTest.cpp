@@ -291,7 +291,7 @@ TEST_F(ExportJobTest, PercentInBidLinkReachesTheDatabase) {
 TEST(ExportSession, OpenChoosesTheDialectAndBindsProgress) {
     EXPECT_EQ(DialectForKind(dkMySQL), edMySQL);
     EXPECT_EQ(DialectForKind(dkFirebird), edFirebird);
-    for (std::uint8_t kind : {dkUnknown, dkOracle, dkFoxPro, dkAccess, dkSQLServer})
+    for (TDatabaseKind kind : {dkUnknown, dkOracle, dkFoxPro, dkAccess, dkSQLServer})
         EXPECT_EQ(DialectForKind(kind), edOracle) << int(kind);
 
     SqliteScratch db("sessiontest");

@@ -143,7 +143,7 @@ TEST(ExportMariaDB, ProgressWhereClauseAndResultCodes) {
     EXPECT_EQ(src.Dump(edMySQL, "r", dir.File("plain/sub/r.sql")), 2);
     // Dialect 6: nothing written, ResultCode left at 0.
     WriteFile(dir.File("keep.sql"), "untouched");
-    EXPECT_EQ(src.Dump(6, "r", dir.File("keep.sql")), 5);
+    EXPECT_EQ(src.Dump(static_cast<TExportDialect>(6), "r", dir.File("keep.sql")), 5);
     EXPECT_EQ(src.Export->ResultCode, 0);
     EXPECT_EQ(ReadFile(dir.File("keep.sql")), "untouched");
     // A device that refuses every write: result 4 at the close.

@@ -13,7 +13,7 @@
 
 namespace {
 
-std::string Dump(TSourceFixture& Src, std::uint8_t Dialect, const std::string& Table, const std::string& File,
+std::string Dump(TSourceFixture& Src, TExportDialect Dialect, const std::string& Table, const std::string& File,
                  std::int32_t Expected = 0) {
     EXPECT_EQ(Src.Dump(Dialect, Table, File), Expected) << Table;
     return Lines(ReadFile(File));

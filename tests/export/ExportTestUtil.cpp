@@ -20,24 +20,18 @@ TBannerClock PinnedClock() {
     return c;
 }
 
-TExportDialect DialectOfKind(TDatabaseKind Kind) {
-    if (Kind == dkMySQL) return edMySQL;
-    if (Kind == dkFirebird) return edFirebird;
-    return edOracle;
-}
-
 bool TSourceFixture::Open(const std::string& Dsn, const std::string& User, const std::string& Password) {
     if (!Connection.Connect(Dsn, User, Password)) {
         ADD_FAILURE() << "cannot connect to " << Dsn;
         return false;
     }
-    Export = std::make_unique<TExport>(&Connection, DialectOfKind(Connection.DatabaseKind()));
+    Export = std::make_unique<TExport>(&Connection, DialectForKind(Connection.DatabaseKind()));
     Export->Clock = PinnedClock();
     Export->OnProgress = [this](const std::string&, std::int32_t Row) { Progress.push_back(Row); };
     return true;
 }
 
-std::int32_t TSourceFixture::Dump(std::uint8_t Dialect, const std::string& Table, const std::string& File,
+std::int32_t TSourceFixture::Dump(TExportDialect Dialect, const std::string& Table, const std::string& File,
                                   const std::string& Where, bool Append) {
     Progress.clear();
     return Export->DumpTable(Dialect, Table, File, Where, true, true, false, Append, "");

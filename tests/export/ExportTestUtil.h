@@ -11,9 +11,6 @@
 // 19 June 1992, 22:22:17, month "Jun", separators '/' and ':'.
 TBannerClock PinnedClock();
 
-// The source dialect the main window derives from the connection's kind.
-TExportDialect DialectOfKind(TDatabaseKind Kind);
-
 // A connection plus an engine on it with the pinned clock; progress values collected.
 struct TSourceFixture {
     TODBC Connection;
@@ -23,7 +20,7 @@ struct TSourceFixture {
     // False (with a test failure) when the connect fails.
     bool Open(const std::string& Dsn, const std::string& User = "", const std::string& Password = "");
     // DumpTable with structure and data, no drop, a new file.
-    std::int32_t Dump(std::uint8_t Dialect, const std::string& Table, const std::string& File,
+    std::int32_t Dump(TExportDialect Dialect, const std::string& Table, const std::string& File,
                       const std::string& Where = "", bool Append = false);
 };
 

@@ -1,9 +1,11 @@
 // The engine's pure pieces: quoting, comment escaping, number test, type texts, banner
 // locale parsing and the output writer with a device that fails.
 #include "SqlText.h"
+#include "TDialectWriter.h"
 #include "TExport.h"
 #include "TOutFile.h"
 #include "TypeMapping.h"
+#include "Text.h"
 
 #include <gtest/gtest.h>
 
@@ -50,11 +52,12 @@ TEST(SqlText, IdentifiersAndComments) {
     EXPECT_FALSE(IsPlainIdentifier("my table"));
     EXPECT_FALSE(IsPlainIdentifier(""));
     EXPECT_FALSE(IsPlainIdentifier("caf\xc3\xa9"));
-    EXPECT_EQ(QuoteIdent("items", edMySQL), "items");
-    EXPECT_EQ(QuoteIdent("a`b c", edMySQL), "`a``b c`");
-    EXPECT_EQ(QuoteIdent("a\"b;", edFirebird), "\"a\"\"b;\"");
-    EXPECT_EQ(QuoteIdent("x--y", edOracle), "\"x--y\"");
-    EXPECT_EQ(QuoteIdent("a`b", edFoxPro), "\"a`b\"");
+    auto quote = [](std::string_view name, TExportDialect d) { return MakeDialectWriter(d)->Ident(name); };
+    EXPECT_EQ(quote("items", edMySQL), "items");
+    EXPECT_EQ(quote("a`b c", edMySQL), "`a``b c`");
+    EXPECT_EQ(quote("a\"b;", edFirebird), "\"a\"\"b;\"");
+    EXPECT_EQ(quote("x--y", edOracle), "\"x--y\"");
+    EXPECT_EQ(quote("a`b", edFoxPro), "\"a`b\"");
     EXPECT_EQ(CommentText("a*/b"), "a* /b");
     EXPECT_EQ(CommentText("**//*/"), "** //* /");
     EXPECT_EQ(CommentText("plain"), "plain");
@@ -80,24 +83,57 @@ TEST(SqlText, IsNumber) {
 }
 
 namespace {
-std::string Type(std::uint8_t target, std::uint8_t source, std::map<std::string, std::string> row,
+std::string Type(TExportDialect target, TExportDialect source, std::map<std::string, std::string> row,
                  bool oracleSelect = false, bool stampOverride = false) {
-    return TypeText(target, source, oracleSelect, stampOverride, [&](std::string_view c) {
+    return MakeDialectWriter(target)->TypeText(source, oracleSelect, stampOverride, [&](std::string_view c) {
         auto it = row.find(std::string(c));
         return it == row.end() ? std::string() : it->second;
     });
 }
 } // namespace
 
-TEST(TypeMapping, TablesHaveTheirSizes) {
-    EXPECT_EQ(TypeTableA.size(), 30u); // 22 plus the text and blob entries
-    EXPECT_EQ(TypeTableB.size(), 10u);
-    EXPECT_EQ(TypeTableC.size(), 5u);
-    EXPECT_EQ(TypeTableD.size(), 10u);
-    EXPECT_EQ(TypeTableE.size(), 19u);
-    EXPECT_EQ(TypeTableF.size(), 5u);
-    EXPECT_TRUE(TypeTableFor(edMySQL, edOracle).empty());
-    EXPECT_EQ(TypeTableFor(edFirebird, edMySQL).data(), TypeTableA.data());
+TEST(ExportDialect, OneListNamesEveryDialect) {
+    // Codes are the list's positions, names and codes map both ways.
+    const auto dialects = ExportDialects();
+    ASSERT_EQ(dialects.size(), 6u);
+    for (std::size_t i = 0; i < dialects.size(); ++i) {
+        const TDialectInfo& d = dialects[i];
+        EXPECT_EQ(d.Code, i);
+        EXPECT_EQ(FindDialect(d.Code), &d);
+        TExportDialect byName = edOracle;
+        EXPECT_TRUE(DialectByName(DialectName(d.Code), byName)) << d.Name;
+        EXPECT_EQ(byName, d.Code);
+        // SQL scripts carry a banner, delimited text a separator, never both.
+        EXPECT_NE(d.Banner.empty(), d.Delimiter.empty()) << d.Name;
+    }
+    EXPECT_EQ(FindDialect(static_cast<TExportDialect>(6)), nullptr);
+    EXPECT_EQ(DialectName(static_cast<TExportDialect>(200)), "");
+    TExportDialect unchanged = edFoxPro;
+    EXPECT_FALSE(DialectByName("MySQL", unchanged));
+    EXPECT_FALSE(DialectByName("", unchanged));
+    EXPECT_EQ(unchanged, edFoxPro);
+    EXPECT_EQ(FindDialect(edTabText)->Delimiter, "\t");
+    EXPECT_EQ(FindDialect(edFoxPro)->Banner, " FoxPro Dump using uExport");
+
+    EXPECT_EQ(DialectForKind(dkMySQL), edMySQL);
+    EXPECT_EQ(DialectForKind(dkFirebird), edFirebird);
+    for (TDatabaseKind kind : {dkUnknown, dkOracle, dkFoxPro, dkAccess, dkSQLServer})
+        EXPECT_EQ(DialectForKind(kind), edOracle) << int(kind);
+}
+
+TEST(TypeMapping, EveryTableEntryCanWin) {
+    // Names are matched in lower case and the first match wins: an entry in capitals or
+    // behind an earlier one of the same name would never be used.
+    for (const TDialectInfo& target : ExportDialects())
+        for (const TDialectInfo& source : ExportDialects()) {
+            const auto table = MakeDialectWriter(target.Code)->TypeTable(source.Code);
+            for (std::size_t i = 0; i < table.size(); ++i) {
+                EXPECT_EQ(LowerCase(table[i].SourceType), table[i].SourceType) << target.Name;
+                EXPECT_FALSE(table[i].HasScale && !table[i].HasLength) << table[i].SourceType;
+                for (std::size_t j = 0; j < i; ++j)
+                    EXPECT_NE(table[j].SourceType, table[i].SourceType) << target.Name << " from " << source.Name;
+            }
+        }
 }
 
 TEST(TypeMapping, TypeTexts) {

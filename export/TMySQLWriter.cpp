@@ -1,0 +1,84 @@
+#include "TMySQLWriter.h"
+
+#include "SqlText.h"
+#include "TExport.h"
+
+#include <array>
+
+namespace {
+
+// From a Firebird source.
+constexpr std::array<TColInfo, 10> kFromFirebird{{
+    {"smallint", "", false, false},
+    {"int", "", false, false},
+    {"float", "", false, false},
+    {"double", "", false, false},
+    {"decimal", "", true, true},
+    {"char", "", true, false},
+    {"varchar", "", true, false},
+    {"timestamp", "datetime", false, false},
+    {"date", "", false, false},
+    {"time", "", false, false},
+}};
+
+// From a MySQL source: every name stays.
+constexpr std::array<TColInfo, 19> kFromMySQL{{
+    {"tinyint", "", true, false},
+    {"tinyint unsigned", "", true, false},
+    {"smallint", "", true, false},
+    {"smallint unsigned", "", true, false},
+    {"mediumint", "", true, false},
+    {"mediumint unsigned", "", true, false},
+    {"int", "", true, false},
+    {"int unsigned", "", true, false},
+    {"bigint", "", true, false},
+    {"bigint unsigned", "", true, false},
+    {"float", "", true, false},
+    // The catalogue's size of a double is its precision; MySQL refuses double(15).
+    {"double", "", false, false},
+    {"decimal", "", true, true},
+    {"char", "", true, false},
+    {"varchar", "", true, false},
+    {"datetime", "", false, false},
+    {"date", "", false, false},
+    {"time", "", false, false},
+    {"enum", "", false, false},
+}};
+
+} // namespace
+
+void TMySQLWriter::AppendValue(std::string& Out, std::string_view Value, TColumnType Type) const {
+    AppendSqlValue(Out, Value, Type, true);
+}
+
+std::span<const TColInfo> TMySQLWriter::TypeTable(TExportDialect Source) const {
+    if (Source == edMySQL) return kFromMySQL;
+    if (Source == edFirebird) return kFromFirebird;
+    return {};
+}
+
+std::string TMySQLWriter::DeclaredType(TExportDialect Source, std::string_view CatalogueType,
+                                       std::string_view ShowType) const {
+    if (Source != edMySQL) return {};
+    return MySQLDeclaredType(CatalogueType, ShowType);
+}
+
+void TMySQLWriter::WriteAutoIncrement(TExport& Export, const std::vector<std::string>& Definitions) const {
+    // MySQL refuses an auto-increment column that is not yet a key, so the marker comes
+    // once the index section has made it one.
+    for (const std::string& def : Definitions)
+        Export.LineFmt("ALTER TABLE %s MODIFY %s;", {Ident(Export.TableName), def});
+}
+
+void TMySQLWriter::AppendLength(std::string& Text, std::string_view Length, const std::string* Scale) const {
+    // MySQL takes the length before the attribute: int(10) unsigned, not int unsigned(10).
+    constexpr std::string_view unsignedSuffix = " unsigned";
+    const bool isUnsigned = Text.ends_with(unsignedSuffix);
+    if (isUnsigned) Text.resize(Text.size() - unsignedSuffix.size());
+    TDialectWriter::AppendLength(Text, Length, Scale);
+    if (isUnsigned) Text += unsignedSuffix;
+}
+
+void TMySQLWriter::FinishType(std::string& Text, TExportDialect Source, bool TimestampOverride) const {
+    if (TimestampOverride && Source == edFirebird) Text = "timestamp";
+}

@@ -1,0 +1,20 @@
+#pragma once
+// The MySQL form: backquoted identifiers, backslash-escaped literals, InnoDB tables and
+// auto-increment markers added once the key exists.
+#include "TDialectWriter.h"
+
+class TMySQLWriter : public TDialectWriter {
+  public:
+    char IdentQuote() const override { return '`'; }
+    void AppendValue(std::string& Out, std::string_view Value, TColumnType Type) const override;
+    std::span<const TColInfo> TypeTable(TExportDialect Source) const override;
+    std::string DeclaredType(TExportDialect Source, std::string_view CatalogueType,
+                             std::string_view ShowType) const override;
+    std::string_view AutoIncrementMarker() const override { return " auto_increment"; }
+    std::string_view CreateTableEnd() const override { return ") ENGINE = INNODB;"; }
+    void WriteAutoIncrement(TExport& Export, const std::vector<std::string>& Definitions) const override;
+
+  protected:
+    void AppendLength(std::string& Text, std::string_view Length, const std::string* Scale) const override;
+    void FinishType(std::string& Text, TExportDialect Source, bool TimestampOverride) const override;
+};

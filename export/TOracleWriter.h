@@ -1,0 +1,8 @@
+#pragma once
+// The Oracle form, also the form for every database kind without one of its own.
+#include "TDialectWriter.h"
+
+class TOracleWriter : public TDialectWriter {
+  public:
+    std::span<const TColInfo> TypeTable(TExportDialect Source) const override;
+};
