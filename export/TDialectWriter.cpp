@@ -27,7 +27,7 @@ std::string TDialectWriter::DeclaredType(TExportDialect, std::string_view, std::
 
 void TDialectWriter::WriteAutoIncrement(TExport&, const std::vector<std::string>&) const {}
 
-void TDialectWriter::WriteTableExtras(TExport&, const TNameList&, const TNameList&) const {}
+void TDialectWriter::WriteTableExtras(TExport&, const TTableFacts&) const {}
 
 void TDialectWriter::WriteAfterRows(TExport&) const {}
 

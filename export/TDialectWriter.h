@@ -13,7 +13,7 @@
 #include <vector>
 
 class TExport;
-struct TNameList;
+struct TTableFacts;
 
 class TDialectWriter {
   public:
@@ -47,8 +47,7 @@ class TDialectWriter {
     // After the index section: the definitions (with marker) of auto-increment columns.
     virtual void WriteAutoIncrement(TExport& Export, const std::vector<std::string>& Definitions) const;
     // After the structure (also when the catalogue gave no column): the target's own objects.
-    virtual void WriteTableExtras(TExport& Export, const TNameList& AutoIncColumns,
-                                  const TNameList& TimestampColumns) const;
+    virtual void WriteTableExtras(TExport& Export, const TTableFacts& Facts) const;
     // After the rows, when the structure was asked for.
     virtual void WriteAfterRows(TExport& Export) const;
 

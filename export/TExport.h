@@ -19,6 +19,8 @@ class TOutFile;
 class TOutDevice;
 class TDialectWriter;
 struct TNameList;
+struct TTableFacts;
+struct TColumnFacts;
 
 // Progress: table name and row value; a negative value marks the end of the table.
 using TExportProgressEvent = std::function<void(const std::string& TableName, std::int32_t Row)>;
@@ -99,9 +101,12 @@ class TExport {
     void WriteDelimitedRows(bool WithHeader);
     void WriteDelimitedHeader(const std::string& Delimiter);
     void WriteStructure();
-    void WriteColumnDef(const TNameList& AutoIncColumns, const TNameList& KeyColumns,
-                        TNameList& TimestampColumns, std::string& AutoIncDef);
-    void WriteIndexes(const TNameList& KeyColumns);
+    // False when the column catalogue gave no row.
+    bool ReadTableFacts(TTableFacts& Facts);
+    // One column definition, without line end; AutoIncDef gets it with the target's
+    // auto-increment marker when the column has one.
+    void WriteColumnDef(const TColumnFacts& Column, const TTableFacts& Facts, std::string& AutoIncDef);
+    void WriteIndexes(const TTableFacts& Facts);
 
     std::unique_ptr<TOutFile> FOut;
     std::unique_ptr<TDialectWriter> FWriter;       // of Dialect
@@ -110,6 +115,4 @@ class TExport {
     std::size_t FBufferSize;
     std::vector<int> FReadIndex;         // per result column: the column its value is read from
     std::vector<std::uint8_t> FReadType; // per result column: its type code
-    std::vector<std::pair<std::string, std::string>>
-        FShowTypes; // MySQL to MySQL: field and SHOW COLUMNS type
 };

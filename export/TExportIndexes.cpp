@@ -1,41 +1,30 @@
-// One statement per index: the primary key as ALTER TABLE, every other index as CREATE INDEX.
+// One statement per index: an index that begins with a primary-key column as ALTER TABLE,
+// every other index as CREATE INDEX.
 #include "SqlText.h"
 #include "TExport.h"
-#include "TNameList.h"
-#include "TODBCStatement.h"
 #include "TOutFile.h"
+#include "TTableFacts.h"
 #include "UiHooks.h"
 
-void TExport::WriteIndexes(const TNameList& KeyColumns) {
+void TExport::WriteIndexes(const TTableFacts& Facts) {
     SectionHeader("Indexes");
-    bool haveRow = Statement->Statistics(TableName, "", "");
-    if (!haveRow) return;
-    const std::string_view positionColumn = SourceDialect == edFoxPro ? "seq_in_index" : "ordinal_position";
-    bool open = false;
-    while (haveRow && !Cancelled) {
-        const std::string column = Statement->FieldByName("column_name");
-        if (!column.empty()) {
-            const std::int32_t position = Statement->FieldAsInteger(positionColumn);
-            if (open && position == 1) Line(");");
-            open = true;
-            std::string text;
-            if (position == 1) {
-                if (KeyColumns.Contains(column)) {
-                    text = "ALTER TABLE " + Ident(TableName) + " ADD PRIMARY KEY (" + Ident(column);
-                } else {
-                    text = "CREATE ";
-                    if (SameText(Statement->FieldByName("asc_or_desc"), "D")) text += "DESCENDING ";
-                    if (!Statement->FieldAsBoolean("non_unique")) text += "UNIQUE ";
-                    text += "INDEX " + Ident(Statement->FieldByName("index_name")) + " ON " +
-                            Ident(TableName) + " (" + Ident(column);
-                }
+    for (const TIndexFacts& index : Facts.Indexes) {
+        if (Cancelled) break;
+        std::string text;
+        for (std::size_t i = 0; i < index.Columns.size(); ++i) {
+            const TIndexColumn& column = index.Columns[i];
+            if (i > 0 || !index.HasHead) {
+                text += ',' + Ident(column.Name);
+            } else if (Facts.KeyColumns.Contains(column.Name)) {
+                text = "ALTER TABLE " + Ident(TableName) + " ADD PRIMARY KEY (" + Ident(column.Name);
             } else {
-                text = "," + Ident(column);
+                text = "CREATE ";
+                if (column.Descending) text += "DESCENDING ";
+                if (index.Unique) text += "UNIQUE ";
+                text += "INDEX " + Ident(index.Name) + " ON " + Ident(TableName) + " (" + Ident(column.Name);
             }
-            Text(text);
         }
-        haveRow = Statement->Fetch(fdNext, 1);
+        Line(text + ");");
         ProcessMessages();
     }
-    if (open) Line(");");
 }

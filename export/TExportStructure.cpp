@@ -1,11 +1,12 @@
-// CREATE TABLE with one definition per column, then the index and Firebird sections.
+// The table's facts read once from the catalogue, then CREATE TABLE with one definition per
+// column, the index section and the target's own sections.
 #include "SqlText.h"
 #include "TDialectWriter.h"
 #include "TExport.h"
-#include "TNameList.h"
 #include "TODBC.h"
 #include "TODBCStatement.h"
 #include "TOutFile.h"
+#include "TTableFacts.h"
 #include "UiHooks.h"
 
 namespace {
@@ -22,19 +23,27 @@ std::string TriggerColumn(const std::string& Name) {
 
 } // namespace
 
-void TExport::WriteStructure() {
-    Connection->BindColumns = true;
-    TNameList autoIncColumns, keyColumns, timestampColumns;
-    FShowTypes.clear();
+std::string TColumnFacts::Catalogue(std::string_view Column) const {
+    if (SameText(Column, "column_size")) return Size;
+    if (SameText(Column, "decimal_digits")) return DecimalDigits;
+    if (SameText(Column, "data_precision")) return Precision;
+    if (SameText(Column, "length")) return Length;
+    if (SameText(Column, "scale")) return Scale;
+    if (SameText(Column, "type_name")) return TypeName;
+    return {};
+}
 
+bool TExport::ReadTableFacts(TTableFacts& Facts) {
+    std::vector<std::pair<std::string, std::string>> showTypes; // MySQL: field and declared type
     if (SourceDialect == edMySQL) {
         for (bool row = Statement->ExecSQL("SHOW COLUMNS FROM " + SourceIdent(TableName), true, false); row;
              row = Statement->Fetch(fdNext, 1)) {
             if (Statement->FieldByName("extra").find("auto_increment") != std::string::npos)
-                autoIncColumns.Add(Statement->FieldByName("field"));
-            FShowTypes.emplace_back(Statement->FieldByName("field"), Statement->FieldByName("type"));
+                Facts.AutoIncColumns.Add(Statement->FieldByName("field"));
+            showTypes.emplace_back(Statement->FieldByName("field"), Statement->FieldByName("type"));
         }
     }
+    // Columns that a Firebird source fills by trigger, for a MySQL target to mark them.
     if (SourceDialect == edFirebird && Dialect == edMySQL) {
         for (bool row = Statement->ExecSQLFmt("SELECT * FROM rdb$triggers WHERE rdb$relation_name = '%s'",
                                               {LiteralBody(TableName)});
@@ -43,12 +52,13 @@ void TExport::WriteStructure() {
             const std::string prefix = name.substr(0, 9);
             if (prefix == "td_update" || prefix == "ai_insert") {
                 const std::string column = TriggerColumn(name);
-                if (!column.empty()) (prefix == "td_update" ? timestampColumns : autoIncColumns).Add(column);
+                if (!column.empty())
+                    (prefix == "td_update" ? Facts.TimestampColumns : Facts.AutoIncColumns).Add(column);
             }
         }
     }
     for (bool row = Statement->PrimaryKeys(TableName, "", ""); row; row = Statement->Fetch(fdNext, 1))
-        keyColumns.Add(Statement->FieldByName("column_name"));
+        Facts.KeyColumns.Add(Statement->FieldByName("column_name"));
 
     bool haveRow;
     if (OracleSelect)
@@ -59,9 +69,58 @@ void TExport::WriteStructure() {
                                         {LiteralBody(TableName)});
     else
         haveRow = Statement->Columns("", "", TableName, "");
-
     if (!haveRow) {
         Statement->CheckError(SQL_ERROR);
+        return false;
+    }
+    for (; haveRow; haveRow = Statement->Fetch(fdNext, 1)) {
+        TColumnFacts c;
+        c.Name = Statement->FieldByName("column_name");
+        c.TypeName = Statement->FieldByName("type_name");
+        c.SqlType = Statement->FieldAsInteger("data_type");
+        c.Size = Statement->FieldByName("column_size");
+        c.DecimalDigits = Statement->FieldByName("decimal_digits");
+        c.Precision = Statement->FieldByName("data_precision");
+        c.Length = Statement->FieldByName("length");
+        c.Scale = Statement->FieldByName("scale");
+        const std::string nullable = Statement->FieldByName("is_nullable");
+        c.Nullable = !nullable.empty() && nullable[0] == 'Y';
+        c.Default = Statement->FieldByName("column_def");
+        c.AutoIncrement = Facts.AutoIncColumns.Contains(c.Name);
+        if (SourceDialect == edMySQL && LowerCase(c.TypeName) == "timestamp") Facts.TimestampColumns.Add(c.Name);
+        c.Timestamp = Facts.TimestampColumns.Contains(c.Name);
+        for (const auto& [field, type] : showTypes)
+            if (SameText(field, c.Name)) {
+                c.DeclaredType = type;
+                break;
+            }
+        Facts.Columns.push_back(std::move(c));
+    }
+
+    // The index catalogue: one row per index column, grouped by index, the columns of
+    // each in key order; a position of 1 begins the next index.
+    if (!Statement->Statistics(TableName, "", "")) return true;
+    const std::string_view positionColumn = SourceDialect == edFoxPro ? "seq_in_index" : "ordinal_position";
+    for (bool row = true; row; row = Statement->Fetch(fdNext, 1)) {
+        const std::string column = Statement->FieldByName("column_name");
+        if (column.empty()) continue; // the driver's table-statistics rows
+        const bool first = Statement->FieldAsInteger(positionColumn) == 1;
+        if (first || Facts.Indexes.empty()) {
+            TIndexFacts index;
+            index.HasHead = first;
+            index.Name = Statement->FieldByName("index_name");
+            index.Unique = !Statement->FieldAsBoolean("non_unique");
+            Facts.Indexes.push_back(std::move(index));
+        }
+        Facts.Indexes.back().Columns.push_back({column, SameText(Statement->FieldByName("asc_or_desc"), "D")});
+    }
+    return true;
+}
+
+void TExport::WriteStructure() {
+    Connection->BindColumns = true;
+    TTableFacts facts;
+    if (!ReadTableFacts(facts)) {
         ResultCode = ResultNoColumns;
     } else {
         Line("");
@@ -69,43 +128,36 @@ void TExport::WriteStructure() {
         if (DropFirst) LineFmt("DROP TABLE %s;", {Ident(TableName)});
         LineFmt("CREATE TABLE %s (", {Ident(TableName)});
         std::vector<std::string> autoIncDefs;
-        int written = 0;
-        while (haveRow && !Cancelled) {
-            if (written > 0) Line(",");
-            std::string autoIncDef;
-            WriteColumnDef(autoIncColumns, keyColumns, timestampColumns, autoIncDef);
-            if (!autoIncDef.empty()) autoIncDefs.push_back(std::move(autoIncDef));
-            ++written;
+        bool written = false;
+        for (const TColumnFacts& column : facts.Columns) {
             if (Cancelled) break;
-            haveRow = Statement->Fetch(fdNext, 1);
+            if (written) Line(",");
+            std::string autoIncDef;
+            WriteColumnDef(column, facts, autoIncDef);
+            if (!autoIncDef.empty()) autoIncDefs.push_back(std::move(autoIncDef));
+            written = true;
             ProcessMessages();
         }
-        if (written > 0) {
+        if (written) {
             FOut->EndLine();
             Line(FWriter->CreateTableEnd());
         }
-        WriteIndexes(keyColumns);
+        WriteIndexes(facts);
         FWriter->WriteAutoIncrement(*this, autoIncDefs);
     }
-    FWriter->WriteTableExtras(*this, autoIncColumns, timestampColumns);
+    FWriter->WriteTableExtras(*this, facts);
 }
 
-void TExport::WriteColumnDef(const TNameList& AutoIncColumns, const TNameList& KeyColumns,
-                             TNameList& TimestampColumns, std::string& AutoIncDef) {
-    const std::string columnName = Statement->FieldByName("column_name");
-    const std::string typeName = LowerCase(Statement->FieldByName("type_name"));
-    const bool mysqlTimestamp = typeName == "timestamp" && SourceDialect == edMySQL;
-    if (mysqlTimestamp) TimestampColumns.Add(columnName);
-
+void TExport::WriteColumnDef(const TColumnFacts& Column, const TTableFacts& Facts, std::string& AutoIncDef) {
+    // A MySQL timestamp column gets its value from the server, never from a default.
+    const bool mysqlTimestamp = SourceDialect == edMySQL && LowerCase(Column.TypeName) == "timestamp";
     std::string nullText;
-    const std::string nullable = Statement->FieldByName("is_nullable");
-    if (FWriter->WritesNotNull() && (nullable.empty() || nullable[0] != 'Y' || KeyColumns.Contains(columnName)))
+    if (FWriter->WritesNotNull() && (!Column.Nullable || Facts.KeyColumns.Contains(Column.Name)))
         nullText = " NOT NULL";
 
     std::string defaultText, autoIncText;
-    const bool autoInc = AutoIncColumns.Contains(columnName);
-    if (!autoInc) {
-        const std::string def = Statement->FieldByName("column_def");
+    if (!Column.AutoIncrement) {
+        const std::string& def = Column.Default;
         if (!def.empty() && def != "NULL" && def != "'0000-00-00'" && !mysqlTimestamp) {
             if (def[0] == '\'' || IsNumber(def))
                 defaultText = " DEFAULT " + def;
@@ -116,19 +168,15 @@ void TExport::WriteColumnDef(const TNameList& AutoIncColumns, const TNameList& K
         autoIncText = FWriter->AutoIncrementMarker();
     }
 
-    const bool timestampOverride = TimestampColumns.Contains(columnName);
-    std::string typeText;
     // Types whose catalogue name and size lose what the column holds (enum values, binary lengths).
-    for (const auto& [field, showType] : FShowTypes)
-        if (SameText(field, columnName)) {
-            typeText = FWriter->DeclaredType(SourceDialect, typeName, showType);
-            break;
-        }
+    std::string typeText;
+    if (!Column.DeclaredType.empty())
+        typeText = FWriter->DeclaredType(SourceDialect, LowerCase(Column.TypeName), Column.DeclaredType);
     if (typeText.empty())
-        typeText = FWriter->TypeText(SourceDialect, OracleSelect, timestampOverride,
-                                     [this](std::string_view column) { return Statement->FieldByName(column); });
+        typeText = FWriter->TypeText(SourceDialect, OracleSelect, Column.Timestamp,
+                                     [&Column](std::string_view name) { return Column.Catalogue(name); });
 
-    std::string def = Ident(columnName);
+    std::string def = Ident(Column.Name);
     def += ' ';
     def += typeText;
     def += defaultText;

@@ -2,9 +2,9 @@
 
 #include "SqlText.h"
 #include "TExport.h"
-#include "TNameList.h"
 #include "TODBC.h"
 #include "TODBCStatement.h"
+#include "TTableFacts.h"
 
 #include <array>
 #include <utility>
@@ -75,20 +75,18 @@ std::span<const TColInfo> TFirebirdWriter::TypeTable(TExportDialect Source) cons
     return {};
 }
 
-void TFirebirdWriter::WriteTableExtras(TExport& Export, const TNameList& AutoIncColumns,
-                                       const TNameList& TimestampColumns) const {
-    if (Export.SourceDialect == edMySQL) WriteFromMySQL(Export, AutoIncColumns, TimestampColumns);
+void TFirebirdWriter::WriteTableExtras(TExport& Export, const TTableFacts& Facts) const {
+    if (Export.SourceDialect == edMySQL) WriteFromMySQL(Export, Facts);
     if (Export.SourceDialect == edFirebird) WriteFromFirebird(Export);
     Export.LineFmt("/*  Grant Statement for table '%s' */", {CommentText(Export.TableName)});
     Export.LineFmt("GRANT ALL ON %s TO PUBLIC;", {Ident(Export.TableName)});
 }
 
-void TFirebirdWriter::WriteFromMySQL(TExport& Export, const TNameList& AutoIncColumns,
-                                     const TNameList& TimestampColumns) const {
+void TFirebirdWriter::WriteFromMySQL(TExport& Export, const TTableFacts& Facts) const {
     const std::string& tableName = Export.TableName;
     Export.SectionHeader("Generators and Triggers");
     const std::string table = Ident(tableName);
-    for (const std::string& c : TimestampColumns.Items) {
+    for (const std::string& c : Facts.TimestampColumns.Items) {
         const std::string column = Ident(c);
         Export.Line("SET TERM !! ;");
         for (const auto& [prefix, event] :
@@ -103,7 +101,7 @@ void TFirebirdWriter::WriteFromMySQL(TExport& Export, const TNameList& AutoIncCo
         Export.Line("SET TERM ; !!");
     }
     TODBCStatement& statement = *Export.Statement;
-    for (const std::string& c : AutoIncColumns.Items) {
+    for (const std::string& c : Facts.AutoIncColumns.Items) {
         const std::string column = Ident(c);
         const std::string generator = Ident(UpperCase("GEN$" + tableName + "$" + c));
         if (Export.DropFirst) Export.LineFmt("DROP GENERATOR %s;", {generator});

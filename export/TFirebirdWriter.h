@@ -6,12 +6,10 @@
 class TFirebirdWriter : public TDialectWriter {
   public:
     std::span<const TColInfo> TypeTable(TExportDialect Source) const override;
-    void WriteTableExtras(TExport& Export, const TNameList& AutoIncColumns,
-                          const TNameList& TimestampColumns) const override;
+    void WriteTableExtras(TExport& Export, const TTableFacts& Facts) const override;
     void WriteAfterRows(TExport& Export) const override;
 
   private:
-    void WriteFromMySQL(TExport& Export, const TNameList& AutoIncColumns,
-                        const TNameList& TimestampColumns) const;
+    void WriteFromMySQL(TExport& Export, const TTableFacts& Facts) const;
     void WriteFromFirebird(TExport& Export) const;
 };

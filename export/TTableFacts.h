@@ -1,0 +1,50 @@
+#pragma once
+// What the structure sections know about one table, read from the source's catalogue
+// once and then written in each dialect's terms.
+#include "TNameList.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct TColumnFacts {
+    std::string Name;
+    std::string TypeName;      // as the catalogue reports it
+    std::int32_t SqlType = 0;  // ODBC SQL data type; 0 when the catalogue gave none
+    std::string Size;          // "column_size"
+    std::string DecimalDigits; // "decimal_digits"
+    std::string Precision;     // "data_precision" of the Oracle catalogue select
+    std::string Length;        // "length" and "scale" of the FoxPro catalogue
+    std::string Scale;
+    bool Nullable = false;
+    std::string Default;       // "column_def" as reported; empty for none
+    bool AutoIncrement = false;
+    bool Timestamp = false;    // a MySQL timestamp, or a Firebird column with a td_update trigger
+    std::string DeclaredType;  // MySQL source: the "type" of SHOW COLUMNS
+
+    // The catalogue text above by its catalogue column name (empty for another name).
+    std::string Catalogue(std::string_view Column) const;
+};
+
+struct TIndexColumn {
+    std::string Name;
+    bool Descending = false;
+};
+
+struct TIndexFacts {
+    std::string Name;
+    bool Unique = false;
+    // The driver gave the first column position 1. A driver without the position column
+    // gives 0 everywhere, and its rows form one index without a head.
+    bool HasHead = true;
+    std::vector<TIndexColumn> Columns;
+};
+
+struct TTableFacts {
+    std::vector<TColumnFacts> Columns; // in catalogue order
+    TNameList KeyColumns;              // the primary key, in key order
+    std::vector<TIndexFacts> Indexes;  // in catalogue order
+    TNameList AutoIncColumns;
+    TNameList TimestampColumns;
+};
