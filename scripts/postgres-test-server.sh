@@ -13,7 +13,9 @@
 # and on TCP alike, so that a wrong password fails as it would on a real server. Start
 # and stop are idempotent.
 # PostgreSQL refuses to run as root: called by root, the server runs as the unprivileged
-# user postgres (made by Debian's package), and <dir> is handed to that user.
+# user postgres (made by Debian's package), and <dir> is handed to that user. When a
+# folder above <dir> is closed to other users (a checkout under /root, say), data/ and
+# server.log go to /tmp/ferrocan-postgres-<n> instead; <dir>/home names the folder in use.
 set -euo pipefail
 
 usage() {
@@ -27,20 +29,10 @@ dir=$2
 mkdir -p "$dir"
 dir=$(cd "$dir" && pwd)
 
-datadir=$dir/data
-log=$dir/server.log
 hash=$(printf '%s' "$dir" | cksum | cut -d' ' -f1)
 port=$((10000 + hash % 10000))
 user=ferrocan
 password=ferrocan
-
-# Unix socket paths are limited to 107 bytes, and the server names its socket
-# <folder>/.s.PGSQL.<port>. Under a deep folder the socket goes to a short folder of its
-# own; <dir>/socketdir always names the one in use.
-sockdir=$dir
-if ((${#sockdir} + 16 > 100)); then
-    sockdir=/tmp/ferrocan-postgres-$hash
-fi
 
 # The newest installed server version.
 bindir=
@@ -65,6 +57,22 @@ if ((EUID == 0)); then
     as_server=(runuser -u postgres --)
 fi
 
+# The folder of the server's own files: <dir>, unless the server's user cannot reach it.
+home=$dir
+if ((EUID == 0)) && ! runuser -u postgres -- test -x "$dir"; then
+    home=/tmp/ferrocan-postgres-$hash
+fi
+datadir=$home/data
+log=$home/server.log
+
+# Unix socket paths are limited to 107 bytes, and the server names its socket
+# <folder>/.s.PGSQL.<port>. Under a deep folder the socket goes to a short folder of its
+# own; <dir>/socketdir always names the one in use.
+sockdir=$home
+if ((${#sockdir} + 16 > 100)); then
+    sockdir=/tmp/ferrocan-postgres-$hash
+fi
+
 ready() {
     "$bindir/pg_isready" -q -h "$sockdir" -p "$port" -t 2 >/dev/null 2>&1
 }
@@ -72,6 +80,7 @@ ready() {
 write_client_files() {
     echo "$port" >"$dir/port"
     echo "$sockdir" >"$dir/socketdir"
+    echo "$home" >"$dir/home"
     cat >"$dir/env" <<EOF
 export PGHOST='$sockdir' PGPORT=$port PGUSER=$user PGPASSWORD=$password PGDATABASE=postgres
 EOF
@@ -100,22 +109,17 @@ start() {
         echo "postgres-test-server: already running (socket folder $sockdir, port $port)"
         return 0
     fi
-    mkdir -p "$sockdir"
+    mkdir -p "$home" "$sockdir"
     if ((EUID == 0)); then
-        # The server must be able to reach <dir>: every folder above it needs o+x.
-        chown postgres: "$dir" "$sockdir"
+        chown postgres: "$home" "$sockdir"
         [[ -d $datadir ]] && chown -R postgres: "$datadir"
         touch "$log" && chown postgres: "$log"
-        if ! runuser -u postgres -- test -w "$dir"; then
-            echo "postgres-test-server: the user postgres cannot reach $dir (a folder above it lacks o+x)" >&2
-            exit 1
-        fi
     fi
 
     if [[ ! -f $datadir/PG_VERSION ]]; then
         rm -rf "$datadir"
         local pwfile
-        pwfile=$(mktemp "$dir/pwfile.XXXXXX")
+        pwfile=$(mktemp "$home/pwfile.XXXXXX")
         echo "$password" >"$pwfile"
         ((EUID == 0)) && chown postgres: "$pwfile"
         if ! "${as_server[@]}" "$bindir/initdb" -D "$datadir" -U "$user" --pwfile="$pwfile" \
