@@ -59,7 +59,10 @@ TEST(LookAttach, LookControlsWithoutEditLeavesLineEditsAlone) {
     EXPECT_FALSE(RecordOf(form.ebxBidLink));
     EXPECT_FALSE(RecordOf(form.ebxMMYY));
     EXPECT_TRUE(RecordOf(form.Memo));
+    // After a paint, which takes the sunken edge off attached edit kinds only.
+    form.grab();
     EXPECT_TRUE(form.ebxBidLink->hasFrame());
+    EXPECT_EQ(form.Memo->frameStyle(), QFrame::Box | QFrame::Plain);
 }
 
 TEST(LookAttach, ChangingLookControlsReattachesAndTheSameValueDoesNothing) {

@@ -165,15 +165,18 @@ TEST(LookBadInput, ExceptionInsideAPainter) {
     TLookStyler look(&form);
     look.SetActive(true);
     auto* popup = new QMenu(&form);
-    popup->addAction(QStringLiteral("Item"));
+    QAction* item = popup->addAction(QStringLiteral("Item"));
     look.SetActive(false);
     look.SetActive(true);
+    popup->adjustSize();
+    const QRect a = popup->actionGeometry(item);
     const TColor decorated = PixelAt(form.ebxBidLink, 0, 0);
     TLookStyler::PaintProbe = [] { throw std::runtime_error("painter failed"); };
     EXPECT_NE(PixelAt(form.ebxBidLink, 0, 0), decorated); // the control as it drew itself
-    EXPECT_NO_THROW(popup->grab());
-    EXPECT_NO_THROW(form.grab());
+    // The failed item shows nothing of its own: the menu colour of the panel, no icon column.
+    EXPECT_EQ(PixelAt(popup, a.left() + 2, a.top() + 3), ColorToRGB(look.Derived.MenuColor));
     TLookStyler::PaintProbe = nullptr;
     EXPECT_EQ(PixelAt(form.ebxBidLink, 0, 0), decorated);
+    EXPECT_EQ(PixelAt(popup, a.left() + 2, a.top() + 3), ColorToRGB(look.Derived.IconBack));
     EXPECT_TRUE(RecordOf(form.ebxBidLink));
 }

@@ -212,18 +212,17 @@ TEST_F(LookMenu, GradientOnlyAtSixteenBitsOrMore) {
     EXPECT_EQ(At(form.Plain, look->IconWidth() + 10, 1), ColorToRGB(look->Derived.MenuColor));
     EXPECT_EQ(At(form.Plain, 2, 1), ColorToRGB(look->Derived.IconBack));
     look->ComputeDerivedColors(&deep);
-    // The step grows by 3 for strips strictly inside the icon column plus 5, else by 1.
+    // Strip k lightens IconBack by the step counter: 0 at k = 0, then 1 + 3 (k - 1) up to the
+    // end of the icon column plus 5 (k = 29: 85), then 1 more per strip up to the cap of 96.
+    ASSERT_EQ(look->IconWidth(), 24);
     const TColor back = look->Derived.IconBack;
-    auto step = [&](int dx) {
-        int counter = 0;
-        for (int j = 0; j < dx; ++j)
-            counter = std::min(96, counter + ((j > 0 && j < look->IconWidth() + 5) ? 3 : 1));
-        return counter;
-    };
-    EXPECT_EQ(At(form.Plain, 0, 1), back);
-    EXPECT_EQ(At(form.Plain, 3, 1), Lighten(back, step(3)));
-    EXPECT_EQ(At(form.Plain, look->IconWidth() + 10, 1), Lighten(back, step(look->IconWidth() + 10)));
-    EXPECT_NE(step(look->IconWidth() + 10), 96);
+    const QRect a = form.Popup->actionGeometry(form.Plain);
+    ASSERT_GT(a.width(), 41);
+    const int expected[][2] = {{0, 0},   {1, 1},   {2, 4},   {3, 7},  {28, 82},
+                               {29, 85}, {30, 86}, {34, 90}, {40, 96}};
+    for (const auto& [k, counter] : expected)
+        EXPECT_EQ(At(form.Plain, k, 1), Lighten(back, counter)) << "strip " << k;
+    EXPECT_EQ(At(form.Plain, a.width() - 1, 1), Lighten(back, 96));
 }
 
 // Flat popup frames, read from the shown popup as a grab and as its window shows on screen.
