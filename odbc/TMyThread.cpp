@@ -2,34 +2,61 @@
 
 #include <chrono>
 
-TMyThread::TMyThread(std::string Text, SQLHSTMT Handle, std::atomic<std::int32_t>& Result)
-    : text_(std::move(Text)), handle_(Handle), result_(Result) {
+TMyThread::TMyThread() {
     // POSIX threads cannot be raised above normal priority without privileges, so the
     // worker runs at the default priority here.
-    thread_ = std::thread([this] { Execute(); });
+    std::unique_lock<std::mutex> lock(FLock);
+    FThread = std::thread([this] { Loop(); });
+    FId = FThread.get_id();
 }
 
 TMyThread::~TMyThread() {
-    if (thread_.joinable()) thread_.join();
-}
-
-void TMyThread::Execute() {
-    std::int32_t ret;
-    try {
-        ret = ODBC_CALL(SQLExecDirect, handle_, reinterpret_cast<SQLCHAR*>(text_.data()), SQL_NTS);
-    } catch (...) {
-        ret = SQL_ERROR;
-    }
     {
-        // Stored under the lock so that a waiter between its test and its wait cannot miss the wake-up.
-        std::lock_guard<std::mutex> lock(mutex_);
-        result_.store(ret);
+        std::lock_guard<std::mutex> lock(FLock);
+        FStop = true;
     }
-    done_.notify_all();
+    FWake.notify_all();
+    if (FThread.joinable()) FThread.join();
 }
 
-bool TMyThread::WaitFor(int Milliseconds) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    return done_.wait_for(lock, std::chrono::milliseconds(Milliseconds),
-                          [this] { return result_.load() != Running; });
+void TMyThread::Loop() {
+    std::unique_lock<std::mutex> lock(FLock);
+    for (;;) {
+        FWake.wait(lock, [this] { return FStop || !FQueue.empty(); });
+        if (FQueue.empty()) return; // stopping, nothing left
+        TTask* task = FQueue.front();
+        FQueue.pop_front();
+        lock.unlock();
+        try {
+            task->Call(task->Context);
+        } catch (...) {
+            task->Error = std::current_exception();
+        }
+        lock.lock();
+        // Set under the lock so that a waiter between its test and its wait cannot miss it.
+        task->Done = true;
+        FDone.notify_all();
+    }
+}
+
+void TMyThread::Post(TTask& Task) {
+    {
+        std::lock_guard<std::mutex> lock(FLock);
+        Task.Done = false;
+        FQueue.push_back(&Task);
+    }
+    FWake.notify_one();
+}
+
+bool TMyThread::WaitFor(TTask& Task, int Milliseconds) {
+    std::unique_lock<std::mutex> lock(FLock);
+    return FDone.wait_for(lock, std::chrono::milliseconds(Milliseconds), [&Task] { return Task.Done; });
+}
+
+void TMyThread::Wait(TTask& Task) {
+    {
+        std::unique_lock<std::mutex> lock(FLock);
+        FDone.wait(lock, [&Task] { return Task.Done; });
+    }
+    if (Task.Error) std::rethrow_exception(Task.Error);
 }

@@ -31,32 +31,48 @@ bool IsFile(const std::string& Name) {
 
 } // namespace
 
-TODBC::TODBC() {
-    FLoaded = LoadODBC();
-    if (!FLoaded) return;
-    if (!SQLSucceeded(ODBC_CALL(SQLAllocHandle, SQL_HANDLE_ENV, SQL_NULL_HANDLE, &EnvHandle))) {
-        EnvHandle = SQL_NULL_HENV;
-        return;
-    }
-    ODBC_CALL(SQLSetEnvAttr, EnvHandle, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+TODBC::TODBC() : FWorker(std::make_unique<TMyThread>()) {
+    OnWorker([&] {
+        FLoaded = LoadODBC();
+        if (!FLoaded) return;
+        if (!SQLSucceeded(ODBC_CALL(SQLAllocHandle, SQL_HANDLE_ENV, SQL_NULL_HANDLE, &EnvHandle))) {
+            EnvHandle = SQL_NULL_HENV;
+            return;
+        }
+        ODBC_CALL(SQLSetEnvAttr, EnvHandle, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3),
+                  0);
+    });
 }
 
 TODBC::~TODBC() {
-    Disconnect();
-    if (EnvHandle != SQL_NULL_HENV) {
-        CheckError(ODBC_CALL(SQLFreeHandle, SQL_HANDLE_ENV, EnvHandle));
-        EnvHandle = SQL_NULL_HENV;
-    }
-    if (FLoaded) {
-        UnloadODBC();
-        FLoaded = false;
-    }
+    OnWorker([&] {
+        DisconnectOnWorker();
+        if (EnvHandle != SQL_NULL_HENV) {
+            CheckErrorOnWorker(ODBC_CALL(SQLFreeHandle, SQL_HANDLE_ENV, EnvHandle));
+            EnvHandle = SQL_NULL_HENV;
+        }
+        if (FLoaded) {
+            UnloadODBC();
+            FLoaded = false;
+        }
+    });
+    FWorker.reset();
 }
 
 bool TODBC::Connect(const std::string& DataSource, const std::string& UserName, const std::string& Password,
                     const std::string& Database, bool ManualCommit, const std::string& DriverName,
                     const std::string& ConnectOptions) {
     if (Connected) return true;
+    bool result = false;
+    OnWorker([&] {
+        result = ConnectOnWorker(DataSource, UserName, Password, Database, ManualCommit, DriverName, ConnectOptions);
+    });
+    return result;
+}
+
+bool TODBC::ConnectOnWorker(const std::string& DataSource, const std::string& UserName,
+                            const std::string& Password, const std::string& Database, bool ManualCommit,
+                            const std::string& DriverName, const std::string& ConnectOptions) {
     FLastError.clear();
     // Without a loaded driver manager no table slot may be called.
     if (!FLoaded) {
@@ -74,15 +90,15 @@ bool TODBC::Connect(const std::string& DataSource, const std::string& UserName, 
         return false;
     }
 
-    CheckError(
+    CheckErrorOnWorker(
         ODBC_CALL(SQLSetConnectAttr, DbcHandle, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(5), 0));
     if (!Database.empty())
-        CheckError(
+        CheckErrorOnWorker(
             ODBC_CALL(SQLSetConnectAttr, DbcHandle, SQL_ATTR_CURRENT_CATALOG, Chars(Database), SQL_NTS));
     if (ManualCommit)
-        CheckError(ODBC_CALL(SQLSetConnectAttr, DbcHandle, SQL_ATTR_AUTOCOMMIT,
+        CheckErrorOnWorker(ODBC_CALL(SQLSetConnectAttr, DbcHandle, SQL_ATTR_AUTOCOMMIT,
                              reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), SQL_IS_INTEGER));
-    CheckError(ODBC_CALL(SQLSetConnectAttr, DbcHandle, SQL_ATTR_ODBC_CURSORS,
+    CheckErrorOnWorker(ODBC_CALL(SQLSetConnectAttr, DbcHandle, SQL_ATTR_ODBC_CURSORS,
                          reinterpret_cast<SQLPOINTER>(SQL_CUR_USE_IF_NEEDED), SQL_IS_INTEGER));
 
     SQLRETURN ret = SQL_ERROR;
@@ -119,7 +135,7 @@ bool TODBC::Connect(const std::string& DataSource, const std::string& UserName, 
     if (!SQLSucceeded(ret)) {
         FLastError = DiagnosticRecords(SQL_HANDLE_DBC, DbcHandle);
         if (FLastError.empty()) FLastError = firstError;
-        CheckError(ret);
+        CheckErrorOnWorker(ret);
         ODBC_CALL(SQLFreeHandle, SQL_HANDLE_DBC, DbcHandle);
         DbcHandle = SQL_NULL_HDBC;
         return false;
@@ -127,6 +143,12 @@ bool TODBC::Connect(const std::string& DataSource, const std::string& UserName, 
 
     DetectDatabaseKind();
     DecideBindColumns();
+    char escape[8] = {};
+    SQLSMALLINT escapeLength = 0;
+    FSearchPatternEscape.clear();
+    if (SQLSucceeded(ODBC_CALL(SQLGetInfo, DbcHandle, SQL_SEARCH_PATTERN_ESCAPE, escape, sizeof escape - 1,
+                               &escapeLength)))
+        FSearchPatternEscape.assign(escape, strnlen(escape, sizeof escape));
     Connected = true;
     return true;
 }
@@ -146,16 +168,16 @@ void TODBC::DetectDatabaseKind() {
 
 void TODBC::DecideBindColumns() {
     SQLUINTEGER value = 0;
-    CheckError(ODBC_CALL(SQLGetInfo, DbcHandle, SQL_GETDATA_EXTENSIONS, &value, sizeof value, nullptr));
+    CheckErrorOnWorker(ODBC_CALL(SQLGetInfo, DbcHandle, SQL_GETDATA_EXTENSIONS, &value, sizeof value, nullptr));
     BindColumns = !((value & SQL_GD_ANY_COLUMN) && (value & SQL_GD_ANY_ORDER));
     if (BindColumns) return;
-    CheckError(ODBC_CALL(SQLGetInfo, DbcHandle, SQL_SCROLL_OPTIONS, &value, sizeof value, nullptr));
+    CheckErrorOnWorker(ODBC_CALL(SQLGetInfo, DbcHandle, SQL_SCROLL_OPTIONS, &value, sizeof value, nullptr));
     SQLUSMALLINT query = SQL_FORWARD_ONLY_CURSOR_ATTRIBUTES1;
     if (value & SQL_SO_DYNAMIC)
         query = SQL_DYNAMIC_CURSOR_ATTRIBUTES1;
     else if ((value & SQL_SO_KEYSET_DRIVEN) && FDatabaseKind != dkOracle && FDatabaseKind != dkMySQL)
         query = SQL_KEYSET_CURSOR_ATTRIBUTES1;
-    CheckError(ODBC_CALL(SQLGetInfo, DbcHandle, query, &value, sizeof value, nullptr));
+    CheckErrorOnWorker(ODBC_CALL(SQLGetInfo, DbcHandle, query, &value, sizeof value, nullptr));
     BindColumns = !(value & SQL_CA1_POS_REFRESH);
 }
 
@@ -166,6 +188,7 @@ TDatabaseKind TODBC::KindFromText(const std::string& Text) {
     } rules[] = {
         {"oracle", dkOracle},        {"firebird", dkFirebird}, {"mysql", dkMySQL}, {"mariadb", dkMySQL},
         {"sql server", dkSQLServer}, {"foxpro", dkFoxPro},     {"dbf", dkFoxPro},  {"access", dkAccess},
+        {"postgres", dkPostgreSQL},
     };
     for (const auto& rule : rules)
         if (FindText(Text, rule.text) != std::string_view::npos) return rule.kind;
@@ -209,6 +232,10 @@ std::string TODBC::BuildConnectString(const std::string& DataSource, const std::
 }
 
 void TODBC::Disconnect() {
+    OnWorker([&] { DisconnectOnWorker(); });
+}
+
+void TODBC::DisconnectOnWorker() {
     // A statement's handle cannot outlive the connection handle, but the object belongs to
     // whoever created it: free the handle here and leave the object for its owner to delete.
     for (TODBCStatement*& statement : Statements)
@@ -217,9 +244,9 @@ void TODBC::Disconnect() {
             statement = nullptr;
         }
     if (Connected) {
-        EndTransaction(true);
-        CheckError(ODBC_CALL(SQLDisconnect, DbcHandle));
-        CheckError(ODBC_CALL(SQLFreeHandle, SQL_HANDLE_DBC, DbcHandle));
+        ODBC_CALL(SQLEndTran, SQL_HANDLE_DBC, DbcHandle, static_cast<SQLSMALLINT>(SQL_COMMIT));
+        CheckErrorOnWorker(ODBC_CALL(SQLDisconnect, DbcHandle));
+        CheckErrorOnWorker(ODBC_CALL(SQLFreeHandle, SQL_HANDLE_DBC, DbcHandle));
         DbcHandle = SQL_NULL_HDBC;
         Connected = false;
     }
@@ -233,12 +260,20 @@ void TODBC::CancelRunning() {
 
 bool TODBC::EndTransaction(bool Commit) {
     if (!Connected) return true;
-    return SQLSucceeded(ODBC_CALL(SQLEndTran, SQL_HANDLE_DBC, DbcHandle,
-                                  static_cast<SQLSMALLINT>(Commit ? SQL_COMMIT : SQL_ROLLBACK)));
+    bool result = false;
+    OnWorker([&] {
+        result = SQLSucceeded(ODBC_CALL(SQLEndTran, SQL_HANDLE_DBC, DbcHandle,
+                                        static_cast<SQLSMALLINT>(Commit ? SQL_COMMIT : SQL_ROLLBACK)));
+    });
+    return result;
 }
 
 void TODBC::GetDataSources(bool Names, std::vector<std::string>* List, char* Match) {
     if (List) List->clear();
+    if (!FWorker->OnWorker()) {
+        OnWorker([&] { GetDataSources(Names, List, Match); });
+        return;
+    }
     if (EnvHandle == SQL_NULL_HENV) return;
     SQLCHAR name[255], description[255];
     SQLSMALLINT nameLength = 0, descriptionLength = 0;
@@ -271,9 +306,35 @@ bool TODBC::GetDiagText(SQLSMALLINT Record, std::string& Text) {
 
 void TODBC::CheckError(SQLRETURN Ret) {
     if (!ShowErrors || SQLSucceeded(Ret)) return;
+    OnWorker([&] { CheckErrorOnWorker(Ret); });
+}
+
+void TODBC::CheckErrorOnWorker(SQLRETURN Ret) {
+    if (!ShowErrors || SQLSucceeded(Ret)) return;
     std::string text;
     for (SQLSMALLINT record = 1; GetDiagText(record, text); ++record)
-        ShowMessage("ODBC Error: " + text);
+        Box("ODBC Error: " + text);
+}
+
+void TODBC::Box(const std::string& Text) {
+    if (!FWorker->OnWorker()) {
+        ShowMessage(Text);
+        return;
+    }
+    std::lock_guard<std::mutex> lock(FBoxLock);
+    FBoxes.push_back(Text);
+}
+
+void TODBC::FlushBoxes() {
+    if (FWorker->OnWorker()) return;
+    std::vector<std::string> boxes;
+    {
+        std::lock_guard<std::mutex> lock(FBoxLock);
+        if (FBoxes.empty()) return;
+        boxes.swap(FBoxes);
+    }
+    for (const std::string& text : boxes)
+        ShowMessage(text);
 }
 
 void TODBC::RegisterStatement(TODBCStatement* Statement) {

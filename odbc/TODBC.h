@@ -2,8 +2,11 @@
 // The connection: owns the environment and one connection handle, works out the kind
 // of database it reached and whether statements read through bound buffers.
 #include "ODBCApi.h"
+#include "TMyThread.h"
 
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -15,6 +18,7 @@ enum TDatabaseKind : std::uint8_t {
     dkFirebird = 4,
     dkAccess = 5,
     dkSQLServer = 6,
+    dkPostgreSQL = 7,
 };
 
 class TODBCStatement;
@@ -55,11 +59,26 @@ class TODBC {
     std::string LastError() const { return FLastError; }
     bool EndTransaction(bool Commit);
     TDatabaseKind DatabaseKind() const { return FDatabaseKind; }
+    // The driver's escape for '_' and '%' in catalogue search patterns; empty when it has none.
+    const std::string& SearchPatternEscape() const { return FSearchPatternEscape; }
     // Lists data source names or descriptions; with a Match buffer (1024 bytes) holding a
     // name, replaces it by that data source's description instead.
     void GetDataSources(bool Names, std::vector<std::string>* List, char* Match);
     // Shows the connection's diagnostics ("ODBC Error: ") when ShowErrors is set and Ret failed.
     void CheckError(SQLRETURN Ret);
+
+    // The thread that makes every ODBC call of this connection and its statements.
+    TMyThread& Worker() { return *FWorker; }
+    // Runs Work on the worker and waits, then shows the boxes it asked for.
+    template <class F>
+    void OnWorker(F&& Work) {
+        FWorker->Run(Work);
+        FlushBoxes();
+    }
+    // A diagnostic box: shown at once on the calling thread, or held until the worker's
+    // work is done (message boxes belong to the window thread).
+    void Box(const std::string& Text);
+    void FlushBoxes();
 
     void RegisterStatement(TODBCStatement* Statement);
     void UnregisterStatement(TODBCStatement* Statement);
@@ -74,6 +93,11 @@ class TODBC {
                                           const std::string& DriverName, const std::string& ConnectOptions);
 
   private:
+    bool ConnectOnWorker(const std::string& DataSource, const std::string& UserName, const std::string& Password,
+                         const std::string& Database, bool ManualCommit, const std::string& DriverName,
+                         const std::string& ConnectOptions);
+    void DisconnectOnWorker();
+    void CheckErrorOnWorker(SQLRETURN Ret);
     bool GetDiagText(SQLSMALLINT Record, std::string& Text);
     void DetectDatabaseKind();
     void DecideBindColumns();
@@ -81,4 +105,18 @@ class TODBC {
     TDatabaseKind FDatabaseKind = dkUnknown;
     bool FLoaded = false;
     std::string FLastError;
+    std::string FSearchPatternEscape;
+    std::unique_ptr<TMyThread> FWorker;
+    std::mutex FBoxLock;
+    std::vector<std::string> FBoxes;
 };
+
+#include "TODBCStatement.h"
+
+template <class F>
+void TODBCStatement::OnWorker(F&& Work) {
+    if (Connection)
+        Connection->OnWorker(Work);
+    else
+        Work();
+}

@@ -17,6 +17,10 @@ namespace {
 
 // Bound buffers and first chunks never start wider than this; longer values are read on demand.
 constexpr std::size_t MaxInitialBuffer = 64 * 1024;
+// Rows read ahead per hand-over to the worker thread, and the arena size that ends a block early.
+constexpr int BlockRows = 256;
+constexpr std::size_t BlockBytes = 1024 * 1024;
+constexpr const char* NoHandle = "The statement has no handle: its connection is closed or was never opened";
 // A bound buffer that the driver cut is widened up to this for the following rows.
 constexpr std::size_t MaxBoundBuffer = 1024 * 1024;
 // Growth of one chunk when the driver cannot tell the total length (SQL_NO_TOTAL).
@@ -73,11 +77,13 @@ TODBCStatement::TODBCStatement(TODBC* Connection_, bool ReadOnly, bool PlainHand
     // Without a connection handle the driver manager would reject the allocation; with a
     // driver manager that failed to load there is no table to call at all.
     if (Connection && Connection->DbcHandle != SQL_NULL_HDBC && ODBCLoaded()) {
-        if (PlainHandle)
-            Allocated =
-                SQLSucceeded(ODBC_CALL(SQLAllocHandle, SQL_HANDLE_STMT, Connection->DbcHandle, &StmtHandle));
-        else
-            Allocated = FullSetup(ReadOnly);
+        OnWorker([&] {
+            if (PlainHandle)
+                Allocated = SQLSucceeded(
+                    ODBC_CALL(SQLAllocHandle, SQL_HANDLE_STMT, Connection->DbcHandle, &StmtHandle));
+            else
+                Allocated = FullSetup(ReadOnly);
+        });
     }
     if (!Allocated) StmtHandle = SQL_NULL_HSTMT;
     if (Allocated) Connection->RegisterStatement(this);
@@ -86,14 +92,14 @@ TODBCStatement::TODBCStatement(TODBC* Connection_, bool ReadOnly, bool PlainHand
 TODBCStatement::~TODBCStatement() {
     // A detached statement has no handle and no connection left to touch.
     if (Connection) Connection->UnregisterStatement(this);
-    Detach();
+    OnWorker([&] { Detach(); });
 }
 
 void TODBCStatement::Detach() {
     if (Allocated) {
-        CheckError(ODBC_CALL(SQLCancel, StmtHandle));
-        Reset();
-        CheckError(ODBC_CALL(SQLFreeHandle, SQL_HANDLE_STMT, StmtHandle));
+        CheckErrorOnWorker(ODBC_CALL(SQLCancel, StmtHandle));
+        ResetOnWorker();
+        CheckErrorOnWorker(ODBC_CALL(SQLFreeHandle, SQL_HANDLE_STMT, StmtHandle));
         StmtHandle = SQL_NULL_HSTMT;
         Allocated = false;
     }
@@ -101,7 +107,7 @@ void TODBCStatement::Detach() {
     ColumnList.Clear();
     ColumnBuffers.clear();
     BufferCount = 0;
-    ++rowSerial_;
+    ClearBlock();
 }
 
 void TODBCStatement::SetFailed(std::string Text) {
@@ -122,16 +128,16 @@ bool TODBCStatement::FullSetup(bool ReadOnly) {
                          SQL_IS_UINTEGER);
     };
     if (ReadOnly) {
-        CheckError(setAttr(SQL_ATTR_CONCURRENCY, SQL_CONCUR_READ_ONLY));
+        CheckErrorOnWorker(setAttr(SQL_ATTR_CONCURRENCY, SQL_CONCUR_READ_ONLY));
     } else {
         for (SQLULEN concurrency : {SQL_CONCUR_ROWVER, SQL_CONCUR_VALUES, SQL_CONCUR_LOCK})
             if (setAttr(SQL_ATTR_CONCURRENCY, concurrency) != SQL_ERROR) break;
     }
-    CheckError(setAttr(SQL_ATTR_CURSOR_TYPE, SQL_CURSOR_DYNAMIC));
+    CheckErrorOnWorker(setAttr(SQL_ATTR_CURSOR_TYPE, SQL_CURSOR_DYNAMIC));
 
     auto cursorType = [this] {
         SQLULEN type = 0;
-        CheckError(
+        CheckErrorOnWorker(
             ODBC_CALL(SQLGetStmtAttr, StmtHandle, SQL_ATTR_CURSOR_TYPE, &type, SQL_IS_UINTEGER, nullptr));
         return type;
     };
@@ -141,7 +147,7 @@ bool TODBCStatement::FullSetup(bool ReadOnly) {
     TDatabaseKind kind = Connection->DatabaseKind();
     SQLULEN granted = cursorType();
     if ((kind == dkOracle && granted == SQL_CURSOR_KEYSET_DRIVEN) || granted == SQL_CURSOR_STATIC)
-        CheckError(setAttr(SQL_ATTR_CURSOR_TYPE, SQL_CURSOR_FORWARD_ONLY));
+        CheckErrorOnWorker(setAttr(SQL_ATTR_CURSOR_TYPE, SQL_CURSOR_FORWARD_ONLY));
 
     SQLULEN type = cursorType();
     SQLUSMALLINT query = SQL_FORWARD_ONLY_CURSOR_ATTRIBUTES1;
@@ -161,39 +167,82 @@ bool TODBCStatement::FullSetup(bool ReadOnly) {
     CanRelative = attributes & SQL_CA1_RELATIVE;
     ForwardOnly = !CanAbsolute && !CanRelative;
 
-    CheckError(setAttr(SQL_ATTR_MAX_ROWS, 0));
+    CheckErrorOnWorker(setAttr(SQL_ATTR_MAX_ROWS, 0));
     return true;
 }
 
 void TODBCStatement::Reset() {
+    OnWorker([&] { ResetOnWorker(); });
+}
+
+void TODBCStatement::ResetOnWorker() {
+    ClearBlock();
     if (!Allocated) return;
-    CheckError(ODBC_CALL(SQLFreeStmt, StmtHandle, SQL_CLOSE));
-    CheckError(ODBC_CALL(SQLFreeStmt, StmtHandle, SQL_UNBIND));
-    CheckError(ODBC_CALL(SQLFreeStmt, StmtHandle, SQL_RESET_PARAMS));
+    CheckErrorOnWorker(ODBC_CALL(SQLFreeStmt, StmtHandle, SQL_CLOSE));
+    CheckErrorOnWorker(ODBC_CALL(SQLFreeStmt, StmtHandle, SQL_UNBIND));
+    CheckErrorOnWorker(ODBC_CALL(SQLFreeStmt, StmtHandle, SQL_RESET_PARAMS));
 }
 
 bool TODBCStatement::ExecSQL(const std::string& SQL, bool IsQuery, bool Prepared) {
-    FFailed = FReadFailed = false;
+    FFailed = false;
     FLastError.clear();
-    FReadError.clear();
     // An unallocated statement fails here as the driver manager would fail its null handle.
-    if (!Allocated) {
-        SetFailed("The statement has no handle: its connection is closed or was never opened");
+    if (!Allocated || !Connection) {
+        ClearBlock();
+        SetFailed(NoHandle);
         return false;
     }
-    if (!Prepared) ODBC_CALL(SQLFreeStmt, StmtHandle, SQL_UNBIND);
-    CheckError(ODBC_CALL(SQLFreeStmt, StmtHandle, SQL_CLOSE));
-    ++rowSerial_;
+    std::atomic<std::int32_t> result{TMyThread::Running};
+    bool answer = false;
+    auto work = [&] { answer = ExecuteOnWorker(SQL, IsQuery, Prepared, result); };
+    TMyThread& worker = Connection->Worker();
+    if (worker.OnWorker()) {
+        work();
+        return answer;
+    }
+    // The worker executes (and reads the first rows) while this thread keeps the window's
+    // events flowing and passes a cancel request on.
+    CancelRequested = false;
+    Executing = true;
+    TMyThread::TTask task = TMyThread::Task(work);
+    worker.Post(task);
+    while (!worker.WaitFor(task, 20)) {
+        ProcessMessages();
+        if (CancelRequested && result.load() == TMyThread::Running) ODBC_CALL(SQLCancel, StmtHandle);
+    }
+    Executing = false;
+    Connection->FlushBoxes();
+    worker.Wait(task);
+    return answer;
+}
 
-    SQLRETURN ret = Prepared ? ODBC_CALL(SQLExecute, StmtHandle) : ExecDirectThreaded(SQL);
+bool TODBCStatement::ExecuteOnWorker(const std::string& SQL, bool IsQuery, bool Prepared,
+                                     std::atomic<std::int32_t>& Result) {
+    ClearBlock();
+    if (!Prepared) ODBC_CALL(SQLFreeStmt, StmtHandle, SQL_UNBIND);
+    CheckErrorOnWorker(ODBC_CALL(SQLFreeStmt, StmtHandle, SQL_CLOSE));
+
+    SQLRETURN ret;
+    if (Prepared) {
+        ret = ODBC_CALL(SQLExecute, StmtHandle);
+    } else {
+        try {
+            ret = ODBC_CALL(SQLExecDirect, StmtHandle, reinterpret_cast<SQLCHAR*>(const_cast<char*>(SQL.c_str())),
+                            SQL_NTS);
+        } catch (...) {
+            // An exception out of the driver is a failed execution.
+            ret = SQL_ERROR;
+        }
+    }
+    Result.store(ret);
     std::string keyword = Trim(UpperCase(std::string_view(SQL).substr(0, 6)));
 
     if (SQLSucceeded(ret)) {
-        DescribeColumns();
+        DescribeOnWorker();
         if (keyword == "SELECT" || IsQuery) {
             if (ThirdWord(SQL) == "INTO") return true;
-            if (Fetch(fdNext, 1)) return true;
-            return Connection->AllowEmptyResult;
+            if (FetchOnWorker(fdNext, 1)) return true;
+            return !FFailed && Connection->AllowEmptyResult;
         }
         return true;
     }
@@ -204,23 +253,6 @@ bool TODBCStatement::ExecSQL(const std::string& SQL, bool IsQuery, bool Prepared
 
 bool TODBCStatement::ExecSQLFmt(std::string_view Fmt, FormatArgs Args) {
     return ExecSQL(Format(Fmt, Args), false, false);
-}
-
-SQLRETURN TODBCStatement::ExecDirectThreaded(const std::string& SQL) {
-    CancelRequested = false;
-    std::atomic<std::int32_t> result{TMyThread::Running};
-    Executing = true;
-    {
-        TMyThread worker(SQL, StmtHandle, result);
-        while (result.load() == TMyThread::Running) {
-            // Wakes at once when the worker stores its result, else after 20 ms to pump events.
-            worker.WaitFor(20);
-            ProcessMessages();
-            if (CancelRequested) ODBC_CALL(SQLCancel, StmtHandle);
-        }
-        Executing = false;
-    } // joins the worker
-    return static_cast<SQLRETURN>(result.load());
 }
 
 std::string TODBCStatement::ThirdWord(std::string_view Text) {
@@ -241,14 +273,18 @@ bool TODBCStatement::BindColumn(int Index, std::size_t Bytes) {
     slot.BindLength = static_cast<SQLLEN>(Bytes + 1);
     SQLRETURN ret = ODBC_CALL(SQLBindCol, StmtHandle, static_cast<SQLUSMALLINT>(Index + 1), SQL_C_CHAR,
                               buffer.data(), slot.BindLength, &ColumnList[Index].Indicator);
-    CheckError(ret);
+    CheckErrorOnWorker(ret);
     slot.Bound = SQLSucceeded(ret);
     return slot.Bound;
 }
 
 void TODBCStatement::DescribeColumns() {
+    OnWorker([&] { DescribeOnWorker(); });
+}
+
+void TODBCStatement::DescribeOnWorker() {
     ColumnList.Clear();
-    ++rowSerial_;
+    ClearBlock();
     growPending_ = false;
     SQLSMALLINT count = 0;
     if (!Allocated || !SQLSucceeded(ODBC_CALL(SQLNumResultCols, StmtHandle, &count))) count = 0;
@@ -261,7 +297,6 @@ void TODBCStatement::DescribeColumns() {
     // Slots keep their buffers across executions so that repeated queries do not allocate.
     if (slots_.size() < static_cast<std::size_t>(count)) slots_.resize(count);
     for (auto& slot : slots_) {
-        slot.Row = 0;
         slot.Bound = false;
         slot.BindLength = 0;
         slot.GrowTo = 0;
@@ -277,15 +312,15 @@ void TODBCStatement::DescribeColumns() {
         if (Connection->UseDescribeCol) {
             SQLULEN columnSize = 0;
             SQLSMALLINT decimals = 0, nullable = 0;
-            CheckError(ODBC_CALL(SQLDescribeCol, StmtHandle, column, reinterpret_cast<SQLCHAR*>(name),
+            CheckErrorOnWorker(ODBC_CALL(SQLDescribeCol, StmtHandle, column, reinterpret_cast<SQLCHAR*>(name),
                                  sizeof name, &nameLength, &sqlType, &columnSize, &decimals, &nullable));
             size = static_cast<std::int64_t>(columnSize);
         } else {
-            CheckError(ODBC_CALL(SQLColAttribute, StmtHandle, column, SQL_DESC_NAME, name, sizeof name,
+            CheckErrorOnWorker(ODBC_CALL(SQLColAttribute, StmtHandle, column, SQL_DESC_NAME, name, sizeof name,
                                  &nameLength, nullptr));
             char scratch[32] = {};
             SQLLEN number = 0;
-            CheckError(ODBC_CALL(SQLColAttribute, StmtHandle, column, SQL_DESC_DISPLAY_SIZE, scratch,
+            CheckErrorOnWorker(ODBC_CALL(SQLColAttribute, StmtHandle, column, SQL_DESC_DISPLAY_SIZE, scratch,
                                  sizeof scratch, nullptr, &number));
             size = number;
             number = 0;
@@ -328,71 +363,217 @@ void TODBCStatement::DescribeColumns() {
     }
 }
 
+void TODBCStatement::ClearBlock() {
+    FArenaUsed = 0;
+    FBlockRows = 0;
+    FCurrent = -1;
+    FBlockEnd = FBlockFailed = false;
+    FBlockError.clear();
+}
+
 bool TODBCStatement::Fetch(TFetchDirection Direction, std::int32_t Offset) {
-    if (FReadFailed) {
-        // A value of the row just left could not be read: its error stands as this call's.
-        FReadFailed = false;
-        SetFailed(std::move(FReadError));
-        FReadError.clear();
-        ++rowSerial_;
-        return false;
-    }
     FFailed = false;
     FLastError.clear();
-    if (!Allocated) {
-        SetFailed("The statement has no handle: its connection is closed or was never opened");
+    // Forward-only cursors move to the next row whatever the direction.
+    bool next = Direction == fdNext || ForwardOnly;
+    if (next && FCurrent + 1 < FBlockRows) {
+        ++FCurrent; // read ahead already
+        return true;
+    }
+    if (next && (FBlockEnd || FBlockFailed) && FBlockRows > 0) {
+        // The block ended with the end of the rows or a failure; report it once.
+        if (FBlockFailed) SetFailed(FBlockError);
+        ClearBlock();
         return false;
     }
-    ++rowSerial_;
-    if (BindColumns) {
-        if (growPending_) {
-            // A value was cut in the previous row: widen that buffer for the rows to come.
-            growPending_ = false;
-            for (int i = 0; i < BufferCount && i < ColumnList.Count(); ++i)
-                if (slots_[i].GrowTo) {
-                    BindColumn(i, slots_[i].GrowTo);
-                    slots_[i].GrowTo = 0;
-                }
-        }
-        for (int i = 0; i < BufferCount && i < ColumnList.Count(); ++i) {
-            ColumnBuffers[i][0] = 0;
-            ColumnList[i].Indicator = 0;
-        }
+    if (!Allocated) {
+        ClearBlock();
+        SetFailed(NoHandle);
+        return false;
     }
+    bool result = false;
+    OnWorker([&] { result = FetchOnWorker(Direction, Offset); });
+    return result;
+}
+
+bool TODBCStatement::FetchOnWorker(TFetchDirection Direction, std::int32_t Offset) {
     int direction = Direction;
     if ((Direction == fdFirst || Direction == fdLast || Direction == fdAbsolute) && !CanAbsolute)
         direction = -1;
     if ((Direction == fdPrior || Direction == fdRelative) && !CanRelative) direction = -1;
     if (Direction > fdRelative) direction = -1;
+    if (ForwardOnly) direction = fdNext;
 
-    SQLRETURN ret;
-    if (ForwardOnly || direction == fdNext) {
-        ret = ODBC_CALL(SQLFetch, StmtHandle);
-    } else {
-        switch (direction) {
-        case fdFirst:
-            ret = ODBC_CALL(SQLFetchScroll, StmtHandle, SQL_FETCH_FIRST, 0);
-            break;
-        case fdLast:
-            ret = ODBC_CALL(SQLFetchScroll, StmtHandle, SQL_FETCH_LAST, 0);
-            break;
-        case fdPrior:
-            ret = ODBC_CALL(SQLFetchScroll, StmtHandle, SQL_FETCH_PRIOR, 0);
-            break;
-        case fdAbsolute:
-            ret = ODBC_CALL(SQLFetchScroll, StmtHandle, SQL_FETCH_ABSOLUTE, Offset);
-            break;
-        case fdRelative:
-            ret = ODBC_CALL(SQLFetchScroll, StmtHandle, SQL_FETCH_RELATIVE, Offset);
-            break;
-        default:
-            SetFailed("The cursor cannot move in that direction");
+    // The driver stands on the last row read ahead (or after the end): moves relative to
+    // the current row count the rows it is ahead.
+    SQLLEN ahead = FBlockRows > 0 ? (FBlockRows - 1 - FCurrent) + (FBlockEnd ? 1 : 0) : 0;
+    SQLSMALLINT orientation = SQL_FETCH_NEXT;
+    SQLLEN offset = 0;
+    switch (direction) {
+    case fdNext:
+        break;
+    case fdFirst:
+        orientation = SQL_FETCH_FIRST;
+        break;
+    case fdLast:
+        orientation = SQL_FETCH_LAST;
+        break;
+    case fdPrior:
+        orientation = ahead ? SQL_FETCH_RELATIVE : SQL_FETCH_PRIOR;
+        offset = -1 - ahead;
+        break;
+    case fdAbsolute:
+        orientation = SQL_FETCH_ABSOLUTE;
+        offset = Offset;
+        break;
+    case fdRelative:
+        orientation = SQL_FETCH_RELATIVE;
+        offset = Offset - ahead;
+        break;
+    default:
+        ClearBlock();
+        SetFailed("The cursor cannot move in that direction");
+        return false;
+    }
+    if (orientation == SQL_FETCH_PRIOR) offset = 0;
+    bool fetched = false;
+    if (orientation != SQL_FETCH_NEXT) {
+        SQLRETURN ret = ODBC_CALL(SQLFetchScroll, StmtHandle, orientation, offset);
+        if (ret != SQL_NO_DATA && !SQLSucceeded(ret)) {
+            // A refused move leaves the cursor, and the rows read ahead, where they were.
+            SetFailedFromHandle("Fetch failed without a diagnostic");
             return false;
         }
+        if (ret == SQL_NO_DATA) {
+            ClearBlock();
+            return false;
+        }
+        fetched = true;
     }
-    if (SQLSucceeded(ret)) return true;
-    if (ret != SQL_NO_DATA) SetFailedFromHandle("Fetch failed without a diagnostic");
+    // Only moves to the next row read further ahead: a scrolling reader wants one row.
+    FillBlock(fetched, direction == fdNext ? BlockRows : 1);
+    if (FBlockRows > 0) {
+        FCurrent = 0;
+        return true;
+    }
+    if (FBlockFailed) SetFailed(FBlockError);
     return false;
+}
+
+void TODBCStatement::FillBlock(bool Fetched, int MaxRows) {
+    ClearBlock();
+    const int columns = ColumnList.Count();
+    for (int row = 0; row < MaxRows; ++row) {
+        if (BindColumns && !(row == 0 && Fetched)) {
+            if (growPending_) {
+                // A value was cut in an earlier row: widen that buffer for the rows to come.
+                growPending_ = false;
+                for (int i = 0; i < BufferCount && i < columns; ++i)
+                    if (slots_[i].GrowTo) {
+                        BindColumn(i, slots_[i].GrowTo);
+                        slots_[i].GrowTo = 0;
+                    }
+            }
+            for (int i = 0; i < BufferCount && i < columns; ++i) {
+                ColumnBuffers[i][0] = 0;
+                ColumnList[i].Indicator = 0;
+            }
+        }
+        SQLRETURN ret = row == 0 && Fetched ? SQL_SUCCESS : ODBC_CALL(SQLFetch, StmtHandle);
+        if (ret == SQL_NO_DATA) {
+            FBlockEnd = true;
+            return;
+        }
+        if (!SQLSucceeded(ret)) {
+            FBlockFailed = true;
+            FBlockError = DiagnosticRecords(SQL_HANDLE_STMT, StmtHandle);
+            if (FBlockError.empty()) FBlockError = "Fetch failed without a diagnostic";
+            return;
+        }
+        if (FFields.size() < static_cast<std::size_t>((row + 1) * columns))
+            FFields.resize(static_cast<std::size_t>((row + 1) * columns));
+        if (!ReadRow(row)) {
+            // The row that could not be read whole is not handed out.
+            FBlockFailed = true;
+            return;
+        }
+        ++FBlockRows;
+        if (FArenaUsed > BlockBytes) return;
+    }
+}
+
+bool TODBCStatement::ReadRow(int Row) {
+    const int columns = ColumnList.Count();
+    for (int i = 0; i < columns; ++i) {
+        TFieldRef& field = FFields[static_cast<std::size_t>(Row * columns + i)];
+        field = TFieldRef{FArenaUsed, 0, false};
+        TFieldSlot& slot = slots_[i];
+        if (BindColumns && slot.Bound) {
+            SQLLEN indicator = ColumnList[i].Indicator;
+            if (indicator == SQL_NULL_DATA) {
+                field.Null = true;
+                continue;
+            }
+            auto room = static_cast<std::size_t>(slot.BindLength - 1);
+            if (indicator != SQL_NO_TOTAL && static_cast<std::size_t>(indicator) <= room) {
+                auto length = static_cast<std::size_t>(indicator);
+                if (FArena.size() < FArenaUsed + length) FArena.resize(std::max(FArenaUsed + length, FArena.size() * 2));
+                std::memcpy(FArena.data() + FArenaUsed, ColumnBuffers[i].data(), length);
+                RenderBit(i, FArena.data() + FArenaUsed, length);
+                field.Length = length;
+                FArenaUsed += length;
+                continue;
+            }
+            // The driver cut the value: read it whole and bind wider for the following rows.
+            if (slot.GrowTo == 0) {
+                std::size_t want = indicator == SQL_NO_TOTAL ? room * 2 : static_cast<std::size_t>(indicator) + 16;
+                slot.GrowTo = std::min(want, MaxBoundBuffer);
+                growPending_ = true;
+            }
+        }
+        if (!ReadWhole(i, field)) return false;
+    }
+    return true;
+}
+
+bool TODBCStatement::ReadWhole(int Index, TFieldRef& Field) {
+    const TFieldSlot& slot = slots_[Index];
+    // Text pieces arrive terminated, so a piece holds one byte less of them; binary ones do not.
+    const SQLSMALLINT cType = slot.Binary ? SQL_C_BINARY : SQL_C_CHAR;
+    const SQLLEN terminator = slot.Binary ? 0 : 1;
+    std::size_t want =
+        std::max<std::size_t>(TextBytes(ColumnList[Index].ColType, ColumnList[Index].Size) + 2, 64);
+    std::size_t got = 0;
+    for (;;) {
+        if (FArena.size() < FArenaUsed + got + want)
+            FArena.resize(std::max(FArenaUsed + got + want, FArena.size() * 2));
+        auto available = static_cast<SQLLEN>(FArena.size() - FArenaUsed - got);
+        SQLLEN indicator = 0;
+        SQLRETURN ret = ODBC_CALL(SQLGetData, StmtHandle, static_cast<SQLUSMALLINT>(Index + 1), cType,
+                                  FArena.data() + FArenaUsed + got, available, &indicator);
+        if (ret == SQL_NO_DATA) break; // after the last piece
+        if (!SQLSucceeded(ret)) {
+            FBlockError = DiagnosticRecords(SQL_HANDLE_STMT, StmtHandle);
+            if (FBlockError.empty()) FBlockError = "A field could not be read";
+            return false;
+        }
+        if (indicator == SQL_NULL_DATA) {
+            Field.Null = true;
+            break;
+        }
+        bool cut = ret == SQL_SUCCESS_WITH_INFO && (indicator == SQL_NO_TOTAL || indicator > available - terminator);
+        if (!cut) {
+            got += static_cast<std::size_t>(std::clamp<SQLLEN>(indicator, 0, available - terminator));
+            break;
+        }
+        got += static_cast<std::size_t>(available - terminator);
+        want = indicator == SQL_NO_TOTAL ? std::min<std::size_t>(got + 64, MaxChunkGrowth)
+                                         : static_cast<std::size_t>(indicator - (available - terminator)) + 2;
+    }
+    Field.Length = got;
+    RenderBit(Index, FArena.data() + FArenaUsed, got);
+    FArenaUsed += got;
+    return true;
 }
 
 std::string TODBCStatement::ColumnName(int Index) const {
@@ -428,74 +609,6 @@ bool TODBCStatement::ColumnIsBinary(int Index) const {
     return slots_[Index].Binary;
 }
 
-SQLRETURN TODBCStatement::GetData(int Index, SQLSMALLINT CType, SQLPOINTER Buffer, SQLLEN BufferLength,
-                                  SQLLEN* Indicator) {
-    *Indicator = 0;
-    auto column = static_cast<SQLUSMALLINT>(Index + 1);
-    SQLRETURN ret = ODBC_CALL(SQLGetData, StmtHandle, column, CType, Buffer, BufferLength, Indicator);
-    if (ret == SQL_NO_DATA && CanRefresh) {
-        // The column was read already in this row: refresh the row and read it again.
-        if (ODBC_CALL(SQLSetPos, StmtHandle, 1, SQL_REFRESH, SQL_LOCK_NO_CHANGE) != SQL_ERROR)
-            ret = ODBC_CALL(SQLGetData, StmtHandle, column, CType, Buffer, BufferLength, Indicator);
-    }
-    return ret;
-}
-
-const TODBCStatement::TFieldSlot& TODBCStatement::ReadField(int Index) {
-    TFieldSlot& slot = slots_[Index];
-    // A second read in the same row is served from the first: drivers that cannot refresh
-    // the row (MariaDB's forward-only cursor) would otherwise give nothing.
-    if (slot.Row == rowSerial_) return slot;
-    slot.Row = rowSerial_;
-    slot.Length = 0;
-    slot.Null = false;
-
-    TodBytes& data = slot.Data;
-    if (data.size() < 2)
-        data.resize(
-            std::max<std::size_t>(TextBytes(ColumnList[Index].ColType, ColumnList[Index].Size) + 2, 64));
-    // Text pieces arrive terminated, so a buffer holds one byte less of them; binary ones do not.
-    const SQLSMALLINT cType = slot.Binary ? SQL_C_BINARY : SQL_C_CHAR;
-    const SQLLEN terminator = slot.Binary ? 0 : 1;
-    std::size_t got = 0;
-    for (;;) {
-        auto available = static_cast<SQLLEN>(data.size() - got);
-        SQLLEN indicator = 0;
-        SQLRETURN ret = got == 0 ? GetData(Index, cType, data.data(), available, &indicator)
-                                 : ODBC_CALL(SQLGetData, StmtHandle, static_cast<SQLUSMALLINT>(Index + 1),
-                                             cType, data.data() + got, available, &indicator);
-        // SQL_NO_DATA: after the last piece, or the column was read already in this row.
-        if (ret == SQL_NO_DATA) break;
-        if (!SQLSucceeded(ret)) {
-            // Reported by the next Fetch, so that a row loop ends on it instead of writing a lost value.
-            if (!FReadFailed) {
-                FReadError = DiagnosticRecords(SQL_HANDLE_STMT, StmtHandle);
-                if (FReadError.empty()) FReadError = "A field could not be read";
-            }
-            FReadFailed = true;
-            break;
-        }
-        if (indicator == SQL_NULL_DATA) {
-            slot.Null = true;
-            break;
-        }
-        bool cut = ret == SQL_SUCCESS_WITH_INFO &&
-                   (indicator == SQL_NO_TOTAL || indicator > available - terminator);
-        if (!cut) {
-            got += static_cast<std::size_t>(std::clamp<SQLLEN>(indicator, 0, available - terminator));
-            break;
-        }
-        got += static_cast<std::size_t>(available - terminator);
-        std::size_t more = indicator == SQL_NO_TOTAL
-                               ? std::min(data.size(), MaxChunkGrowth)
-                               : static_cast<std::size_t>(indicator - (available - terminator)) + 1;
-        data.resize(got + std::max<std::size_t>(more, 2));
-    }
-    slot.Length = got;
-    RenderBit(Index, data.data(), got);
-    return slot;
-}
-
 void TODBCStatement::RenderBit(int Index, char* Text, std::size_t Length) const {
     // MariaDB's connector hands BIT(1) to SQL_C_CHAR as the raw byte, which trimming would
     // empty; ODBC's rendering of a bit is "0" or "1".
@@ -503,37 +616,13 @@ void TODBCStatement::RenderBit(int Index, char* Text, std::size_t Length) const 
         Text[0] = static_cast<char>('0' + Text[0]);
 }
 
-std::string_view TODBCStatement::RawField(int Index, bool& Null) {
-    Null = false;
-    TFieldSlot& slot = slots_[Index];
-    if (BindColumns && slot.Bound) {
-        SQLLEN indicator = ColumnList[Index].Indicator;
-        const char* text = ColumnBuffers[Index].data();
-        if (indicator == SQL_NULL_DATA) {
-            Null = true;
-            return {};
-        }
-        auto room = static_cast<std::size_t>(slot.BindLength - 1);
-        if (indicator != SQL_NO_TOTAL && static_cast<std::size_t>(indicator) <= room) {
-            RenderBit(Index, ColumnBuffers[Index].data(), static_cast<std::size_t>(indicator));
-            return std::string_view(text, static_cast<std::size_t>(indicator));
-        }
-        // The driver cut the value: read it whole and bind wider for the following rows.
-        if (slot.GrowTo == 0) {
-            std::size_t want =
-                indicator == SQL_NO_TOTAL ? room * 2 : static_cast<std::size_t>(indicator) + 16;
-            slot.GrowTo = std::min(want, MaxBoundBuffer);
-            growPending_ = true;
-        }
-        const TFieldSlot& whole = ReadField(Index);
-        if (whole.Length > 0) return std::string_view(whole.Data.data(), whole.Length);
-        // SQLGetData refused on a bound column: the cut text is all there is (and the read
-        // failure makes the next Fetch fail).
-        return std::string_view(text, strnlen(text, room));
-    }
-    const TFieldSlot& read = ReadField(Index);
-    Null = read.Null;
-    return std::string_view(read.Data.data(), read.Length);
+std::string_view TODBCStatement::RawField(int Index, bool& Null) const {
+    Null = true;
+    if (FCurrent < 0 || FCurrent >= FBlockRows) return {};
+    const TFieldRef& field = FFields[static_cast<std::size_t>(FCurrent * ColumnList.Count() + Index)];
+    Null = field.Null;
+    if (field.Null) return {};
+    return std::string_view(FArena.data() + field.Offset, field.Length);
 }
 
 std::string_view TODBCStatement::FieldView(int Index) {
@@ -555,8 +644,11 @@ std::string TODBCStatement::FieldAsString(int Index) {
 
 bool TODBCStatement::FieldIsNull(int Index) {
     if (Index < 0 || Index >= ColumnList.Count()) return false;
-    if (BindColumns && slots_[Index].Bound) return ColumnList[Index].Indicator == SQL_NULL_DATA;
-    return ReadField(Index).Null;
+    // Without a current row there is no field to be NULL.
+    if (FCurrent < 0 || FCurrent >= FBlockRows) return false;
+    bool null;
+    RawField(Index, null);
+    return null;
 }
 
 std::string TODBCStatement::FieldByName(std::string_view Name) {
@@ -566,13 +658,8 @@ std::string TODBCStatement::FieldByName(std::string_view Name) {
 std::int32_t TODBCStatement::FieldAsInteger(std::string_view Name) {
     int index = ColumnIndex(Name);
     if (index < 0) return 0;
-    if (BindColumns) {
-        // Long text is not held in a bound buffer, so it never reads as a number.
-        if (!slots_[index].Bound) return 0;
-        return StrictInteger(FieldView(index));
-    }
-    // Read as text once per row, so that a later text read of the same field still has its
-    // value: MariaDB gives nothing for a second SQLGetData on a column, refresh or not.
+    // Long text is not held in a bound buffer, so in bound mode it never reads as a number.
+    if (BindColumns) return slots_[index].Bound ? StrictInteger(FieldView(index)) : 0;
     return DriverInteger(FieldView(index));
 }
 
@@ -582,8 +669,13 @@ bool TODBCStatement::GetDiagText(SQLSMALLINT Record, std::string& Text) {
 
 void TODBCStatement::CheckError(SQLRETURN Ret) {
     if (!Connection || !Connection->ShowErrors || SQLSucceeded(Ret)) return;
+    OnWorker([&] { CheckErrorOnWorker(Ret); });
+}
+
+void TODBCStatement::CheckErrorOnWorker(SQLRETURN Ret) {
+    if (!Connection || !Connection->ShowErrors || SQLSucceeded(Ret)) return;
     if (!ODBCLoaded()) return;
     std::string text;
     for (SQLSMALLINT record = 1; GetDiagText(record, text); ++record)
-        ShowMessage("Stmt Error: " + text);
+        Connection->Box("Stmt Error: " + text);
 }

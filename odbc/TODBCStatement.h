@@ -110,6 +110,9 @@ class TODBCStatement {
 
   private:
     friend class TODBC;
+    // Runs Work on the connection's worker thread (at once when there is no connection).
+    template <class F>
+    void OnWorker(F&& Work);
     // Called by the connection before it closes: frees the handle, keeps the object.
     void Detach();
     void SetFailed(std::string Text);
@@ -118,40 +121,64 @@ class TODBCStatement {
     // SQLFetch of a catalogue list: true for a row that came with SQL_SUCCESS.
     bool CatalogueRow();
     void SetFailedFromHandle(const char* Fallback);
-    // The value's bytes as read (bound buffer or slot), untrimmed.
-    std::string_view RawField(int Index, bool& Null);
+    // The current row's value of a column, untrimmed; null when there is no current row.
+    std::string_view RawField(int Index, bool& Null) const;
     // The connection's current catalog (database), empty when the driver has none.
     std::string CurrentCatalog();
+    // Schema, or when it is empty on PostgreSQL the connection's current schema.
+    std::string SchemaOrCurrent(const std::string& Schema);
     void RenderBit(int Index, char* Text, std::size_t Length) const;
     bool FullSetup(bool ReadOnly);
-    SQLRETURN ExecDirectThreaded(const std::string& SQL);
-    // Per-column read state: the value read this row (unbound reads, long and unlisted
-    // columns, bound values the driver cut) and, in bound mode, the announced buffer length.
+    // The body of ExecSQL, run on the worker; Result gets the execution's return code.
+    bool ExecuteOnWorker(const std::string& SQL, bool IsQuery, bool Prepared, std::atomic<std::int32_t>& Result);
+    void CheckErrorOnWorker(SQLRETURN Ret);
+    void GetTableListOnWorker(std::string& Views, const std::string& Schema, bool WithSchema, std::string& Tables);
+    void GetColumnListOnWorker(const std::string& Table, std::string& Columns);
+    bool ColumnsOnWorker(const std::string& Catalog, const std::string& Schema, const std::string& Table,
+                         const std::string& Column);
+    bool StatisticsOnWorker(const std::string& Table, const std::string& Catalog, const std::string& Schema);
+    bool PrimaryKeysOnWorker(const std::string& Table, const std::string& Catalog, const std::string& Schema);
+    void ResetOnWorker();
+    void DescribeOnWorker();
+    bool FetchOnWorker(TFetchDirection Direction, std::int32_t Offset);
+    // Per-column facts of the current result.
     struct TFieldSlot {
-        TodBytes Data; // reused from row to row
-        std::size_t Length = 0;
-        bool Null = false;
-        std::uint64_t Row = 0; // RowSerial when Data was read; 0 = never
         bool Bound = false;
         SQLLEN BindLength = 0;  // buffer length given to SQLBindCol
         std::size_t GrowTo = 0; // rebind this wide before the next fetch
         SQLSMALLINT SqlType = SQL_UNKNOWN_TYPE;
         bool Binary = false;
     };
+    // Where a value of a row read ahead lies in the arena.
+    struct TFieldRef {
+        std::size_t Offset = 0;
+        std::size_t Length = 0;
+        bool Null = true;
+    };
 
-    // Field text of the current row, read into the column's slot once per row.
-    const TFieldSlot& ReadField(int Index);
-    SQLRETURN GetData(int Index, SQLSMALLINT CType, SQLPOINTER Buffer, SQLLEN BufferLength,
-                      SQLLEN* Indicator);
+    // Reads up to MaxRows rows with SQLFetch (the first one already fetched when Fetched),
+    // every value whole into the arena. Ends at the end of the rows or a failure, which the
+    // block keeps for the Fetch that reaches it.
+    void FillBlock(bool Fetched, int MaxRows);
+    // Reads every column of the row the driver is on into row Row of the block.
+    bool ReadRow(int Row);
+    // Appends the whole value of a column, read with SQLGetData, to the arena.
+    bool ReadWhole(int Index, TFieldRef& Field);
+    void ClearBlock();
     bool BindColumn(int Index, std::size_t Bytes);
     bool GetDiagText(SQLSMALLINT Record, std::string& Text);
 
     std::vector<TFieldSlot> slots_;
-    std::uint64_t rowSerial_ = 1; // changes with every fetch and execution
     bool growPending_ = false;
     bool FFailed = false;
-    // A field read of the current row failed; the next Fetch reports it.
-    bool FReadFailed = false;
-    std::string FReadError;
     std::string FLastError;
+    // Rows read ahead: values in one arena, reused from block to block.
+    TodBytes FArena;
+    std::size_t FArenaUsed = 0;
+    std::vector<TFieldRef> FFields; // FBlockRows rows of ColumnCount() fields
+    int FBlockRows = 0;
+    int FCurrent = -1;        // the current row within the block; -1: none
+    bool FBlockEnd = false;   // the driver reported the end of the rows after the block
+    bool FBlockFailed = false; // ... or a failure, with FBlockError
+    std::string FBlockError;
 };

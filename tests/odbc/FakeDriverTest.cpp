@@ -114,6 +114,13 @@ TEST_F(FakeTest, ConnectionRoutesAndKinds) {
         EXPECT_TRUE(state->calls.empty()) << "a connected object makes no call";
     }
     {
+        // PostgreSQL's driver, a kind after the seven.
+        state->dataSources = {{"Pg", "PostgreSQL Unicode"}};
+        TODBC conn;
+        ASSERT_TRUE(conn.Connect("Pg", "", ""));
+        EXPECT_EQ(conn.DatabaseKind(), dkPostgreSQL);
+    }
+    {
         // A name the driver manager does not list stays the connect information.
         TODBC conn;
         ASSERT_TRUE(conn.Connect("mariadb_box", "", ""));

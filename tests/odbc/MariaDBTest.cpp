@@ -121,6 +121,29 @@ TEST_F(MariaDBTest, StatementsOfTheServer) {
     EXPECT_EQ(st.FieldByName("COLUMN_NAME"), "id");
 }
 
+TEST_F(MariaDBTest, CatalogueNamesAreLiteralNotPatterns) {
+    MariaDBExec(dsn, "create table bid_a(a1 int primary key, a2 text);"
+                     "create table bidxa(x1 int primary key, x2 text, x3 text);");
+    TODBC conn;
+    ASSERT_TRUE(conn.Connect(dsn, "", ""));
+    TODBCStatement st(&conn, true, false);
+    std::string columns;
+    st.GetColumnList("bid_a", columns);
+    EXPECT_EQ(columns, "A1,A2");
+    ASSERT_TRUE(st.Columns("", "", "bid_a", ""));
+    std::string names;
+    do
+        names += st.FieldByName("COLUMN_NAME") + ";";
+    while (st.Fetch());
+    EXPECT_EQ(names, "a1;a2;");
+    ASSERT_TRUE(st.Statistics("bid_a", "", ""));
+    std::string tables;
+    do
+        tables += st.FieldByName("TABLE_NAME") + ";";
+    while (st.Fetch());
+    EXPECT_EQ(tables, "bid_a;");
+}
+
 TEST_F(MariaDBTest, LongValuesComeBackWhole) {
     std::string word = "\xC3\xA4\xE2\x82\xAC\xF0\x9F\x98\x80x";
     std::string longText;
@@ -231,6 +254,34 @@ TEST_F(MariaDBTest, ScrollingFetchesMoveWhereAsked) {
     EXPECT_FALSE(st.Failed());
     EXPECT_FALSE(st.Fetch(static_cast<TFetchDirection>(9)));
     EXPECT_TRUE(st.Failed()) << "no such direction";
+}
+
+TEST_F(MariaDBTest, ARefusedMultiStatementTextLeavesNothingHanging) {
+    // The data source does not allow several statements in one text. The connector refuses
+    // such a text and keeps its connection lock; every later call must still be served (a
+    // call from another thread than the refused one would wait for good: the CTest timeout
+    // of these tests ends such a run).
+    MariaDBExec(dsn, "create table VICTIM(x int); insert into VICTIM values(1);");
+    TODBC conn;
+    ASSERT_TRUE(conn.Connect(dsn, "", ""));
+    TODBCStatement st(&conn, true, false);
+    for (const char* text : {"select id from items where name='';DROP TABLE VICTIM;SELECT ''",
+                             "select id from items where name='x';DROP TABLE VICTIM;SELECT 'y'"}) {
+        EXPECT_FALSE(st.ExecSQL(text));
+        EXPECT_TRUE(st.Failed());
+        EXPECT_EQ(st.LastError().rfind("42000: ", 0), 0u) << st.LastError();
+        ASSERT_TRUE(st.ExecSQL("select name from items where id=1"));
+        EXPECT_EQ(st.FieldAsString(0), "apple");
+    }
+    TODBCStatement other(&conn, false, false);
+    ASSERT_TRUE(other.ExecSQL("select count(*) from VICTIM"));
+    EXPECT_EQ(other.FieldAsString(0), "1") << "the second statement never ran";
+    std::string columns;
+    other.GetColumnList("items", columns);
+    EXPECT_EQ(columns, "ID,NAME,PRICE,BORN,NOTE,FLAG");
+    EXPECT_TRUE(conn.EndTransaction(true));
+    conn.Disconnect();
+    EXPECT_FALSE(conn.Connected);
 }
 
 TEST_F(MariaDBTest, CancelRunningReachesOnlyExecutingStatements) {

@@ -382,6 +382,30 @@ TEST_F(SqliteTest, CatalogueLists) {
     EXPECT_FALSE(st.PrimaryKeys("cheap", "", ""));
 }
 
+TEST_F(SqliteTest, CatalogueNamesAreLiteralNotPatterns) {
+    SqliteExec(db, "create table bid_a(a1 integer primary key, a2 text);"
+                   "create table bidxa(x1 integer primary key, x2 text, x3 text);"
+                   "create table \"bid%\"(p1 integer);");
+    auto conn = Connected();
+    EXPECT_FALSE(conn->SearchPatternEscape().empty());
+    TODBCStatement st(conn.get(), true, false);
+    std::string columns;
+    st.GetColumnList("bid_a", columns);
+    EXPECT_EQ(columns, "A1,A2");
+    st.GetColumnList("bid%", columns);
+    EXPECT_EQ(columns, "P1");
+    ASSERT_TRUE(st.Columns("", "", "bid_a", ""));
+    std::string names;
+    do
+        names += st.FieldByName("COLUMN_NAME") + ";";
+    while (st.Fetch());
+    EXPECT_EQ(names, "a1;a2;");
+    EXPECT_FALSE(st.Columns("", "", "bid_a", "a_")) << "the column name is literal too";
+    ASSERT_TRUE(st.PrimaryKeys("bid_a", "", ""));
+    EXPECT_EQ(st.FieldByName("COLUMN_NAME"), "a1");
+    EXPECT_FALSE(st.Fetch());
+}
+
 TEST_F(SqliteTest, StatementsBelongToTheirCreatorsAlone) {
     // Disconnect frees the handles and detaches; the owner deletes the object afterwards
     // (deleting them in Disconnect too would free them twice).
