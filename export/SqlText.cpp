@@ -20,10 +20,6 @@ bool IsPlainIdentifier(std::string_view Name) {
 }
 
 void AppendQuotedIdent(std::string& Out, std::string_view Name, char Quote) {
-    if (IsPlainIdentifier(Name)) {
-        Out.append(Name);
-        return;
-    }
     const char q = Quote;
     Out += q;
     for (char c : Name) {
@@ -65,7 +61,7 @@ constexpr auto kNeedsCare = [] {
 
 void AppendSqlValue(std::string& Out, std::string_view Value, TColumnType Type, bool MySQLTarget) {
     if (Type != ctString) {
-        if (Value.empty() || (Type == ctDate && Value == "0000-00-00") ||
+        if ((Type == ctDate && Value == "0000-00-00") ||
             (Type == ctDateTime && Value == "0000-00-00 00:00:00")) {
             Out.append("null");
             return;
@@ -87,9 +83,11 @@ void AppendSqlValue(std::string& Out, std::string_view Value, TColumnType Type, 
             Out.append("''");
         else if (c == '\\')
             Out.append(MySQLTarget ? "\\\\" : "\\");
-        else if (c == '\r')
+        else if (c == '\r' && MySQLTarget)
             // The mariadb client drops a raw CR before a line end inside a string.
-            Out.append(MySQLTarget ? "\\r" : "\r");
+            Out.append("\\r");
+        else if (c == '\r')
+            Out.append(i + 1 < Value.size() && Value[i + 1] == '\n' ? "\r' || '" : "\r");
         else if (MySQLTarget)
             Out.append("\\0");
     }
@@ -97,9 +95,21 @@ void AppendSqlValue(std::string& Out, std::string_view Value, TColumnType Type, 
     Out += '\'';
 }
 
+void AppendHexLiteral(std::string& Out, std::string_view Bytes, char Prefix) {
+    static constexpr char digits[] = "0123456789ABCDEF";
+    Out += Prefix;
+    Out += '\'';
+    for (char c : Bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        Out += digits[b >> 4];
+        Out += digits[b & 15];
+    }
+    Out += '\'';
+}
+
 void AppendDelimited(std::string& Out, std::string_view Value, std::string_view Delimiter) {
     const bool enclose = (!Delimiter.empty() && Value.find(Delimiter) != std::string_view::npos) ||
-                         Value.find_first_of("\r\n") != std::string_view::npos;
+                         Value.find_first_of("\"\r\n") != std::string_view::npos;
     if (!enclose) {
         Out.append(Value);
         return;
@@ -116,6 +126,78 @@ std::string QuoteDelimited(std::string_view Value, std::string_view Delimiter) {
     std::string r;
     AppendDelimited(r, Value, Delimiter);
     return r;
+}
+
+TClockDefault ClockDefault(std::string_view Default, std::string& Precision) {
+    std::string t;
+    for (char c : Default)
+        if (c != ' ') t += static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    // SQLite keeps a default's parentheses: (CURRENT_TIMESTAMP), (datetime('now')).
+    while (t.size() >= 2 && t.front() == '(' && t.back() == ')')
+        t = t.substr(1, t.size() - 2);
+    Precision.clear();
+    const std::size_t open = t.find('(');
+    if (open != std::string::npos && t.back() == ')') {
+        const std::string inside = t.substr(open + 1, t.size() - open - 2);
+        bool digits = true;
+        for (char c : inside)
+            if (!IsDigit(c)) digits = false;
+        if (digits) {
+            Precision = inside;
+            t.resize(open);
+        }
+    }
+    if (t == "current_timestamp" || t == "now" || t == "localtimestamp" || t == "localtime" || t == "sysdate" ||
+        t == "getdate" || t == "systimestamp" || t == "datetime('now')" || t == "datetime('now','localtime')")
+        return TClockDefault::Timestamp;
+    Precision.clear();
+    if (t == "current_date" || t == "curdate" || t == "date('now')" || t == "today") return TClockDefault::Date;
+    if (t == "current_time" || t == "curtime" || t == "time('now')") return TClockDefault::Time;
+    return TClockDefault::None;
+}
+
+bool ParseQuotedLiteral(std::string_view Text, bool Backslashes, std::string& Value) {
+    if (Text.size() < 2 || Text.front() != '\'') return false;
+    Value.clear();
+    std::size_t i = 1;
+    while (i < Text.size()) {
+        const char c = Text[i++];
+        if (c == '\'') {
+            if (i < Text.size() && Text[i] == '\'') {
+                Value += '\'';
+                ++i;
+                continue;
+            }
+            return i == Text.size();
+        }
+        if (c == '\\' && Backslashes) {
+            if (i >= Text.size()) return false;
+            const char e = Text[i++];
+            switch (e) {
+            case '0':
+                Value += '\0';
+                break;
+            case 'n':
+                Value += '\n';
+                break;
+            case 'r':
+                Value += '\r';
+                break;
+            case 't':
+                Value += '\t';
+                break;
+            case 'Z':
+                Value += '\x1a';
+                break;
+            default:
+                Value += e;
+                break;
+            }
+            continue;
+        }
+        Value += c;
+    }
+    return false;
 }
 
 bool IsNumber(std::string_view Text) {

@@ -9,21 +9,34 @@
 
 // ASCII letters, digits, '_' and '$', not starting with a digit.
 bool IsPlainIdentifier(std::string_view Name);
-// Name as it stands when plain; otherwise between Quote characters, doubled inside.
+// Name between Quote characters, doubled inside (a NUL left out).
 void AppendQuotedIdent(std::string& Out, std::string_view Name, char Quote);
 // Text for inside a /* */ block: every "*/" becomes "* /".
 std::string CommentText(std::string_view Text);
 // Text for inside a single-quoted literal of a statement run on the source: quotes doubled.
 std::string LiteralBody(std::string_view Text);
 
-// One field of an INSERT: zero dates and empty non-text values give null, everything else
-// is quoted with its single quotes doubled. MySQL: backslash doubled, NUL as \0 and CR
-// as \r; other targets keep backslashes and CR and drop NUL.
+// One non-NULL field of an INSERT: zero dates give null, everything else is quoted with
+// its single quotes doubled. MySQL: backslash doubled, NUL as \0 and CR as \r. Other
+// targets keep backslashes and drop NUL; a CR before a LF ends the literal, which goes on
+// after "||", because the targets' script readers drop a CR at a line end.
 void AppendSqlValue(std::string& Out, std::string_view Value, TColumnType Type, bool MySQLTarget);
+// Bytes as a hex literal: Prefix'0A1B...'.
+void AppendHexLiteral(std::string& Out, std::string_view Bytes, char Prefix);
 
-// Value enclosed in double quotes (inner ones doubled) when it holds the delimiter, CR or LF.
+// Value enclosed in double quotes (inner ones doubled) when it holds the delimiter, a
+// double quote, CR or LF.
 std::string QuoteDelimited(std::string_view Value, std::string_view Delimiter);
 void AppendDelimited(std::string& Out, std::string_view Value, std::string_view Delimiter);
+
+// Column defaults that are the clock: current timestamp, date or time in the spellings of
+// the sources (CURRENT_TIMESTAMP, current_timestamp(), now(), curdate(), SYSDATE, ...).
+enum class TClockDefault : std::uint8_t { None, Timestamp, Date, Time };
+// Precision gets the digits of current_timestamp(N).
+TClockDefault ClockDefault(std::string_view Default, std::string& Precision);
+// Text is one single-quoted literal and nothing else; Value gets its content. Backslashes
+// escape (MySQL) or stand for themselves.
+bool ParseQuotedLiteral(std::string_view Text, bool Backslashes, std::string& Value);
 
 // The whole text is a floating-point number: leading blanks, sign, digits, '.', exponent.
 bool IsNumber(std::string_view Text);

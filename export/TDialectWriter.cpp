@@ -1,10 +1,51 @@
 #include "TDialectWriter.h"
 
+#include "ReservedWords.h"
 #include "SqlText.h"
+#include "TExport.h"
+#include "TTableFacts.h"
 #include "Text.h"
 
 void TDialectWriter::AppendIdent(std::string& Out, std::string_view Name) const {
-    AppendQuotedIdent(Out, Name, IdentQuote());
+    const std::string name = TargetName(Name);
+    if (IsPlainIdentifier(name) && !IsReserved(name))
+        Out.append(name);
+    else
+        AppendQuotedIdent(Out, name, IdentQuote());
+}
+
+bool TDialectWriter::IsReserved(std::string_view Name) const {
+    return IsReservedIn(StandardReservedWords, Name);
+}
+
+std::string TDialectWriter::DefaultClause(std::string_view Default, bool SourceBackslashes) const {
+    if (Default.empty() || Default == "NULL" || Default == "'0000-00-00'") return {};
+    std::string precision;
+    const TClockDefault clock = ClockDefault(Default, precision);
+    if (clock != TClockDefault::None) return " DEFAULT " + ClockExpression(clock, precision);
+    if (IsNumber(Default)) return " DEFAULT " + std::string(Default);
+    // Drivers give a literal whole ('it''s'), as its body (it''s, the SQLite driver) or as
+    // the bare value; whatever does not parse is taken as the value itself.
+    std::string value;
+    if (!ParseQuotedLiteral(Default, SourceBackslashes, value) &&
+        !ParseQuotedLiteral("'" + std::string(Default) + "'", false, value))
+        value = Default;
+    // A zero date is no value the target takes.
+    if (value == "0000-00-00 00:00:00" || value == "0000-00-00") return {};
+    std::string text = " DEFAULT ";
+    AppendSqlValue(text, value, ctString, BackslashEscapes());
+    return text;
+}
+
+std::string TDialectWriter::ClockExpression(TClockDefault Clock, const std::string&) const {
+    switch (Clock) {
+    case TClockDefault::Date:
+        return "CURRENT_DATE";
+    case TClockDefault::Time:
+        return "CURRENT_TIME";
+    default:
+        return "CURRENT_TIMESTAMP";
+    }
 }
 
 std::string TDialectWriter::Ident(std::string_view Name) const {
@@ -13,8 +54,13 @@ std::string TDialectWriter::Ident(std::string_view Name) const {
     return r;
 }
 
-void TDialectWriter::AppendValue(std::string& Out, std::string_view Value, TColumnType Type) const {
-    AppendSqlValue(Out, Value, Type, false);
+void TDialectWriter::AppendValue(std::string& Out, const TFieldData& Field, TColumnType Type, bool Binary) const {
+    if (Field.Null)
+        Out.append("null");
+    else if (Binary)
+        AppendHexLiteral(Out, Field.Bytes, HexPrefix());
+    else
+        AppendSqlValue(Out, Field.Bytes, Type, BackslashEscapes());
 }
 
 std::span<const TColInfo> TDialectWriter::TypeTable(TExportDialect) const {
@@ -23,6 +69,39 @@ std::span<const TColInfo> TDialectWriter::TypeTable(TExportDialect) const {
 
 std::string TDialectWriter::DeclaredType(TExportDialect, std::string_view, std::string_view) const {
     return {};
+}
+
+std::string TDialectWriter::IndexName(std::string_view, std::string_view Index) const {
+    return std::string(Index);
+}
+
+bool TDialectWriter::SkipMissingKind(TExport& Export, const TIndexFacts& Index) const {
+    if (Index.Kind.empty() || HasIndexKind(Index.Kind)) return false;
+    Export.Line("/* " + Index.Kind + " index " + CommentText(Index.Name) +
+                " left out: the target has no such index */");
+    return true;
+}
+
+std::string TDialectWriter::IndexHead(TExport& Export, const TIndexFacts& Index, std::string_view Order) const {
+    std::string text = "CREATE ";
+    if (!Index.Kind.empty())
+        text += Index.Kind + ' ';
+    else if (Index.Unique)
+        text += "UNIQUE ";
+    text += Order;
+    text += "INDEX " + Ident(IndexName(Export.TableName, Index.Name)) + " ON " + Ident(Export.TableName) + " (";
+    return text;
+}
+
+void TDialectWriter::WriteIndex(TExport& Export, const TIndexFacts& Index) const {
+    if (SkipMissingKind(Export, Index)) return;
+    std::string text = IndexHead(Export, Index, "");
+    for (std::size_t i = 0; i < Index.Columns.size(); ++i) {
+        if (i > 0) text += ',';
+        text += Ident(Index.Columns[i].Name);
+        if (Index.Columns[i].Descending) text += " DESC";
+    }
+    Export.Line(text + ");");
 }
 
 void TDialectWriter::WriteAutoIncrement(TExport&, const std::vector<std::string>&) const {}
@@ -47,16 +126,20 @@ void TDialectWriter::AppendLength(std::string& Text, std::string_view Length, co
     Text += ')';
 }
 
-void TDialectWriter::FinishType(std::string&, TExportDialect, bool) const {}
+void TDialectWriter::FinishType(std::string&, TExportDialect, bool, std::string&) const {}
 
 std::string TDialectWriter::TypeText(TExportDialect Source, bool OracleSelect, bool TimestampOverride,
-                                     const TCatalogueField& Field) const {
+                                     const TCatalogueField& Field, std::string* Note) const {
     std::string text = LowerCase(Field("type_name"));
+    std::string note;
     for (const TColInfo& entry : TypeTable(Source)) {
         if (entry.SourceType != text) continue;
+        note = entry.Note;
+        const std::string length = entry.HasLength ? Field(LengthColumn(entry, OracleSelect)) : std::string();
+        // A NUMBER without declared precision holds any number; decimal(,) would not load.
+        if (entry.SourceType == "number" && length.empty()) break;
         if (!entry.TargetType.empty()) text = entry.TargetType;
         if (entry.HasLength) {
-            const std::string length = Field(LengthColumn(entry, OracleSelect));
             if (entry.HasScale) {
                 const std::string scale = Field(ScaleColumn());
                 AppendLength(text, length, &scale);
@@ -66,6 +149,16 @@ std::string TDialectWriter::TypeText(TExportDialect Source, bool OracleSelect, b
         }
         break;
     }
-    FinishType(text, Source, TimestampOverride);
+    FinishType(text, Source, TimestampOverride, note);
+    // A type name that is not a plain type (words, digits, parentheses, commas) could end the
+    // statement; the driver's own name goes in as text then.
+    for (char c : text)
+        if (!((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == ' ' || c == '_' || c == '(' ||
+              c == ')' || c == ',')) {
+            note = "declared type " + CommentText(text) + " written as text";
+            text = "text";
+            break;
+        }
+    if (Note) *Note = note;
     return text;
 }

@@ -4,7 +4,9 @@
 // sections. The shared path (TExport) asks its writer wherever dialects differ; the
 // defaults here are the plain SQL forms that most targets share.
 #include "TColInfoList.h"
+#include "TODBCStatement.h"
 #include "TExportDialect.h"
+#include "SqlText.h"
 #include "TypeMapping.h"
 
 #include <span>
@@ -14,6 +16,7 @@
 
 class TExport;
 struct TTableFacts;
+struct TIndexFacts;
 
 class TDialectWriter {
   public:
@@ -24,13 +27,22 @@ class TDialectWriter {
     void AppendIdent(std::string& Out, std::string_view Name) const;
     std::string Ident(std::string_view Name) const;
 
-    // One field of an INSERT.
-    virtual void AppendValue(std::string& Out, std::string_view Value, TColumnType Type) const;
+    // One field of an INSERT: NULL as null, a binary column's bytes as a hex literal, every
+    // other value as a quoted literal in the dialect's escapes.
+    void AppendValue(std::string& Out, const TFieldData& Field, TColumnType Type, bool Binary) const;
+    // Literals: backslash escapes (MySQL) or standard ones, and the hex literal's prefix.
+    virtual bool BackslashEscapes() const { return false; }
+    virtual char HexPrefix() const { return 'X'; }
 
     // The type text of the column on the current catalogue row, for a source dialect.
     // TimestampOverride: the column carries a Firebird td_update trigger.
+    // Note, when given, gets the remark to write beside the column (empty for none).
     std::string TypeText(TExportDialect Source, bool OracleSelect, bool TimestampOverride,
-                         const TCatalogueField& Field) const;
+                         const TCatalogueField& Field, std::string* Note = nullptr) const;
+    // " DEFAULT ..." for the catalogue's default text: the clock as the target's expression,
+    // a number as it stands, anything else as a literal; empty for none.
+    // SourceBackslashes: the source's literals escape with backslashes.
+    std::string DefaultClause(std::string_view Default, bool SourceBackslashes) const;
     // The type table for a source dialect; empty when the pair has none.
     virtual std::span<const TColInfo> TypeTable(TExportDialect Source) const;
     // A MySQL source's declared type (SHOW COLUMNS "type") when the target keeps it
@@ -44,6 +56,8 @@ class TDialectWriter {
     // The line that closes CREATE TABLE.
     virtual std::string_view CreateTableEnd() const { return ");"; }
 
+    // One index other than the primary key's.
+    virtual void WriteIndex(TExport& Export, const TIndexFacts& Index) const;
     // After the index section: the definitions (with marker) of auto-increment columns.
     virtual void WriteAutoIncrement(TExport& Export, const std::vector<std::string>& Definitions) const;
     // After the structure (also when the catalogue gave no column): the target's own objects.
@@ -52,11 +66,26 @@ class TDialectWriter {
     virtual void WriteAfterRows(TExport& Export) const;
 
   protected:
+    // The target has indexes of this kind ("FULLTEXT", "SPATIAL").
+    virtual bool HasIndexKind(std::string_view) const { return false; }
+    // The index's name in the script.
+    virtual std::string IndexName(std::string_view Table, std::string_view Index) const;
+    // "CREATE [UNIQUE |kind ]INDEX name ON table (", without the columns.
+    std::string IndexHead(TExport& Export, const TIndexFacts& Index, std::string_view Order) const;
+    // The skipped index's comment line when the target lacks its kind; true when written.
+    bool SkipMissingKind(TExport& Export, const TIndexFacts& Index) const;
     // Catalogue columns of a type's length and scale.
     virtual std::string_view LengthColumn(const TColInfo& Entry, bool OracleSelect) const;
     virtual std::string_view ScaleColumn() const { return "decimal_digits"; }
     // Appends "(length[,scale])" to a type text.
     virtual void AppendLength(std::string& Text, std::string_view Length, const std::string* Scale) const;
-    // Last word on a type text.
-    virtual void FinishType(std::string& Text, TExportDialect Source, bool TimestampOverride) const;
+    // Last word on a type text; may set a note to write beside the column.
+    virtual void FinishType(std::string& Text, TExportDialect Source, bool TimestampOverride,
+                            std::string& Note) const;
+    // The target's expression for a clock default; Precision: fractional digits or empty.
+    virtual std::string ClockExpression(TClockDefault Clock, const std::string& Precision) const;
+    // Reserved words of the target, which are quoted when they stand as names.
+    virtual bool IsReserved(std::string_view Name) const;
+    // The name as the target takes it (a target with a length limit shortens it).
+    virtual std::string TargetName(std::string_view Name) const { return std::string(Name); }
 };

@@ -80,6 +80,7 @@ std::int32_t TExport::DumpTable(TExportDialect Dialect, const std::string& Table
     try {
         this->Dialect = Dialect;
         ResultCode = ResultOK;
+        ErrorText.clear();
         Cancelled = false;
         this->TableName = TableName;
         this->SelectSQL = SelectSQL;
@@ -90,20 +91,32 @@ std::int32_t TExport::DumpTable(TExportDialect Dialect, const std::string& Table
         this->DropFirst = DropFirst;
         this->WhereClause = WhereClause;
         const TDialectInfo* info = FindDialect(Dialect);
-        if (!info) return ResultBadDialect;
+        if (!info) {
+            ErrorText = "Table '" + TableName + "': " + std::to_string(int(Dialect)) + " is no dialect code";
+            return ResultBadDialect;
+        }
         FWriter = info->MakeWriter();
         FSourceWriter = MakeDialectWriter(SourceDialect);
         if (info->IsSQL()) return DumpSQL(WithStructure, WithData, AppendToFile);
         return DumpDelimited(WithStructure, WithData, AppendToFile);
-    } catch (...) {
+    } catch (const std::exception& e) {
         // Only an allocation failure outside the sections can get here.
         if (FOut) FOut->Close();
-        ResultCode = ResultWriteError;
+        Fail(ResultWriteError, e.what());
         return ResultCode;
     }
 }
 
-bool TExport::OpenOut(bool AppendToFile, bool& Created) {
+void TExport::Fail(std::int32_t Result, std::string_view Cause) {
+    // The first failure is the cause; a missing structure does not hide a later failure.
+    const bool keep = !ErrorText.empty() && ResultCode != ResultNoColumns;
+    ResultCode = Result;
+    if (keep) return;
+    ErrorText = "Table '" + TableName + "': ";
+    ErrorText += Cause;
+}
+
+bool TExport::OpenOut(bool AppendToFile, bool& Created, std::string& Error) {
     std::error_code ec;
     const bool append = AppendToFile && fs::exists(FileName, ec);
     Created = !append;
@@ -111,10 +124,10 @@ bool TExport::OpenOut(bool AppendToFile, bool& Created) {
     std::unique_ptr<TOutDevice> device;
     if (FDeviceFactory) {
         device = FDeviceFactory(FileName, append);
+        if (!device) Error = "cannot open " + FileName;
     } else {
         auto file = std::make_unique<TFileDevice>();
-        std::string error;
-        if (file->Open(FileName, append, error)) device = std::move(file);
+        if (file->Open(FileName, append, Error)) device = std::move(file);
     }
     if (!device) return false;
     FOut->Attach(std::move(device));
@@ -146,18 +159,22 @@ void TExport::WriteBanner() {
 
 template <class Sections> std::int32_t TExport::WithOutFile(bool AppendToFile, Sections&& RunSections) {
     bool created = false;
-    const bool opened = OpenOut(AppendToFile, created);
-    if (!opened) {
-        ResultCode = ResultCannotOpen;
+    std::string openError;
+    if (!OpenOut(AppendToFile, created, openError)) {
+        Fail(ResultCannotOpen, openError);
         return ResultCode;
     }
     try {
         RunSections(created);
+    } catch (const TWriteError& e) {
+        Fail(ResultWriteError, FileName + ": " + e.what());
+    } catch (const std::exception& e) {
+        Fail(ResultWriteError, e.what());
     } catch (...) {
-        ResultCode = ResultWriteError;
+        Fail(ResultWriteError, "unknown failure");
     }
     // Closed on every path; a write error that shows only now still fails the call.
-    if (!FOut->Close()) ResultCode = ResultWriteError;
+    if (!FOut->Close()) Fail(ResultWriteError, FileName + ": " + FOut->Error());
     return ResultCode;
 }
 

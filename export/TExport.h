@@ -8,6 +8,7 @@
 #include <ctime>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -21,6 +22,12 @@ class TDialectWriter;
 struct TNameList;
 struct TTableFacts;
 struct TColumnFacts;
+
+// Raised by the rows writers when the select or a fetch fails.
+class TReadError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
 
 // Progress: table name and row value; a negative value marks the end of the table.
 using TExportProgressEvent = std::function<void(const std::string& TableName, std::int32_t Row)>;
@@ -61,6 +68,10 @@ class TExport {
     std::string FileName;
     std::string WhereClause;
     std::int32_t ResultCode = 0;
+    // Why the last DumpTable returned non-zero, naming the table and the cause (the file
+    // and the system's reason, or the row reached and the driver's diagnostic); empty
+    // after a success.
+    std::string ErrorText;
     TODBC* Connection;
     TODBCStatement* Statement;
     TBannerClock Clock = TBannerClock::System();
@@ -88,7 +99,9 @@ class TExport {
     std::string SourceIdent(std::string_view Name) const;
 
   private:
-    bool OpenOut(bool AppendToFile, bool& Created);
+    bool OpenOut(bool AppendToFile, bool& Created, std::string& Error);
+    // Sets ResultCode and, for the first failure of the call, ErrorText.
+    void Fail(std::int32_t Result, std::string_view Cause);
     void WriteBanner();
     // Opens the output, runs the sections (told whether the file was created) and closes it.
     template <class Sections> std::int32_t WithOutFile(bool AppendToFile, Sections&& RunSections);
@@ -96,6 +109,8 @@ class TExport {
     std::int32_t DumpDelimited(bool WithStructure, bool WithData, bool AppendToFile);
     void ReportProgress(std::int32_t Row);
     bool RunRowSelect();
+    // Fetches the next row (number Row); false at the end, TReadError on a failure.
+    bool FetchRow(std::int32_t Row);
     void ResolveReadColumns();
     void WriteDataSection();
     void WriteDelimitedRows(bool WithHeader);
@@ -115,4 +130,5 @@ class TExport {
     std::size_t FBufferSize;
     std::vector<int> FReadIndex;         // per result column: the column its value is read from
     std::vector<std::uint8_t> FReadType; // per result column: its type code
+    std::vector<bool> FReadBinary;       // per result column: read as raw bytes
 };

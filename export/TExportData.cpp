@@ -6,8 +6,23 @@
 #include "TOutFile.h"
 #include "UiHooks.h"
 
-// True when a row is current; a select that fails simply leaves no row to write.
-// A where clause whose percent signs are no valid directives raises FormatError.
+namespace {
+
+// The where clause as the statement carries it: the formatter turns "%%" into "%".
+std::string AsFormatted(std::string_view Clause) {
+    std::string r;
+    r.reserve(Clause.size());
+    for (std::size_t i = 0; i < Clause.size(); ++i) {
+        r += Clause[i];
+        if (Clause[i] == '%' && i + 1 < Clause.size() && Clause[i + 1] == '%') ++i;
+    }
+    return r;
+}
+
+} // namespace
+
+// True when a row is current. A select that fails raises TReadError; a where clause whose
+// percent signs are no valid directives raises FormatError.
 bool TExport::RunRowSelect() {
     std::string sql = SelectSQL.empty() ? std::string("SELECT * FROM %s") : SelectSQL;
     if (!WhereClause.empty()) sql += " WHERE " + WhereClause;
@@ -16,8 +31,16 @@ bool TExport::RunRowSelect() {
         haveRow = Statement->ExecSQL(sql, false, false);
     else
         haveRow = Statement->ExecSQLFmt(sql, {SourceIdent(TableName)});
+    if (Statement->Failed()) throw TReadError("the row select failed: " + Statement->LastError());
     ResolveReadColumns();
     return haveRow;
+}
+
+bool TExport::FetchRow(std::int32_t Row) {
+    if (Statement->Fetch(fdNext, 1)) return true;
+    if (Statement->Failed())
+        throw TReadError("reading row " + std::to_string(Row) + " failed: " + Statement->LastError());
+    return false;
 }
 
 // Each value is read by its column's name, so a repeated name reads the first column of
@@ -26,19 +49,23 @@ void TExport::ResolveReadColumns() {
     const int count = Statement->ColumnCount();
     FReadIndex.assign(count, 0);
     FReadType.assign(count, ctUnknown);
+    FReadBinary.assign(count, false);
     for (int i = 0; i < count; ++i) {
         const int index = Statement->ColumnIndex(Statement->ColumnName(i));
         FReadIndex[i] = index < 0 ? i : index;
         FReadType[i] = Statement->ColumnType(i);
+        FReadBinary[i] = Statement->ColumnIsBinary(i);
     }
 }
 
 void TExport::WriteDataSection() {
     Line("");
     SectionStart("Dumping data");
-    if (!WhereClause.empty()) LineFmt(" WHERE: %s", {CommentText(WhereClause)});
-    bool haveRow = RunRowSelect();
+    if (!WhereClause.empty())
+        LineFmt(" WHERE: %s", {CommentText(SelectSQL.empty() ? AsFormatted(WhereClause) : WhereClause)});
+    // The comment is closed first, so a select that fails leaves no comment open.
     Line("*/");
+    bool haveRow = RunRowSelect();
     ReportProgress(1);
     std::int32_t counter = 1;
 
@@ -52,11 +79,12 @@ void TExport::WriteDataSection() {
         out.append(prefix);
         for (int i = 0; i < count; ++i) {
             if (i > 0) out += ',';
-            writer.AppendValue(out, Statement->FieldView(FReadIndex[i]), static_cast<TColumnType>(FReadType[i]));
+            writer.AppendValue(out, Statement->FieldData(FReadIndex[i]), static_cast<TColumnType>(FReadType[i]),
+                               FReadBinary[i]);
         }
         out.append(");\r\n", 4);
         FOut->Commit();
-        haveRow = Statement->Fetch(fdNext, 1);
+        haveRow = FetchRow(counter + 1);
         ++counter;
         if (counter % 1000 == 0) ReportProgress(counter);
         ProcessMessages();
@@ -87,11 +115,19 @@ void TExport::WriteDelimitedRows(bool WithHeader) {
         std::string& out = FOut->Buffer();
         for (int i = 0; i < count; ++i) {
             if (i > 0) out.append(delimiter);
-            AppendDelimited(out, Statement->FieldView(FReadIndex[i]), delimiter);
+            const TFieldData field = Statement->FieldData(FReadIndex[i]);
+            if (FReadBinary[i] && !field.Null) {
+                // Raw bytes would break the line; a binary value is written as its hex digits.
+                std::string hex;
+                AppendHexLiteral(hex, field.Bytes, 'X');
+                out.append(hex, 2, hex.size() - 3);
+            } else {
+                AppendDelimited(out, field.Bytes, delimiter);
+            }
         }
         out.append("\r\n", 2);
         FOut->Commit();
-        haveRow = Statement->Fetch(fdNext, 1);
+        haveRow = FetchRow(counter + 1);
         ProcessMessages();
         ++counter;
         if (counter % 1000 == 0) ReportProgress(counter);

@@ -9,6 +9,8 @@
 #include "TTableFacts.h"
 #include "UiHooks.h"
 
+#include <algorithm>
+
 namespace {
 
 // The column taken from a trigger named prefix$table$column (prefix 9 letters long).
@@ -22,6 +24,13 @@ std::string TriggerColumn(const std::string& Name) {
 }
 
 } // namespace
+
+bool TTableFacts::IsKeyIndex(const TIndexFacts& Index) const {
+    if (!Index.Unique || Index.Columns.size() != KeyColumns.Items.size()) return false;
+    for (std::size_t i = 0; i < Index.Columns.size(); ++i)
+        if (!SameText(Index.Columns[i].Name, KeyColumns.Items[i])) return false;
+    return true;
+}
 
 std::string TColumnFacts::Catalogue(std::string_view Column) const {
     if (SameText(Column, "column_size")) return Size;
@@ -57,8 +66,12 @@ bool TExport::ReadTableFacts(TTableFacts& Facts) {
             }
         }
     }
+    std::vector<std::pair<std::int32_t, std::string>> key; // position in the key, column
     for (bool row = Statement->PrimaryKeys(TableName, "", ""); row; row = Statement->Fetch(fdNext, 1))
-        Facts.KeyColumns.Add(Statement->FieldByName("column_name"));
+        key.emplace_back(Statement->FieldAsInteger("key_seq"), Statement->FieldByName("column_name"));
+    std::stable_sort(key.begin(), key.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (auto& [position, column] : key)
+        Facts.KeyColumns.Add(std::move(column));
 
     bool haveRow;
     if (OracleSelect)
@@ -98,22 +111,38 @@ bool TExport::ReadTableFacts(TTableFacts& Facts) {
     }
 
     // The index catalogue: one row per index column, grouped by index, the columns of
-    // each in key order; a position of 1 begins the next index.
-    if (!Statement->Statistics(TableName, "", "")) return true;
-    const std::string_view positionColumn = SourceDialect == edFoxPro ? "seq_in_index" : "ordinal_position";
-    for (bool row = true; row; row = Statement->Fetch(fdNext, 1)) {
-        const std::string column = Statement->FieldByName("column_name");
-        if (column.empty()) continue; // the driver's table-statistics rows
-        const bool first = Statement->FieldAsInteger(positionColumn) == 1;
-        if (first || Facts.Indexes.empty()) {
-            TIndexFacts index;
-            index.HasHead = first;
-            index.Name = Statement->FieldByName("index_name");
-            index.Unique = !Statement->FieldAsBoolean("non_unique");
-            Facts.Indexes.push_back(std::move(index));
+    // each in key order; a new name or a position of 1 begins the next index.
+    std::vector<TIndexFacts> indexes;
+    if (Statement->Statistics(TableName, "", "")) {
+        const std::string_view positionColumn =
+            SourceDialect == edFoxPro ? "seq_in_index" : "ordinal_position";
+        for (bool row = true; row; row = Statement->Fetch(fdNext, 1)) {
+            const std::string column = Statement->FieldByName("column_name");
+            if (column.empty()) continue; // the driver's table-statistics rows
+            const std::string name = Statement->FieldByName("index_name");
+            if (indexes.empty() || indexes.back().Name != name ||
+                Statement->FieldAsInteger(positionColumn) == 1) {
+                TIndexFacts index;
+                index.Name = name;
+                index.Unique = !Statement->FieldAsBoolean("non_unique");
+                indexes.push_back(std::move(index));
+            }
+            indexes.back().Columns.push_back({column, SameText(Statement->FieldByName("asc_or_desc"), "D")});
         }
-        Facts.Indexes.back().Columns.push_back({column, SameText(Statement->FieldByName("asc_or_desc"), "D")});
     }
+    // MySQL tells full-text and spatial indexes apart only in SHOW INDEX.
+    if (SourceDialect == edMySQL && !indexes.empty()) {
+        for (bool row = Statement->ExecSQL("SHOW INDEX FROM " + SourceIdent(TableName), true, false); row;
+             row = Statement->Fetch(fdNext, 1)) {
+            const std::string kind = UpperCase(Statement->FieldByName("index_type"));
+            if (kind != "FULLTEXT" && kind != "SPATIAL") continue;
+            const std::string name = Statement->FieldByName("key_name");
+            for (TIndexFacts& index : indexes)
+                if (index.Name == name) index.Kind = kind;
+        }
+    }
+    for (TIndexFacts& index : indexes)
+        if (!Facts.IsKeyIndex(index)) Facts.Indexes.push_back(std::move(index));
     return true;
 }
 
@@ -121,7 +150,7 @@ void TExport::WriteStructure() {
     Connection->BindColumns = true;
     TTableFacts facts;
     if (!ReadTableFacts(facts)) {
-        ResultCode = ResultNoColumns;
+        Fail(ResultNoColumns, "the column catalogue has no column of this table");
     } else {
         Line("");
         SectionHeader("Table structure");
@@ -156,25 +185,19 @@ void TExport::WriteColumnDef(const TColumnFacts& Column, const TTableFacts& Fact
         nullText = " NOT NULL";
 
     std::string defaultText, autoIncText;
-    if (!Column.AutoIncrement) {
-        const std::string& def = Column.Default;
-        if (!def.empty() && def != "NULL" && def != "'0000-00-00'" && !mysqlTimestamp) {
-            if (def[0] == '\'' || IsNumber(def))
-                defaultText = " DEFAULT " + def;
-            else
-                defaultText = " DEFAULT '" + def + "'";
-        }
-    } else {
+    if (Column.AutoIncrement)
         autoIncText = FWriter->AutoIncrementMarker();
-    }
+    else if (!mysqlTimestamp)
+        defaultText = FWriter->DefaultClause(Column.Default, SourceDialect == edMySQL);
 
     // Types whose catalogue name and size lose what the column holds (enum values, binary lengths).
-    std::string typeText;
+    std::string typeText, note;
     if (!Column.DeclaredType.empty())
         typeText = FWriter->DeclaredType(SourceDialect, LowerCase(Column.TypeName), Column.DeclaredType);
     if (typeText.empty())
         typeText = FWriter->TypeText(SourceDialect, OracleSelect, Column.Timestamp,
-                                     [&Column](std::string_view name) { return Column.Catalogue(name); });
+                                     [&Column](std::string_view name) { return Column.Catalogue(name); },
+                                     &note);
 
     std::string def = Ident(Column.Name);
     def += ' ';
@@ -182,5 +205,6 @@ void TExport::WriteColumnDef(const TColumnFacts& Column, const TTableFacts& Fact
     def += defaultText;
     def += nullText;
     Text("  " + def);
+    if (!note.empty()) Text(" /* " + CommentText(note) + " */");
     if (!autoIncText.empty()) AutoIncDef = def + autoIncText;
 }

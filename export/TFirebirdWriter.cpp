@@ -1,5 +1,6 @@
 #include "TFirebirdWriter.h"
 
+#include "ReservedWords.h"
 #include "SqlText.h"
 #include "TExport.h"
 #include "TODBC.h"
@@ -13,22 +14,32 @@ namespace {
 
 // From a MySQL source. Firebird has no double, and MySQL's enum, text and blob types
 // become what holds their values.
-constexpr std::array<TColInfo, 30> kFromMySQL{{
+// Unsigned types take the next wider type, as Firebird has no unsigned ones.
+constexpr TColInfo kFromMySQL[] = {
     {"tinyint", "smallint", false, false},
     {"tinyint unsigned", "smallint", false, false},
     {"smallint", "smallint", false, false},
-    {"smallint unsigned", "smallint", false, false},
+    {"smallint unsigned", "int", false, false},
     {"mediumint", "int", false, false},
     {"mediumint unsigned", "int", false, false},
     {"int", "int", false, false},
-    {"int unsigned", "int", false, false},
+    {"int unsigned", "bigint", false, false},
     {"integer", "int", false, false},
-    {"integer unsigned", "int", false, false},
+    {"integer unsigned", "bigint", false, false},
     {"bigint", "bigint", false, false},
-    {"bigint unsigned", "bigint", false, false},
+    {"bigint unsigned", "varchar(20)", false, false, "bigint unsigned: no Firebird number holds every value"},
     {"float", "float", false, false},
+    {"float unsigned", "float", false, false},
     {"double", "double precision", false, false},
+    {"double unsigned", "double precision", false, false},
     {"decimal", "decimal", true, true},
+    {"decimal unsigned", "decimal", true, true},
+    {"year", "smallint", false, false},
+    // bit(1) is read as 0 or 1; wider bits as their bytes.
+    {"bit", "bit", true, false},
+    {"binary", "char", true, false, "binary: bytes"},
+    {"varbinary", "varchar", true, false, "varbinary: bytes"},
+    {"set", "varchar", true, false, "set: its values as text"},
     {"char", "char", true, false},
     {"varchar", "varchar", true, false},
     {"datetime", "timestamp", false, false},
@@ -45,10 +56,10 @@ constexpr std::array<TColInfo, 30> kFromMySQL{{
     {"blob", "blob", false, false},
     {"mediumblob", "blob", false, false},
     {"longblob", "blob", false, false},
-}};
+};
 
 // From a Firebird source: every name stays.
-constexpr std::array<TColInfo, 10> kFromFirebird{{
+constexpr TColInfo kFromFirebird[] = {
     {"smallint", "", false, false},
     {"int", "", false, false},
     {"float", "", false, false},
@@ -59,12 +70,21 @@ constexpr std::array<TColInfo, 10> kFromFirebird{{
     {"timestamp", "", false, false},
     {"date", "", false, false},
     {"time", "", false, false},
-}};
+};
 
 // Runs the select of the table's generators (named GEN$TABLE$column) on Statement.
 bool SelectGenerators(TODBCStatement& Statement, const std::string& TableName) {
     return Statement.ExecSQLFmt("SELECT * FROM rdb$generators WHERE rdb$generator_name LIKE '%s%%'",
                                 {LiteralBody("GEN$" + UpperCase(TableName) + "$")});
+}
+
+// A generator value: the text of a whole number (64 bits), 0 for anything else.
+std::string WholeNumber(const std::string& Text) {
+    std::size_t i = Text.starts_with('-') ? 1 : 0;
+    if (i == Text.size() || Text.size() > 20) return "0";
+    for (; i < Text.size(); ++i)
+        if (Text[i] < '0' || Text[i] > '9') return "0";
+    return Text;
 }
 
 } // namespace
@@ -73,6 +93,89 @@ std::span<const TColInfo> TFirebirdWriter::TypeTable(TExportDialect Source) cons
     if (Source == edMySQL) return kFromMySQL;
     if (Source == edFirebird) return kFromFirebird;
     return {};
+}
+
+std::string TFirebirdWriter::IndexName(std::string_view Table, std::string_view Index) const {
+    // Firebird's index names are unique in the whole database, not per table.
+    return std::string(Table) + "_" + std::string(Index);
+}
+
+void TFirebirdWriter::WriteIndex(TExport& Export, const TIndexFacts& Index) const {
+    if (SkipMissingKind(Export, Index)) return;
+    // A Firebird index runs one way for all its columns.
+    std::size_t descending = 0;
+    for (const TIndexColumn& column : Index.Columns)
+        if (column.Descending) ++descending;
+    const bool allDescending = descending == Index.Columns.size() && descending > 0;
+    if (descending > 0 && !allDescending)
+        Export.Line("/* index " + CommentText(Index.Name) +
+                    " is ascending here: a Firebird index runs one way for all its columns */");
+    std::string text = IndexHead(Export, Index, allDescending ? "DESCENDING " : "");
+    for (std::size_t i = 0; i < Index.Columns.size(); ++i) {
+        if (i > 0) text += ',';
+        text += Ident(Index.Columns[i].Name);
+    }
+    Export.Line(text + ");");
+}
+
+std::string FirebirdName(std::string_view Name) {
+    constexpr std::size_t limit = 31, keep = 22;
+    if (Name.size() <= limit) return std::string(Name);
+    std::uint32_t hash = 2166136261u; // FNV-1a
+    for (char c : Name) {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 16777619u;
+    }
+    std::size_t cut = keep;
+    while (cut > 0 && (static_cast<unsigned char>(Name[cut]) & 0xC0) == 0x80)
+        --cut;
+    static constexpr char digits[] = "0123456789ABCDEF";
+    std::string r(Name.substr(0, cut));
+    r += '$';
+    for (int shift = 28; shift >= 0; shift -= 4)
+        r += digits[(hash >> shift) & 15];
+    return r;
+}
+
+std::string TFirebirdWriter::TargetName(std::string_view Name) const {
+    return FirebirdName(Name);
+}
+
+bool TFirebirdWriter::IsReserved(std::string_view Name) const {
+    return IsReservedIn(FirebirdReservedWords, Name);
+}
+
+void TFirebirdWriter::FinishType(std::string& Text, TExportDialect, bool, std::string& Note) const {
+    // "name(digits[,digits])" parts of a type text.
+    const auto number = [&Text](std::size_t From, std::size_t To) -> long {
+        if (From >= To) return -1;
+        long n = 0;
+        for (std::size_t i = From; i < To; ++i) {
+            if (Text[i] < '0' || Text[i] > '9' || n > 100000) return -1;
+            n = n * 10 + (Text[i] - '0');
+        }
+        return n;
+    };
+    const std::size_t open = Text.find('(');
+    const std::size_t close = Text.find(')');
+    if (open == std::string::npos || close == std::string::npos || close < open) return;
+    const std::string name = Text.substr(0, open);
+    const std::size_t comma = Text.find(',', open);
+    const long first = number(open + 1, comma < close ? comma : close);
+    if (name == "bit" && first > 0) {
+        if (first == 1) {
+            Text = "smallint";
+        } else {
+            Text = "char(" + std::to_string((first + 7) / 8) + ") character set octets";
+            Note = "bit(" + std::to_string(first) + "): its bytes";
+        }
+    } else if ((name == "char" || name == "varchar") && Note.ends_with("bytes")) {
+        Text += " character set octets";
+    } else if (name == "decimal" && first > 18) {
+        // Firebird's numbers end at 18 digits; the text holds every digit and the sign.
+        Text = "varchar(" + std::to_string(first + 2) + ")";
+        Note = "decimal(" + std::to_string(first) + "): above Firebird's 18 digits, kept as text";
+    }
 }
 
 void TFirebirdWriter::WriteTableExtras(TExport& Export, const TTableFacts& Facts) const {
@@ -108,8 +211,7 @@ void TFirebirdWriter::WriteFromMySQL(TExport& Export, const TTableFacts& Facts) 
         Export.LineFmt("CREATE GENERATOR %s;", {generator});
         const bool row = statement.ExecSQLFmt("SELECT MAX(%s) max FROM %s",
                                               {Export.SourceIdent(c), Export.SourceIdent(tableName)});
-        const std::int32_t max = row ? statement.FieldAsInteger("max") : 0;
-        Export.LineFmt("SET GENERATOR %s TO %d;", {generator, max});
+        Export.LineFmt("SET GENERATOR %s TO %s;", {generator, WholeNumber(row ? statement.FieldByName("max") : "")});
         Export.Line("SET TERM !! ;");
         Export.LineFmt("CREATE TRIGGER %s FOR %s", {Ident("ai_insert$" + tableName + "$" + c), table});
         Export.Line("BEFORE INSERT");
@@ -173,6 +275,6 @@ void TFirebirdWriter::WriteAfterRows(TExport& Export) const {
         const std::string generator = statement.FieldByName("rdb$generator_name");
         const bool ok =
             values.ExecSQLFmt("SELECT gen_id(%s, 0) genid FROM rdb$database", {Export.SourceIdent(generator)});
-        Export.LineFmt("SET GENERATOR %s TO %d;", {Ident(generator), ok ? values.FieldAsInteger("GENID") : 0});
+        Export.LineFmt("SET GENERATOR %s TO %s;", {Ident(generator), WholeNumber(ok ? values.FieldByName("GENID") : "")});
     }
 }

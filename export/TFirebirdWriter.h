@@ -3,11 +3,25 @@
 // needs around a table: generators, triggers, the grant and the generator values.
 #include "TDialectWriter.h"
 
+// Firebird 3 takes names of at most 31 bytes: a longer name becomes its first 22 bytes (cut
+// at a character's start), "$" and 8 hex digits of a hash of the whole name, the same in
+// every run and in every statement that names it.
+std::string FirebirdName(std::string_view Name);
+
 class TFirebirdWriter : public TDialectWriter {
   public:
+    char HexPrefix() const override { return 'x'; }
     std::span<const TColInfo> TypeTable(TExportDialect Source) const override;
     void WriteTableExtras(TExport& Export, const TTableFacts& Facts) const override;
     void WriteAfterRows(TExport& Export) const override;
+    void WriteIndex(TExport& Export, const TIndexFacts& Index) const override;
+
+  protected:
+    std::string IndexName(std::string_view Table, std::string_view Index) const override;
+    void FinishType(std::string& Text, TExportDialect Source, bool TimestampOverride,
+                    std::string& Note) const override;
+    bool IsReserved(std::string_view Name) const override;
+    std::string TargetName(std::string_view Name) const override;
 
   private:
     void WriteFromMySQL(TExport& Export, const TTableFacts& Facts) const;

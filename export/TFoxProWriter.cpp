@@ -5,13 +5,13 @@
 namespace {
 
 // From a FoxPro source: its one-letter type codes.
-constexpr std::array<TColInfo, 5> kFromFoxPro{{
+constexpr TColInfo kFromFoxPro[] = {
     {"n", "number", true, true},
     {"l", "logical", false, false},
     {"c", "char", true, false},
     {"d", "date", false, false},
     {"t", "timedate", false, false},
-}};
+};
 
 } // namespace
 

@@ -1,5 +1,6 @@
 #include "TMySQLWriter.h"
 
+#include "ReservedWords.h"
 #include "SqlText.h"
 #include "TExport.h"
 
@@ -8,7 +9,7 @@
 namespace {
 
 // From a Firebird source.
-constexpr std::array<TColInfo, 10> kFromFirebird{{
+constexpr TColInfo kFromFirebird[] = {
     {"smallint", "", false, false},
     {"int", "", false, false},
     {"float", "", false, false},
@@ -19,10 +20,10 @@ constexpr std::array<TColInfo, 10> kFromFirebird{{
     {"timestamp", "datetime", false, false},
     {"date", "", false, false},
     {"time", "", false, false},
-}};
+};
 
 // From a MySQL source: every name stays.
-constexpr std::array<TColInfo, 19> kFromMySQL{{
+constexpr TColInfo kFromMySQL[] = {
     {"tinyint", "", true, false},
     {"tinyint unsigned", "", true, false},
     {"smallint", "", true, false},
@@ -43,13 +44,18 @@ constexpr std::array<TColInfo, 19> kFromMySQL{{
     {"date", "", false, false},
     {"time", "", false, false},
     {"enum", "", false, false},
-}};
+    {"decimal unsigned", "", true, true},
+    {"float unsigned", "", false, false},
+    {"double unsigned", "", false, false},
+    {"bit", "", true, false},
+    {"binary", "", true, false},
+    {"varbinary", "", true, false},
+    {"year", "", false, false},
+    // Without SHOW COLUMNS a set is as wide as its longest value list.
+    {"set", "varchar", true, false},
+};
 
 } // namespace
-
-void TMySQLWriter::AppendValue(std::string& Out, std::string_view Value, TColumnType Type) const {
-    AppendSqlValue(Out, Value, Type, true);
-}
 
 std::span<const TColInfo> TMySQLWriter::TypeTable(TExportDialect Source) const {
     if (Source == edMySQL) return kFromMySQL;
@@ -79,6 +85,23 @@ void TMySQLWriter::AppendLength(std::string& Text, std::string_view Length, cons
     if (isUnsigned) Text += unsignedSuffix;
 }
 
-void TMySQLWriter::FinishType(std::string& Text, TExportDialect Source, bool TimestampOverride) const {
+void TMySQLWriter::FinishType(std::string& Text, TExportDialect Source, bool TimestampOverride,
+                              std::string&) const {
     if (TimestampOverride && Source == edFirebird) Text = "timestamp";
+}
+
+std::string TMySQLWriter::ClockExpression(TClockDefault Clock, const std::string& Precision) const {
+    switch (Clock) {
+    case TClockDefault::Date:
+        return "(CURRENT_DATE)"; // other expressions than the timestamp need parentheses
+    case TClockDefault::Time:
+        return "(CURRENT_TIME)";
+    default:
+        // The default of a datetime(N) column must carry the same digits.
+        return Precision.empty() ? "CURRENT_TIMESTAMP" : "CURRENT_TIMESTAMP(" + Precision + ")";
+    }
+}
+
+bool TMySQLWriter::IsReserved(std::string_view Name) const {
+    return IsReservedIn(MySQLReservedWords, Name);
 }

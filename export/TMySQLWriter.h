@@ -6,7 +6,7 @@
 class TMySQLWriter : public TDialectWriter {
   public:
     char IdentQuote() const override { return '`'; }
-    void AppendValue(std::string& Out, std::string_view Value, TColumnType Type) const override;
+    bool BackslashEscapes() const override { return true; }
     std::span<const TColInfo> TypeTable(TExportDialect Source) const override;
     std::string DeclaredType(TExportDialect Source, std::string_view CatalogueType,
                              std::string_view ShowType) const override;
@@ -15,6 +15,10 @@ class TMySQLWriter : public TDialectWriter {
     void WriteAutoIncrement(TExport& Export, const std::vector<std::string>& Definitions) const override;
 
   protected:
+    bool HasIndexKind(std::string_view Kind) const override { return Kind == "FULLTEXT" || Kind == "SPATIAL"; }
     void AppendLength(std::string& Text, std::string_view Length, const std::string* Scale) const override;
-    void FinishType(std::string& Text, TExportDialect Source, bool TimestampOverride) const override;
+    void FinishType(std::string& Text, TExportDialect Source, bool TimestampOverride,
+                    std::string& Note) const override;
+    std::string ClockExpression(TClockDefault Clock, const std::string& Precision) const override;
+    bool IsReserved(std::string_view Name) const override;
 };

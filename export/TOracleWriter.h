@@ -5,4 +5,7 @@
 class TOracleWriter : public TDialectWriter {
   public:
     std::span<const TColInfo> TypeTable(TExportDialect Source) const override;
+
+  protected:
+    bool IsReserved(std::string_view Name) const override;
 };

@@ -35,16 +35,17 @@ struct TIndexColumn {
 struct TIndexFacts {
     std::string Name;
     bool Unique = false;
-    // The driver gave the first column position 1. A driver without the position column
-    // gives 0 everywhere, and its rows form one index without a head.
-    bool HasHead = true;
+    std::string Kind; // "FULLTEXT" or "SPATIAL" (MySQL source); empty for an ordinary index
     std::vector<TIndexColumn> Columns;
 };
 
 struct TTableFacts {
     std::vector<TColumnFacts> Columns; // in catalogue order
     TNameList KeyColumns;              // the primary key, in key order
-    std::vector<TIndexFacts> Indexes;  // in catalogue order
+    std::vector<TIndexFacts> Indexes;  // in catalogue order, without the primary key's own
+
+    // The index is the one that holds the primary key: unique, on the key's columns.
+    bool IsKeyIndex(const TIndexFacts& Index) const;
     TNameList AutoIncColumns;
     TNameList TimestampColumns;
 };

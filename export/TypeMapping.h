@@ -11,6 +11,9 @@ struct TColInfo {
     std::string_view TargetType; // empty: keep the source name
     bool HasLength;
     bool HasScale; // only together with HasLength
+    // Written beside the column when the target type is not the source's own (why it holds
+    // every value); empty for none.
+    std::string_view Note = {};
 };
 
 // Reads a catalogue column of the current row by name (empty for NULL or missing).

@@ -2,6 +2,7 @@
 // a fresh MariaDB database and gives the source's rows back. Firebird scripts from a
 // MariaDB source load into a real Firebird 3 database.
 #include "ExportTestUtil.h"
+#include "TFirebirdWriter.h"
 #include "TestEnv.h"
 
 #include <gtest/gtest.h>
@@ -55,7 +56,8 @@ TEST(ExportMariaDB, ItemsExampleLoadsAndKeepsNumbering) {
                            " Dumping data for table 'items'\n"
                            "*/\n"
                            "INSERT INTO items VALUES('1','pen');\n"
-                           "INSERT INTO items VALUES('2','');\n");
+                           // A NULL stays NULL (the example's '' would change the value).
+                           "INSERT INTO items VALUES('2',null);\n");
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), std::count(text.begin(), text.end(), '\r'))
         << "every line ends in CR LF";
     EXPECT_EQ(src.Progress, (std::vector<std::int32_t>{1, -3}));
@@ -63,7 +65,7 @@ TEST(ExportMariaDB, ItemsExampleLoadsAndKeepsNumbering) {
     const std::string copy = FreshMariaDBDatabase("fx_items_copy");
     Load(copy, file);
     MariaDBExec(copy, "INSERT INTO items (name) VALUES ('next');");
-    EXPECT_EQ(MariaDBQuery(copy, "SELECT id, name FROM items ORDER BY id"), "1\tpen\n2\t\n3\tnext\n");
+    EXPECT_EQ(MariaDBQuery(copy, "SELECT id, COALESCE(name, '-') FROM items ORDER BY id"), "1\tpen\n2\t-\n3\tnext\n");
 
     // Appending a second table: no second banner.
     ASSERT_EQ(src.Export->DumpTable(edMySQL, "items", file, "id=1", false, true, false, true, ""), 0);
@@ -94,7 +96,7 @@ TEST(ExportMariaDB, ColumnsDefaultsAndIndexes) {
                         "  qty int(10) DEFAULT 0,\n"
                         "  price decimal(10,2) DEFAULT 1.50,\n"
                         "  note varchar(20) DEFAULT 'it''s',\n"
-                        "  made datetime DEFAULT 'current_timestamp()',\n"
+                        "  made datetime DEFAULT CURRENT_TIMESTAMP,\n"
                         "  gone date,\n"
                         // The connector reports timestamp columns as nullable.
                         "  stamp timestamp\n"
@@ -105,6 +107,12 @@ TEST(ExportMariaDB, ColumnsDefaultsAndIndexes) {
     EXPECT_NE(text.find("CREATE UNIQUE INDEX ix_code ON t (code,region);\n"), std::string::npos) << text;
     EXPECT_NE(text.find("CREATE INDEX ix_qty ON t (qty);\n"), std::string::npos) << text;
     EXPECT_EQ(text.find("MODIFY"), std::string::npos);
+    // The script loads, with the same defaults and indexes.
+    const std::string copy = FreshMariaDBDatabase("fx_struct_copy");
+    Load(copy, dir.File("t.sql"));
+    const std::string defaults = "SELECT column_name, column_default FROM information_schema.columns WHERE"
+                                 " table_schema = DATABASE() AND column_name <> 'stamp' ORDER BY ordinal_position";
+    EXPECT_EQ(MariaDBQuery(copy, defaults), MariaDBQuery(db, defaults));
 }
 
 TEST(ExportMariaDB, ProgressWhereClauseAndResultCodes) {
@@ -121,10 +129,11 @@ TEST(ExportMariaDB, ProgressWhereClauseAndResultCodes) {
     // 999 rows reach the report of 1000.
     ASSERT_EQ(src.Dump(edMySQL, "r", dir.File("r.sql"), "id < 1000"), 0);
     EXPECT_EQ(src.Progress, (std::vector<std::int32_t>{1, 1000, -1000}));
-    // A LIKE pattern carries its percent sign as %%; the comment shows the clause as given.
+    // A LIKE pattern carries its percent sign as %%; the comment shows the clause as it runs.
     ASSERT_EQ(src.Dump(edMySQL, "r", dir.File("r.sql"), "name LIKE 'n25%%'"), 0);
     const std::string text = Lines(ReadFile(dir.File("r.sql")));
-    EXPECT_NE(text.find(" WHERE: name LIKE 'n25%%'\n"), std::string::npos);
+    EXPECT_NE(text.find(" WHERE: name LIKE 'n25%'\n"), std::string::npos) << text;
+    EXPECT_EQ(src.Export->ErrorText, "");
     EXPECT_NE(text.find("INSERT INTO r VALUES('2500','n2500');\n"), std::string::npos);
     EXPECT_EQ(src.Progress.back(), -13); // 25, 250..259, 2500
     // A lone percent sign is no directive: result 4, and the lines before it stay.
@@ -132,22 +141,35 @@ TEST(ExportMariaDB, ProgressWhereClauseAndResultCodes) {
     const std::string failed = Lines(ReadFile(dir.File("r.sql")));
     EXPECT_NE(failed.find(" WHERE: name LIKE 'n25%'\n"), std::string::npos);
     EXPECT_EQ(failed.find("INSERT"), std::string::npos);
+    EXPECT_NE(src.Export->ErrorText.find("Table 'r': "), std::string::npos) << src.Export->ErrorText;
 
-    // Missing table: result 1, no structure, the data comment still written.
-    EXPECT_EQ(src.Dump(edMySQL, "nosuch", dir.File("none.sql")), 1);
+    // Missing table: no structure, and the row select fails: result 4 naming the table and
+    // the server's diagnostic, the comment closed.
+    EXPECT_EQ(src.Dump(edMySQL, "nosuch", dir.File("none.sql")), 4);
     const std::string none = Lines(ReadFile(dir.File("none.sql")));
     EXPECT_EQ(none.find("CREATE TABLE"), std::string::npos);
     EXPECT_NE(none.find(" Dumping data for table 'nosuch'\n*/\n"), std::string::npos);
-    // Output path below a plain file cannot be created.
+    EXPECT_NE(src.Export->ErrorText.find("Table 'nosuch': the row select failed: 42S02"), std::string::npos)
+        << src.Export->ErrorText;
+    EXPECT_NE(src.Export->ErrorText.find("doesn't exist"), std::string::npos) << src.Export->ErrorText;
+    // A where clause the server refuses.
+    EXPECT_EQ(src.Dump(edMySQL, "r", dir.File("r.sql"), "nosuchcolumn = 1"), 4);
+    EXPECT_NE(src.Export->ErrorText.find("Unknown column"), std::string::npos) << src.Export->ErrorText;
+    // Output path below a plain file cannot be created: the file and the system's reason.
     WriteFile(dir.File("plain"), "x");
     EXPECT_EQ(src.Dump(edMySQL, "r", dir.File("plain/sub/r.sql")), 2);
+    EXPECT_EQ(src.Export->ErrorText,
+              "Table 'r': cannot open " + dir.File("plain/sub/r.sql") + ": Not a directory");
     // Dialect 6: nothing written, ResultCode left at 0.
     WriteFile(dir.File("keep.sql"), "untouched");
     EXPECT_EQ(src.Dump(static_cast<TExportDialect>(6), "r", dir.File("keep.sql")), 5);
     EXPECT_EQ(src.Export->ResultCode, 0);
     EXPECT_EQ(ReadFile(dir.File("keep.sql")), "untouched");
-    // A device that refuses every write: result 4 at the close.
+    // A device that refuses every write: result 4 at the close, with the system's reason.
     EXPECT_EQ(src.Dump(edMySQL, "r", "/dev/full"), 4);
+    EXPECT_EQ(src.Export->ErrorText, "Table 'r': /dev/full: write failed: No space left on device");
+    EXPECT_EQ(src.Dump(edMySQL, "r", dir.File("r.sql")), 0);
+    EXPECT_EQ(src.Export->ErrorText, "");
 }
 
 TEST(ExportMariaDB, TrickyDataRoundTrip) {
@@ -178,9 +200,8 @@ TEST(ExportMariaDB, TrickyDataRoundTrip) {
     ASSERT_EQ(src.Dump(edMySQL, "big", file, "", true), 0);
     const std::string copy = FreshMariaDBDatabase("fx_tricky_copy");
     Load(copy, file);
-    // Trimmed values and the empty-value rules aside (NULL in a character column comes back
-    // as '', an empty long text as NULL), every value comes back exactly, CR LF included.
-    const std::string q = "SELECT id, COALESCE(v,''), HEX(COALESCE(t,'')), HEX(COALESCE(m,'')), n, f, dt, "
+    // Every value comes back exactly: NULL and empty apart, CR LF and NUL included.
+    const std::string q = "SELECT id, v, HEX(v), HEX(t), t IS NULL, HEX(m), m IS NULL, n, f, dt, "
                           "ts, b FROM d ORDER BY id";
     EXPECT_EQ(MariaDBQuery(copy, q), MariaDBQuery(db, q));
     EXPECT_EQ(MariaDBQuery(copy, "SELECT COUNT(*) FROM empty_t"), "0\n");
@@ -303,12 +324,141 @@ TEST(ExportMariaDB, MySQLTypesLoadBackWithTheirValues) {
         "'iu','tu','bu','mu','su','du','dt','tm','ts','plain_dt','b1') ORDER BY ordinal_position";
     EXPECT_EQ(MariaDBQuery(copy, types), MariaDBQuery(db, types));
     // Declared digits of float and double are not kept (the catalogue has no scale for
-    // them), so they are compared by value. A NULL in a character column comes back as ''.
-    // Wider bit values arrive as raw bytes that the value trimming empties; only their type is
-    // compared. A single bit is rendered as 0 or 1 and comes back.
+    // them), so they are compared by value. Binary and bit values come back byte for byte.
     const std::string q =
-        "SELECT id, d, FORMAT(d2, 3), f, FORMAT(f2, 2), e, COALESCE(s, ''), HEX(COALESCE(vb, '')),"
-        " HEX(bn), y,"
-        " iu, tu, bu, mu, su, du, dt, tm, ts, plain_dt, b1 + 0 FROM ty ORDER BY id";
+        "SELECT id, d, FORMAT(d2, 3), f, FORMAT(f2, 2), e, s, s IS NULL, HEX(vb), vb IS NULL, HEX(bn), y,"
+        " iu, tu, bu, mu, su, du, dt, tm, ts, plain_dt, b1 + 0, bt + 0, bt IS NULL FROM ty ORDER BY id";
     EXPECT_EQ(MariaDBQuery(copy, q), MariaDBQuery(db, q)) << text;
+}
+
+namespace {
+// Tables shaped the way real schemas are: a link table with a two-column key and an index
+// on each column, reserved words as names, clock and quote-holding defaults, unsigned
+// counters at their limits, enum and set NULLs, bits, blobs with zero bytes, full-text and
+// descending indexes, names beyond Firebird's 31 bytes, index names repeated across tables.
+void MakeRealWorldSource(const std::string& Db) {
+    MariaDBExec(
+        Db,
+        "CREATE TABLE victim (x int);"
+        "CREATE TABLE bid_link (a_id int NOT NULL, b_id int NOT NULL, PRIMARY KEY (a_id, b_id),"
+        " KEY ix_a (a_id), KEY ix_b (b_id));"
+        "INSERT INTO bid_link VALUES (1,1),(1,2),(2,1);"
+        "CREATE TABLE bid_link2 (a_id int NOT NULL PRIMARY KEY, KEY ix_a (a_id));"
+        "INSERT INTO bid_link2 VALUES (7);"
+        "CREATE TABLE bid_doc (id int unsigned NOT NULL AUTO_INCREMENT PRIMARY KEY,"
+        " `key` varchar(20), `desc` text, `date` date DEFAULT NULL,"
+        " made datetime DEFAULT CURRENT_TIMESTAMP, day date DEFAULT curdate(),"
+        " note varchar(60) DEFAULT ''');DROP TABLE victim;--',"
+        " kind enum('a','b') NULL, tags set('x','y'), cnt int unsigned, big bigint unsigned,"
+        " small smallint unsigned, amount decimal(30,4), flags bit(8), raw blob, yr year, body longtext,"
+        " UNIQUE KEY uq_key (`key`), KEY ix_date (`date` DESC, `key`), FULLTEXT KEY ft_desc (`desc`));"
+        "INSERT INTO bid_doc (id, `key`, `desc`, `date`, made, day, kind, tags, cnt, big, small, amount,"
+        " flags, raw, yr, body) VALUES"
+        " (1, '  padded  ', 'line1\\r\\nline2\\r', '2024-02-29', '2001-02-03 04:05:06', '2001-02-03', 'a',"
+        " 'x,y', 4294967295, 18446744073709551615, 65535, 12345678901234567890.1234, b'10000001',"
+        " x'00ff1000', 2024, ''),"
+        " (2, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL),"
+        " (3, NULL, '', '1999-12-31', '1999-12-31 23:59:59', '1999-12-31', NULL, '', 0, 0, 0, -0.0001,"
+        " b'0', x'', 1901, 'it''s \\\\ \"q\"');"
+        "CREATE TABLE bid_a_very_long_table_name_beyond_limits (an_auto_increment_column_name int(10)"
+        " NOT NULL AUTO_INCREMENT PRIMARY KEY, v varchar(5));"
+        "INSERT INTO bid_a_very_long_table_name_beyond_limits VALUES (5, 'x');");
+}
+const char* const kRealWorldTables[] = {"bid_link", "bid_link2", "bid_doc",
+                                        "bid_a_very_long_table_name_beyond_limits"};
+} // namespace
+
+TEST(ExportMariaDB, RealWorldShapesLoadIntoMariaDB) {
+    const std::string db = FreshMariaDBDatabase("fx_real");
+    MakeRealWorldSource(db);
+    ScratchDir dir;
+    TSourceFixture src;
+    ASSERT_TRUE(src.Open(db, MariaDBUser(), MariaDBPassword()));
+    const std::string file = dir.File("real.sql");
+    bool append = false;
+    for (const char* table : kRealWorldTables) {
+        ASSERT_EQ(src.Dump(edMySQL, table, file, "", append), 0) << table << ": " << src.Export->ErrorText;
+        append = true;
+    }
+    const std::string text = Lines(ReadFile(file));
+    // The key once and whole; the key's own index not again; reserved words quoted.
+    EXPECT_NE(text.find("ALTER TABLE bid_link ADD PRIMARY KEY (a_id,b_id);\nCREATE INDEX ix_a ON bid_link (a_id);\n"
+                        "CREATE INDEX ix_b ON bid_link (b_id);\n"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("CREATE INDEX ix_date ON bid_doc (date DESC,`key`);\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("CREATE FULLTEXT INDEX ft_desc ON bid_doc (`desc`);\n"), std::string::npos) << text;
+
+    const std::string copy = FreshMariaDBDatabase("fx_real_copy");
+    MariaDBExec(copy, "CREATE TABLE victim (x int);");
+    Load(copy, file);
+    EXPECT_EQ(MariaDBQuery(copy, "SELECT COUNT(*) FROM victim"), "0\n") << "the default stays a literal";
+    const std::string q =
+        "SELECT id, `key`, HEX(`key`), HEX(`desc`), `desc` IS NULL, `date`, made, day, note, kind, kind IS NULL,"
+        " tags, tags IS NULL, cnt, big, small, amount, HEX(flags), HEX(raw), raw IS NULL, yr, HEX(body),"
+        " body IS NULL FROM bid_doc ORDER BY id;"
+        "SELECT * FROM bid_link ORDER BY 1, 2; SELECT * FROM bid_link2;"
+        "SELECT * FROM bid_a_very_long_table_name_beyond_limits;";
+    EXPECT_EQ(MariaDBQuery(copy, q), MariaDBQuery(db, q));
+    const std::string shape =
+        // int(11) and int(10) differ in display width only: the catalogue gives 10 digits.
+        "SELECT table_name, column_name, REPLACE(column_type, 'int(11)', 'int(10)'), column_default, is_nullable"
+        " FROM information_schema.columns"
+        " WHERE table_schema = DATABASE() ORDER BY table_name, ordinal_position;"
+        "SELECT table_name, index_name, non_unique, seq_in_index, column_name, collation, index_type"
+        " FROM information_schema.statistics WHERE table_schema = DATABASE()"
+        " ORDER BY table_name, index_name, seq_in_index;";
+    EXPECT_EQ(MariaDBQuery(copy, shape), MariaDBQuery(db, shape));
+    MariaDBExec(copy, "INSERT INTO bid_doc (`key`) VALUES ('next');");
+    EXPECT_EQ(MariaDBQuery(copy, "SELECT id, note, made IS NOT NULL, day IS NOT NULL FROM bid_doc WHERE `key` = 'next'"),
+              "4\t');DROP TABLE victim;--\t1\t1\n");
+}
+
+TEST(ExportMariaDB, RealWorldShapesLoadIntoFirebird) {
+    if (!RequireFirebirdTools()) return;
+    const std::string db = FreshMariaDBDatabase("fx_real_fb");
+    MakeRealWorldSource(db);
+    ScratchDir dir;
+    TSourceFixture src;
+    ASSERT_TRUE(src.Open(db, MariaDBUser(), MariaDBPassword()));
+    const std::string file = dir.File("real_fb.sql");
+    bool append = false;
+    for (const char* table : kRealWorldTables) {
+        ASSERT_EQ(src.Dump(edFirebird, table, file, "", append), 0) << table << ": " << src.Export->ErrorText;
+        append = true;
+    }
+    const std::string text = Lines(ReadFile(file));
+    EXPECT_NE(text.find("/* FULLTEXT index ft_desc left out: the target has no such index */\n"), std::string::npos)
+        << text;
+    EXPECT_NE(text.find("  big varchar(20) /* bigint unsigned: no Firebird number holds every value */,\n"),
+              std::string::npos)
+        << text;
+
+    const std::string fdb = dir.File("real.fdb");
+    FirebirdCreateDatabase(fdb);
+    FirebirdRunScript(fdb, "CREATE TABLE victim (x int);\n" + ReadFile(file));
+    EXPECT_EQ(FirebirdQuery(fdb, "SELECT COUNT(*) FROM victim"), "0\n");
+    // Values as stored: blanks, CR LF, NULL apart from empty, unsigned limits, 30 digits.
+    const auto rows = FirebirdRows(
+        fdb, "SELECT id, \"key\", CAST(desc AS VARCHAR(40) CHARACTER SET OCTETS), \"date\", kind, tags, cnt,"
+             " big, small, amount, flags, CAST(raw AS VARCHAR(10) CHARACTER SET OCTETS), yr, body FROM bid_doc"
+             " ORDER BY id");
+    ASSERT_EQ(rows.size(), 3u);
+    const FirebirdRow first{"1", "  padded  ", "6C696E65310D0A6C696E65320D", "2024-02-29", "a", "x,y",
+                            "4294967295", "18446744073709551615", "65535", "12345678901234567890.1234",
+                            "81", "00FF1000", "2024", ""};
+    EXPECT_EQ(rows[0], first);
+    for (std::size_t i = 1; i < rows[1].size(); ++i)
+        EXPECT_FALSE(rows[1][i].has_value()) << "column " << i << " of the NULL row";
+    const FirebirdRow third{"3", std::nullopt, "", "1999-12-31", std::nullopt, "", "0", "0", "0", "-0.0001",
+                            "00", "", "1901", "it's \\ \"q\""};
+    EXPECT_EQ(rows[2], third);
+    EXPECT_EQ(FirebirdQuery(fdb, "SELECT * FROM bid_link ORDER BY 1, 2"), "1|1\n1|2\n2|1\n");
+    EXPECT_EQ(FirebirdQuery(fdb, "SELECT * FROM bid_link2"), "7\n");
+    // The shortened names work together: the generator continues the numbering.
+    const std::string longTable = FirebirdName("bid_a_very_long_table_name_beyond_limits");
+    FirebirdRunScript(fdb, "INSERT INTO " + longTable + " (v) VALUES ('y');");
+    EXPECT_EQ(FirebirdQuery(fdb, "SELECT * FROM " + longTable + " ORDER BY 1"), "5|x\n6|y\n");
+    FirebirdRunScript(fdb, "INSERT INTO bid_doc (id) VALUES (4);");
+    EXPECT_EQ(FirebirdQuery(fdb, "SELECT note FROM bid_doc WHERE id = 4"), "');DROP TABLE victim;--\n");
 }

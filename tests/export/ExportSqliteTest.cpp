@@ -61,13 +61,15 @@ TEST(ExportSqlite, OracleScriptRoundTripsIntoSqlite) {
     const std::string sdb = dir.File("src.db");
     std::string sql =
         "CREATE TABLE t (id integer NOT NULL, name varchar(12), price numeric(8,2), made date,"
-        " note text, k2 text);"
+        " note text, k2 text, \"order\" text DEFAULT 'it''s', raw blob);"
         "CREATE TABLE keyed (id integer NOT NULL, k2 text, PRIMARY KEY (id, k2));"
         "CREATE UNIQUE INDEX ix_t ON t (name DESC, price);"
-        "INSERT INTO t VALUES (1, 'O''Hara', 1.5, '1992-06-19', 'back\\slash \"dq\" */ --', 'a');"
+        "INSERT INTO t VALUES (1, 'O''Hara', 1.5, '1992-06-19', 'back\\slash \"dq\" */ --', 'a', 'x',"
+        " X'00FF10');"
         "INSERT INTO t VALUES (2, '\xc3\xa4\xc3\xb6\xc3\xbc\xc3\x9f\xe2\x82\xac', -3.25, NULL,"
-        " 'two' || char(10) || 'lines', 'b');"
-        "INSERT INTO t VALUES (3, NULL, NULL, NULL, NULL, 'c');"
+        " 'two' || char(13) || char(10) || 'lines' || char(13), 'b', '', zeroblob(3));"
+        "INSERT INTO t VALUES (3, NULL, NULL, NULL, NULL, 'c', NULL, NULL);"
+        "INSERT INTO t VALUES (4, '  padded  ', 0, '2000-01-01', '', 'd', ' ', X'');"
         "CREATE TABLE empty_t (id integer, s text);"
         "CREATE TABLE big (id integer, s text);"; // SQLite cannot add a primary key later
     for (int i = 1; i <= 2500; ++i)
@@ -80,8 +82,12 @@ TEST(ExportSqlite, OracleScriptRoundTripsIntoSqlite) {
     const std::string file = dir.File("ora.sql");
     const std::string text = Dump(src, edOracle, "t", file);
     EXPECT_TRUE(Has(text, "/*\n Oracle Dump using uExport\n\n Date: Jun 19/1992\n")) << text;
+    // The SQLite driver reports no column direction, so the index comes out ascending.
     EXPECT_TRUE(Has(text, "CREATE UNIQUE INDEX ix_t ON t (name,price);\n")) << text;
-    EXPECT_TRUE(Has(text, "INSERT INTO t VALUES('3','',null,null,'','c');\n")) << text;
+    // NULL stays NULL, empty stays empty, blobs as hex, reserved words quoted.
+    EXPECT_TRUE(Has(text, "INSERT INTO t VALUES('3',null,null,null,null,'c',null,null);\n")) << text;
+    EXPECT_TRUE(Has(text, "  \"order\" text DEFAULT 'it''s',\n  \"raw\" blob\n")) << text;
+    EXPECT_TRUE(Has(text, "'a','x',X'00FF10');\n")) << text;
     // A nullable key column is written NOT NULL; key columns joined without blanks.
     const std::string keyed = Dump(src, edOracle, "keyed", dir.File("keyed.sql"));
     EXPECT_TRUE(Has(keyed, "CREATE TABLE keyed (\n  id integer NOT NULL,\n  k2 text NOT NULL\n);\n"))
@@ -94,8 +100,9 @@ TEST(ExportSqlite, OracleScriptRoundTripsIntoSqlite) {
     const std::string copy = dir.File("copy.db");
     SqliteExec(copy, ReadFile(file));
     const std::string q =
-        "SELECT id, quote(coalesce(name,'')), price, quote(made), quote(coalesce(note,'')), k2"
+        "SELECT id, quote(name), price, quote(made), hex(note), k2, quote(\"order\"), quote(raw)"
         " FROM t ORDER BY id;"
+        "SELECT dflt_value FROM pragma_table_info('t') WHERE name = 'order';"
         "SELECT count(*) FROM empty_t; SELECT * FROM big ORDER BY id;";
     EXPECT_EQ(SqliteQuery(copy, q), SqliteQuery(sdb, q));
 }
@@ -117,7 +124,7 @@ TEST(ExportSqlite, OracleCatalogueSelect) {
     src.Export->OracleSelect = true;
     const std::string text = Dump(src, edOracle, "ITEMS", dir.File("o.sql"));
     EXPECT_TRUE(Has(text, "CREATE TABLE ITEMS (\n  NAME varchar2(30) NOT NULL,\n  PRICE decimal(8,2),\n"
-                          "  QTY decimal(,),\n  MADE date,\n  BLOB1 long raw\n);\n"))
+                          "  QTY number,\n  MADE date,\n  BLOB1 long raw\n);\n"))
         << text;
     // The table name goes into the select as passed: another letter case finds nothing.
     const std::string none = Dump(src, edOracle, "items", dir.File("n.sql"), 1);
@@ -138,11 +145,11 @@ TEST(ExportSqlite, DelimitedOutput) {
     EXPECT_EQ(ReadFile(comma), "ID,NAME\r\n1,pen\r\n2,\r\n");
     ASSERT_EQ(src.Export->DumpTable(edCommaText, "t", comma, "", false, true, false, false, ""), 0);
     EXPECT_EQ(ReadFile(comma),
-              "1,pen\r\n2,\r\n3,\"a,b\"\r\n4,say \"hi\"\r\n5,\"two\nli\"\"nes\"\r\n6,tab\tx\r\n");
+              "1,pen\r\n2,\r\n3,\"a,b\"\r\n4,\"say \"\"hi\"\"\"\r\n5,\"two\nli\"\"nes\"\r\n6,tab\tx\r\n");
     const std::string tab = dir.File("t.txt");
     ASSERT_EQ(src.Export->DumpTable(edTabText, "t", tab, "id >= 3", true, true, false, false, ""), 0);
     EXPECT_EQ(ReadFile(tab),
-              "ID\tNAME\r\n3\ta,b\r\n4\tsay \"hi\"\r\n5\t\"two\nli\"\"nes\"\r\n6\t\"tab\tx\"\r\n");
+              "ID\tNAME\r\n3\ta,b\r\n4\t\"say \"\"hi\"\"\"\r\n5\t\"two\nli\"\"nes\"\r\n6\t\"tab\tx\"\r\n");
     // Without data the file is created empty; appending never writes a banner.
     ASSERT_EQ(src.Export->DumpTable(edTabText, "t", tab, "", true, false, false, false, ""), 0);
     EXPECT_EQ(ReadFile(tab), "");
@@ -378,8 +385,7 @@ TEST(ExportSqlite, FoxProTargetText) {
 
     // From a source of another kind there is no type table: lower-case names without
     // length; FoxPro columns never carry NOT NULL, also key columns; values as for every
-    // non-MySQL target (backslash and CR LF raw). The driver reports the one-letter types
-    // as character columns, so their NULLs are written ''.
+    // non-MySQL target (backslash raw, a CR before LF ends the literal); NULL is null.
     EXPECT_EQ(src.Export->DumpTable(edFoxPro, "f", file, "", true, true, true, false, ""), 0);
     const std::string text = ReadFile(file);
     EXPECT_EQ(Lines(text),
@@ -394,14 +400,14 @@ TEST(ExportSqlite, FoxProTargetText) {
               "CREATE UNIQUE INDEX ix_code ON f (code,born);\n"
               "\n/*\n Dumping data for table 'f'\n*/\n"
               "INSERT INTO f VALUES('1','O''Hara','1.5','1','1992-06-19','1992-06-19 22:22:17',"
-              "'back\\slash\nnext');\n"
-              "INSERT INTO f VALUES('2','x','','','','','');\n");
-    EXPECT_TRUE(Has(text, "'back\\slash\r\nnext');\r\n"));
+              "'back\\slash\r' || '\nnext');\n"
+              "INSERT INTO f VALUES('2','x',null,null,null,null,null);\n");
+    EXPECT_TRUE(Has(text, "'back\\slash\r' || '\nnext');\r\n"));
 
     // A FoxPro source (the engine's source dialect): table C names the types and reads the
     // length and scale from the catalogue's "length" and "scale", and the key position from
-    // "seq_in_index". The SQLite driver has none of the three, so lengths come out empty
-    // and no index statement starts: only the ",column" parts and a closing ");" remain.
+    // "seq_in_index". The SQLite driver has none of the three, so lengths come out empty;
+    // the index columns are grouped by index name.
     TExport fox(&src.Connection, edFoxPro);
     fox.Clock = PinnedClock();
     EXPECT_EQ(fox.DumpTable(edFoxPro, "f", file, "id = 2", true, true, false, false, ""), 0);
@@ -409,8 +415,53 @@ TEST(ExportSqlite, FoxProTargetText) {
     EXPECT_TRUE(Has(foxText,
                     "CREATE TABLE f (\n  id integer,\n  code char(),\n  price number(,),\n  flag logical,\n"
                     "  born date,\n  seen timedate,\n  note text\n);\n"
-                    "/*\n Indexes for table 'f'\n*/\n,id,code,born);\n"))
+                    "/*\n Indexes for table 'f'\n*/\nALTER TABLE f ADD PRIMARY KEY (id);\n"
+                    "CREATE UNIQUE INDEX ix_code ON f (code,born);\n"))
         << foxText;
-    EXPECT_TRUE(Has(foxText, " WHERE: id = 2\n*/\nINSERT INTO f VALUES('2','x','','','','','');\n"))
+    EXPECT_TRUE(Has(foxText, " WHERE: id = 2\n*/\nINSERT INTO f VALUES('2','x',null,null,null,null,null);\n"))
         << foxText;
+}
+
+TEST(ExportSqlite, ABrokenReadEndsTheTableWithItsCause) {
+    ScratchDir dir;
+    const std::string sdb = dir.File("broken.db");
+    SqliteExec(sdb, "PRAGMA page_size = 4096; CREATE TABLE b (id integer, s text);"
+                    "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 5000)"
+                    " INSERT INTO b SELECT i, printf('%0200d', i) FROM n;");
+    // Overwrite a page in the middle of the table's leaves.
+    {
+        std::string bytes = ReadFile(sdb);
+        ASSERT_GT(bytes.size(), 4096u * 200);
+        std::fill(bytes.begin() + 4096 * 150, bytes.begin() + 4096 * 151, '\xa5');
+        WriteFile(sdb, bytes);
+    }
+    AddSqliteDataSource("fx_broken_src", sdb);
+    TSourceFixture src;
+    ASSERT_TRUE(src.Open("fx_broken_src"));
+    const std::string file = dir.File("broken.sql");
+    EXPECT_EQ(src.Export->DumpTable(edOracle, "b", file, "", false, true, false, false, ""), 4);
+    const std::string& error = src.Export->ErrorText;
+    EXPECT_EQ(error.rfind("Table 'b': reading row ", 0), 0u) << error;
+    EXPECT_NE(error.find("malformed"), std::string::npos) << error;
+    // The rows before the break stay, each whole, and the message names the next one.
+    const std::string text = ReadFile(file);
+    const std::size_t rows = Count(text, "INSERT INTO");
+    EXPECT_GT(rows, 0u);
+    EXPECT_LT(rows, 5000u);
+    EXPECT_TRUE(text.ends_with("');\r\n"));
+    EXPECT_NE(error.find("reading row " + std::to_string(rows + 1) + " failed"), std::string::npos) << error;
+
+    // A delimited target after a failed select writes no header of an earlier table.
+    const std::string good = dir.File("good.db");
+    SqliteExec(good, "CREATE TABLE g (id integer, s text); INSERT INTO g VALUES (1, 'x');");
+    AddSqliteDataSource("fx_good_src", good);
+    TSourceFixture other;
+    ASSERT_TRUE(other.Open("fx_good_src"));
+    TExport& engine = *other.Export;
+    ASSERT_EQ(engine.DumpTable(edCommaText, "g", file, "", true, true, false, false, ""), 0);
+    EXPECT_EQ(ReadFile(file), "ID,S\r\n1,x\r\n");
+    EXPECT_EQ(engine.DumpTable(edCommaText, "nosuch", file, "", true, true, false, false, ""), 4);
+    EXPECT_EQ(ReadFile(file), "");
+    EXPECT_NE(engine.ErrorText.find("Table 'nosuch': the row select failed: "), std::string::npos)
+        << engine.ErrorText;
 }

@@ -2,6 +2,7 @@
 // locale parsing and the output writer with a device that fails.
 #include "SqlText.h"
 #include "TDialectWriter.h"
+#include "TFirebirdWriter.h"
 #include "TExport.h"
 #include "TOutFile.h"
 #include "TypeMapping.h"
@@ -18,11 +19,13 @@ TEST(SqlText, ValuesQuoteByTypeAndTarget) {
         AppendSqlValue(out, v, t, mysql);
         return out;
     };
-    // The row of the data-section example.
+    // The row of the data-section example (its empty date is a NULL: see the writer's test).
     EXPECT_EQ(value("5", ctInteger, false), "'5'");
     EXPECT_EQ(value("O'Hara", ctString, false), "'O''Hara'");
-    EXPECT_EQ(value("", ctDate, false), "null");
+    // An empty value stays empty in every type; blanks stay.
+    EXPECT_EQ(value("", ctMemo, false), "''");
     EXPECT_EQ(value("", ctString, false), "''");
+    EXPECT_EQ(value("  padded  ", ctString, true), "'  padded  '");
     // Zero dates only in their own types.
     EXPECT_EQ(value("0000-00-00", ctDate, false), "null");
     EXPECT_EQ(value("0000-00-00 00:00:00", ctDateTime, false), "null");
@@ -36,12 +39,97 @@ TEST(SqlText, ValuesQuoteByTypeAndTarget) {
     EXPECT_EQ(value(std::string_view("a\\b\0c", 5), ctMemo, false), "'a\\bc'");
     EXPECT_EQ(value("\\'", ctString, true), "'\\\\'''");
     // CR: escaped for MySQL, whose client would drop it before a line end; LF stays raw.
+    // Other targets' script readers drop it too, so a CR before a LF ends the literal.
     EXPECT_EQ(value("a\r\nb\rc\n", ctMemo, true), "'a\\r\nb\\rc\n'");
-    EXPECT_EQ(value("a\r\nb", ctString, false), "'a\r\nb'");
+    EXPECT_EQ(value("a\r\nb\rc\r\n", ctString, false), "'a\r' || '\nb\rc\r' || '\n'");
     // A bit is a bare 0 or 1 for MySQL only; other targets quote it like any number.
     EXPECT_EQ(value("1", ctBoolean, true), "1");
     EXPECT_EQ(value("1", ctBoolean, false), "'1'");
     EXPECT_EQ(value("true", ctBoolean, true), "'true'");
+}
+
+TEST(DialectWriter, NullBinaryAndTextFields) {
+    auto field = [](TExportDialect d, TFieldData f, TColumnType t, bool binary) {
+        std::string out;
+        MakeDialectWriter(d)->AppendValue(out, f, t, binary);
+        return out;
+    };
+    const std::string_view bytes("\x00\xff\x10", 3);
+    EXPECT_EQ(field(edMySQL, {bytes, false}, ctString, true), "X'00FF10'");
+    EXPECT_EQ(field(edFirebird, {bytes, false}, ctUnknown, true), "x'00FF10'");
+    EXPECT_EQ(field(edOracle, {bytes, false}, ctString, true), "X'00FF10'");
+    EXPECT_EQ(field(edMySQL, {"", false}, ctMemo, true), "X''");
+    // NULL is null in every type and dialect, text included; an empty text stays ''.
+    for (TColumnType t : {ctString, ctMemo, ctInteger, ctDate})
+        for (TExportDialect d : {edMySQL, edFirebird, edOracle, edFoxPro}) {
+            EXPECT_EQ(field(d, {"", true}, t, false), "null");
+            EXPECT_EQ(field(d, {"", true}, t, true), "null");
+        }
+    EXPECT_EQ(field(edFirebird, {"", false}, ctMemo, false), "''");
+}
+
+TEST(DialectWriter, DefaultsAreExpressionsNumbersOrLiterals) {
+    auto def = [](TExportDialect d, std::string_view text, bool mysqlSource = true) {
+        return MakeDialectWriter(d)->DefaultClause(text, mysqlSource);
+    };
+    // The column-definition example's default, and the catalogue's quoted forms.
+    EXPECT_EQ(def(edMySQL, "abc"), " DEFAULT 'abc'");
+    EXPECT_EQ(def(edMySQL, "'abc'"), " DEFAULT 'abc'");
+    EXPECT_EQ(def(edMySQL, "'it''s'"), " DEFAULT 'it''s'");
+    EXPECT_EQ(def(edFirebird, R"('a\\b')"), R"( DEFAULT 'a\b')");
+    EXPECT_EQ(def(edOracle, R"('a\b')", false), R"( DEFAULT 'a\b')");
+    EXPECT_EQ(def(edMySQL, "0"), " DEFAULT 0");
+    EXPECT_EQ(def(edMySQL, "1.5"), " DEFAULT 1.5");
+    EXPECT_EQ(def(edMySQL, "NULL"), "");
+    EXPECT_EQ(def(edMySQL, "'0000-00-00'"), "");
+    EXPECT_EQ(def(edMySQL, "'0000-00-00 00:00:00'"), "");
+    EXPECT_EQ(def(edMySQL, "null"), " DEFAULT 'null'");
+    // The clock in each source's spelling becomes the target's expression.
+    EXPECT_EQ(def(edMySQL, "current_timestamp()"), " DEFAULT CURRENT_TIMESTAMP");
+    EXPECT_EQ(def(edMySQL, "current_timestamp(3)"), " DEFAULT CURRENT_TIMESTAMP(3)");
+    EXPECT_EQ(def(edFirebird, "current_timestamp(3)"), " DEFAULT CURRENT_TIMESTAMP");
+    EXPECT_EQ(def(edFirebird, "CURRENT_TIMESTAMP"), " DEFAULT CURRENT_TIMESTAMP");
+    EXPECT_EQ(def(edOracle, "(datetime('now'))", false), " DEFAULT CURRENT_TIMESTAMP");
+    EXPECT_EQ(def(edOracle, "now()"), " DEFAULT CURRENT_TIMESTAMP");
+    EXPECT_EQ(def(edMySQL, "curdate()"), " DEFAULT (CURRENT_DATE)");
+    EXPECT_EQ(def(edFirebird, "current_date"), " DEFAULT CURRENT_DATE");
+    EXPECT_EQ(def(edOracle, "CURRENT_TIME"), " DEFAULT CURRENT_TIME");
+    // Nothing from the catalogue leaves the literal: quotes doubled, a broken literal
+    // taken whole as the value.
+    EXPECT_EQ(def(edMySQL, "'');DROP TABLE victim;--"), " DEFAULT ''');DROP TABLE victim;--'");
+    EXPECT_EQ(def(edOracle, "it''s", false), " DEFAULT 'it''s'");
+    EXPECT_EQ(def(edOracle, "it's", false), " DEFAULT 'it''s'");
+    EXPECT_EQ(def(edFirebird, "x'); DROP TABLE v; --"), " DEFAULT 'x''); DROP TABLE v; --'");
+    EXPECT_EQ(def(edMySQL, R"('a\'); DROP TABLE v; --')"), R"( DEFAULT 'a''); DROP TABLE v; --')");
+    EXPECT_EQ(def(edMySQL, R"('a\\'); DROP TABLE v; --')"), R"( DEFAULT '''a\\\\''); DROP TABLE v; --''')");
+}
+
+TEST(DialectWriter, ReservedWordsAndLongNames) {
+    auto name = [](TExportDialect d, std::string_view n) { return MakeDialectWriter(d)->Ident(n); };
+    EXPECT_EQ(name(edMySQL, "key"), "`key`");
+    EXPECT_EQ(name(edMySQL, "Desc"), "`Desc`");
+    EXPECT_EQ(name(edMySQL, "date"), "date"); // a keyword MySQL takes as a name
+    EXPECT_EQ(name(edFirebird, "date"), "\"date\"");
+    EXPECT_EQ(name(edFirebird, "position"), "\"position\"");
+    EXPECT_EQ(name(edOracle, "order"), "\"order\"");
+    EXPECT_EQ(name(edOracle, "number"), "\"number\"");
+    EXPECT_EQ(name(edFoxPro, "select"), "\"select\"");
+    EXPECT_EQ(name(edOracle, "items"), "items");
+    // Firebird: at most 31 bytes, the same every time, different for different names.
+    const std::string longName = "bid_a_very_long_table_name_beyond_limits";
+    const std::string shortened = FirebirdName(longName);
+    EXPECT_EQ(shortened.size(), 31u);
+    EXPECT_EQ(shortened.substr(0, 23), longName.substr(0, 22) + "$");
+    EXPECT_EQ(FirebirdName(longName), shortened);
+    EXPECT_NE(FirebirdName(longName + "2"), shortened);
+    EXPECT_EQ(name(edFirebird, longName), shortened);
+    EXPECT_EQ(FirebirdName("GEN$SHORT$ID"), "GEN$SHORT$ID");
+    EXPECT_EQ(FirebirdName(std::string(31, 'x')), std::string(31, 'x'));
+    // A cut never splits a character: 21 letters and a two-byte letter at bytes 22 and 23.
+    const std::string wide = std::string(21, 'a') + "\xc3\xa4" + std::string(20, 'b');
+    const std::string cut = FirebirdName(wide);
+    EXPECT_EQ(cut.substr(0, 22), std::string(21, 'a') + "$");
+    EXPECT_EQ(cut.size(), 30u);
 }
 
 TEST(SqlText, IdentifiersAndComments) {
@@ -67,7 +155,7 @@ TEST(SqlText, IdentifiersAndComments) {
 TEST(SqlText, DelimitedFields) {
     EXPECT_EQ(QuoteDelimited("a,b", ","), "\"a,b\"");
     EXPECT_EQ(QuoteDelimited("a,b", "\t"), "a,b");
-    EXPECT_EQ(QuoteDelimited("say \"hi\"", ","), "say \"hi\"");
+    EXPECT_EQ(QuoteDelimited("say \"hi\"", ","), "\"say \"\"hi\"\"\"");
     EXPECT_EQ(QuoteDelimited("say \"hi\",x", ","), "\"say \"\"hi\"\",x\"");
     EXPECT_EQ(QuoteDelimited("two\nlines \"q\"", "\t"), "\"two\nlines \"\"q\"\"\"");
     EXPECT_EQ(QuoteDelimited("cr\r", ","), "\"cr\r\"");
@@ -170,8 +258,38 @@ TEST(TypeMapping, TypeTexts) {
     EXPECT_EQ(
         Type(edOracle, edOracle, {{"type_name", "NUMBER"}, {"column_size", "22"}, {"decimal_digits", "0"}}),
         "decimal(22,0)");
-    EXPECT_EQ(Type(edOracle, edOracle, {{"type_name", "NUMBER"}}, true), "decimal(,)");
+    EXPECT_EQ(Type(edOracle, edOracle, {{"type_name", "NUMBER"}}, true), "number");
     EXPECT_EQ(Type(edOracle, edOracle, {{"type_name", "VARCHAR2"}, {"column_size", "30"}}), "varchar2(30)");
+    // Firebird: types that hold every value of the unsigned and wide MySQL types.
+    EXPECT_EQ(Type(edFirebird, edMySQL, {{"type_name", "smallint unsigned"}}), "int");
+    EXPECT_EQ(Type(edFirebird, edMySQL, {{"type_name", "int unsigned"}}), "bigint");
+    EXPECT_EQ(Type(edFirebird, edMySQL, {{"type_name", "bigint unsigned"}}), "varchar(20)");
+    EXPECT_EQ(Type(edFirebird, edMySQL, {{"type_name", "year"}}), "smallint");
+    EXPECT_EQ(Type(edFirebird, edMySQL, {{"type_name", "bit"}, {"column_size", "1"}}), "smallint");
+    EXPECT_EQ(Type(edFirebird, edMySQL, {{"type_name", "bit"}, {"column_size", "12"}}),
+              "char(2) character set octets");
+    EXPECT_EQ(Type(edFirebird, edMySQL, {{"type_name", "varbinary"}, {"column_size", "10"}}),
+              "varchar(10) character set octets");
+    EXPECT_EQ(Type(edFirebird, edMySQL, {{"type_name", "set"}, {"column_size", "9"}}), "varchar(9)");
+    EXPECT_EQ(
+        Type(edFirebird, edMySQL, {{"type_name", "decimal"}, {"column_size", "18"}, {"decimal_digits", "4"}}),
+        "decimal(18,4)");
+    EXPECT_EQ(
+        Type(edFirebird, edMySQL, {{"type_name", "decimal"}, {"column_size", "30"}, {"decimal_digits", "4"}}),
+        "varchar(32)");
+    std::string note;
+    MakeDialectWriter(edFirebird)
+        ->TypeText(
+            edMySQL, false, false,
+            [](std::string_view c) { return std::string(c == "type_name" ? "bigint unsigned" : ""); }, &note);
+    EXPECT_NE(note.find("bigint unsigned"), std::string::npos) << note;
+    // MySQL from MySQL, when SHOW COLUMNS gives nothing better.
+    EXPECT_EQ(Type(edMySQL, edMySQL,
+                   {{"type_name", "decimal unsigned"}, {"column_size", "8"}, {"decimal_digits", "2"}}),
+              "decimal(8,2) unsigned");
+    EXPECT_EQ(Type(edMySQL, edMySQL, {{"type_name", "varbinary"}, {"column_size", "10"}}), "varbinary(10)");
+    // A catalogue type name that is no plain type never reaches the statement.
+    EXPECT_EQ(Type(edOracle, edMySQL, {{"type_name", "int); DROP TABLE t; --"}}), "text");
     // FoxPro reads its own length and scale columns.
     EXPECT_EQ(
         Type(edFoxPro, edFoxPro, {{"type_name", "N"}, {"length", "8"}, {"scale", "3"}, {"column_size", "1"}}),
