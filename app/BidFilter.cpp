@@ -111,18 +111,23 @@ void TBidFilter::AddLink(std::string_view Link, bool BackslashEscapes) {
     Single = false;
 }
 
-std::string BidWhereClause(const TNameList& Columns, const TBidFilter& Filter) {
-    if (Filter.Links.empty()) return std::string();
+TBidWhere BidWhereFor(const TNameList& Columns, const TBidFilter& Filter) {
+    TBidWhere where;
+    if (Filter.Links.empty()) return where;
+    if (Columns.Contains("bid_link"))
+        where.Condition = Filter.Single ? "bid_link=" + Filter.Links : "bid_link in (" + Filter.Links + ")";
+    where.OrderByRecno = Columns.Contains("recno");
+    return where;
+}
+
+std::string TBidWhere::Clause() const {
     // The engine formats the clause, so a "%" of a bid link must arrive doubled.
-    const std::string links = DoublePercent(Filter.Links);
-    std::string where;
-    const bool hasBidLink = Columns.Contains("bid_link");
-    if (hasBidLink) where = Filter.Single ? "bid_link=" + links : "bid_link in (" + links + ")";
-    if (Columns.Contains("recno")) {
+    std::string clause = DoublePercent(Condition);
+    if (OrderByRecno) {
         // The engine writes " WHERE " before any clause: without a condition of its own
         // the ordering needs one that is always true.
-        if (!hasBidLink) where = "1=1";
-        where += " order by recno";
+        if (clause.empty()) clause = "1=1";
+        clause += " order by recno";
     }
-    return where;
+    return clause;
 }

@@ -37,6 +37,13 @@ struct TBidFilter {
     void AddLink(std::string_view Link, bool BackslashEscapes);
 };
 
-// The where clause of a table with the given columns: its bid links and its ordering by
-// recno, as a pattern for the engine's formatter; empty when neither applies.
-std::string BidWhereClause(const TNameList& Columns, const TBidFilter& Filter);
+// The row filter of one table: a condition on its bid links, and whether its rows are
+// ordered by recno.
+struct TBidWhere {
+    std::string Condition; // SQL as the source reads it; empty: every row
+    bool OrderByRecno = false;
+    // The engine's where clause (a pattern for its formatter); empty when neither applies.
+    std::string Clause() const;
+};
+// The filter of a table with the given columns: its bid links and its ordering by recno.
+TBidWhere BidWhereFor(const TNameList& Columns, const TBidFilter& Filter);

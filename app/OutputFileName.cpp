@@ -1,7 +1,12 @@
 #include "OutputFileName.h"
 
+#include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 namespace {
 
@@ -56,4 +61,37 @@ void ForceDeleteFile(const std::string& Name) {
 std::string ChangeFileExt(const std::string& Name, std::string_view NewExt) {
     const std::size_t dot = ExtensionDot(Name);
     return (dot == std::string::npos ? Name : Name.substr(0, dot)) + std::string(NewExt);
+}
+
+std::string PartialFileName(const std::string& Name) {
+    return Name + ".partial";
+}
+
+bool PublishFile(const std::string& From, const std::string& To, std::string& Error) {
+    // A delayed write error (a full disk under delayed allocation) shows only here.
+    const int fd = ::open(From.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        Error = "cannot open " + From + ": " + std::strerror(errno);
+        return false;
+    }
+    const bool synced = ::fsync(fd) == 0 || errno == EINVAL;
+    const int syncError = errno;
+    ::close(fd);
+    if (!synced) {
+        Error = "write failed on " + From + ": " + std::strerror(syncError);
+        return false;
+    }
+    if (::renameat2(AT_FDCWD, From.c_str(), AT_FDCWD, To.c_str(), RENAME_NOREPLACE) == 0) return true;
+    int error = errno;
+    if (error == EINVAL || error == ENOSYS) {
+        // A file system without the no-replace rename: a hard link fails just as well when
+        // To exists.
+        if (::link(From.c_str(), To.c_str()) == 0) {
+            ::unlink(From.c_str());
+            return true;
+        }
+        error = errno;
+    }
+    Error = "cannot rename " + From + " to " + To + ": " + std::strerror(error);
+    return false;
 }

@@ -16,3 +16,9 @@ std::string MakeFreeFileName(const std::string& Name);
 void ForceDeleteFile(const std::string& Name);
 // Name with its extension (from the last dot of the file part on) replaced by NewExt.
 std::string ChangeFileExt(const std::string& Name, std::string_view NewExt);
+// Where a script is written until it is whole: Name with ".partial" appended.
+std::string PartialFileName(const std::string& Name);
+// Gives the finished file From its final name To: its data forced to the disk first, and
+// never replacing a file that already holds the name To. False with Error (naming the
+// file and the system's reason) when that fails; From is then left as it is.
+bool PublishFile(const std::string& From, const std::string& To, std::string& Error);

@@ -1,19 +1,36 @@
 #include "TExportJob.h"
 
 #include "BidFilter.h"
-#include "OutputFileName.h"
 #include "Format.h"
+#include "OutputFileName.h"
+#include "SqlText.h"
+#include "TDescriptorDevice.h"
 #include "TExport.h"
 #include "TNameList.h"
 #include "TODBC.h"
 #include "TODBCStatement.h"
 #include "Text.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <charconv>
 #include <exception>
 #include <memory>
 
 namespace {
+
+// The failure of a table as the log shows it.
+std::string TableFailureText(const std::string& Table, std::int32_t Result) {
+    switch (Result) {
+    case TExport::ResultNoColumns:
+        return "table " + Table + ": no columns found";
+    case TExport::ResultCannotOpen:
+        return "table " + Table + ": the output file cannot be opened";
+    default:
+        return "table " + Table + " failed (result " + std::to_string(Result) + ")";
+    }
+}
 
 std::tm LocalNow() {
     const std::time_t t = std::time(nullptr);
@@ -21,6 +38,11 @@ std::tm LocalNow() {
     localtime_r(&t, &tm);
     return tm;
 }
+
+// What the engine is told to open when the script goes to standard output. It must be a
+// name that exists, so that later tables append instead of starting a new banner; the
+// device writes to descriptor 1 whatever the name.
+const char* const StandardOutputPath = "/dev/stdout";
 
 } // namespace
 
@@ -50,6 +72,8 @@ TExportJob::TExportJob(TODBC* Connection, TExport* Exporter, TExportDialect Dial
 
 bool TExportJob::Run() {
     OutputName.clear();
+    PartialName.clear();
+    FirstError.clear();
     FileCreated = Refused = Failed = Stopped = false;
     TablesDumped = TablesFailed = 0;
 
@@ -65,10 +89,15 @@ bool TExportJob::Run() {
         Failed = true;
         FWindow.ShowMessageBox("Unknown error");
     }
-    // Every end of a job, a refused or failed one too, leaves the status at "Done.".
+    if (ToStandardOutput()) FExporter->SetOutputDevice(nullptr, TOutFile::DefaultCapacity);
+    // Every end of a job, refused or failed ones too, leaves the status at "Done.".
     FWindow.SetStatusText("Done.");
     FWindow.SetButtonEnabled(true);
     return FileCreated;
+}
+
+bool TExportJob::ToStandardOutput() const {
+    return BaseFileName == StandardOutputName;
 }
 
 void TExportJob::RunSteps() {
@@ -90,21 +119,43 @@ void TExportJob::RunSteps() {
     std::vector<std::string> tables;
     auto statement = std::make_unique<TODBCStatement>(FConnection, /*ReadOnly*/ true, /*PlainHandle*/ false);
 
-    OutputName = MakeFreeFileName(BaseFileName);
-    if (OutputName.empty()) {
-        Refused = true;
-        FWindow.ShowMessageBox("No free file name left for " + BaseFileName);
-        return;
+    // The engine writes to a temporary name beside the final one; the final name is taken
+    // only by a whole script (see Finish).
+    std::string engineName;
+    if (ToStandardOutput()) {
+        OutputName = StandardOutputName;
+        engineName = StandardOutputPath;
+        FExporter->SetOutputDevice(
+            [](const std::string&, bool) { return std::make_unique<TDescriptorDevice>(STDOUT_FILENO, "standard output"); },
+            TOutFile::DefaultCapacity);
+    } else {
+        OutputName = MakeFreeFileName(BaseFileName);
+        if (OutputName.empty()) {
+            Refused = true;
+            FWindow.ShowMessageBox("No free file name left for " + BaseFileName);
+            return;
+        }
+        ForceDeleteFile(ChangeFileExt(OutputName, ".zip"));
+        PartialName = PartialFileName(OutputName);
+        engineName = PartialName;
     }
-    ForceDeleteFile(ChangeFileExt(OutputName, ".zip"));
     bool started = false;
 
     std::string views, tableText;
     statement->GetTableList(views, "", false, tableText);
+    if (FWindow.StopRequested()) {
+        Stopped = true;
+        return;
+    }
     tables = SplitNameList(tableText);
 
     TBidFilter filter = boxFilter;
     if (bidLink.empty() && !MonthFilter(*statement, month, backslashEscapes, filter)) {
+        // A month query cut short by the operator found nothing because it was stopped.
+        if (FWindow.StopRequested()) {
+            Stopped = true;
+            return;
+        }
         FWindow.ShowMessageBox("No Bids found!?!");
         tables.clear();
     }
@@ -120,27 +171,65 @@ void TExportJob::RunSteps() {
             Stopped = true;
             break;
         }
-        const std::string where = filter.Links.empty() ? std::string() : WhereClauseFor(*statement, table, filter);
+        const TBidWhere where = filter.Links.empty() ? TBidWhere() : WhereFor(*statement, table, filter);
         FWindow.SetStatusText("Exporting Table " + table + "...");
+        if (FWindow.WantsRowCounts()) FWindow.TableStarting(table, CountRows(*statement, table, where));
         const std::int32_t result =
-            FExporter->DumpTable(FDialect, table, OutputName, where, true, true, false, started, "");
+            FExporter->DumpTable(FDialect, table, engineName, where.Clause(), true, true, false, started, "");
         started = true;
         ++TablesDumped;
-        if (result != 0) ++TablesFailed;
+        if (result != TExport::ResultOK) {
+            ++TablesFailed;
+            const std::string error = TableFailureText(table, result);
+            if (FirstError.empty()) FirstError = error;
+            FWindow.AppendLog("ERROR! " + error);
+            // Without an output file no later table can be written either.
+            if (result == TExport::ResultCannotOpen) break;
+        }
         if (FWindow.StopRequested()) {
             Stopped = true;
             break;
         }
     }
+    Finish(started);
+}
 
-    FileCreated = FileExists(OutputName);
+void TExportJob::Finish(bool Started) {
+    const bool whole = Started && TablesFailed == 0 && !Stopped;
+    if (ToStandardOutput()) {
+        FileCreated = whole;
+        if (whole) {
+            FWindow.AppendLog("");
+            FWindow.AppendLog("Script written to standard output.");
+            FWindow.AppendLog("");
+        } else {
+            FWindow.AppendLog(Started ? "ERROR! The script on standard output is incomplete!"
+                                      : "ERROR! File NOT created!?");
+            if (!FirstError.empty()) FWindow.ShowMessageBox(FirstError);
+        }
+        return;
+    }
+    const bool partialExists = Started && FileExists(PartialName);
+    if (whole && partialExists) {
+        std::string error;
+        FileCreated = PublishFile(PartialName, OutputName, error);
+        if (!FileCreated) FirstError = error;
+    }
     if (FileCreated) {
         FWindow.AppendLog("");
         FWindow.AppendLog("File: " + UpperCase(OutputName) + " created...");
         FWindow.AppendLog("");
-    } else {
-        FWindow.AppendLog("ERROR! File NOT created!?");
+        return;
     }
+    FWindow.AppendLog("ERROR! File NOT created!?");
+    std::string message = FirstError;
+    if (partialExists) {
+        const std::string kept = std::string(Stopped ? "The export was interrupted" : "The export is incomplete") +
+                                 "; what was written is kept in " + PartialName;
+        FWindow.AppendLog(kept);
+        message = message.empty() ? kept : message + "\n" + kept;
+    }
+    if (!message.empty()) FWindow.ShowMessageBox(message);
 }
 
 bool TExportJob::MonthFilter(TODBCStatement& Statement, const std::string& Month, bool BackslashEscapes,
@@ -164,9 +253,18 @@ bool TExportJob::MonthFilter(TODBCStatement& Statement, const std::string& Month
     return true;
 }
 
-std::string TExportJob::WhereClauseFor(TODBCStatement& Statement, const std::string& Table,
-                                       const TBidFilter& Filter) {
+TBidWhere TExportJob::WhereFor(TODBCStatement& Statement, const std::string& Table, const TBidFilter& Filter) {
     std::string columnText;
     Statement.GetColumnList(Table, columnText);
-    return BidWhereClause(TNameList{SplitNameList(columnText)}, Filter);
+    return BidWhereFor(TNameList{SplitNameList(columnText)}, Filter);
+}
+
+std::int64_t TExportJob::CountRows(TODBCStatement& Statement, const std::string& Table, const TBidWhere& Where) {
+    std::string sql = "select count(*) from " + QuoteIdent(Table, FExporter->SourceDialect);
+    if (!Where.Condition.empty()) sql += " where " + Where.Condition;
+    if (!Statement.ExecSQL(sql, true)) return -1;
+    const std::string text = Statement.FieldAsString(0);
+    std::int64_t rows = -1;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), rows);
+    return ec == std::errc() && end == text.data() + text.size() ? rows : -1;
 }

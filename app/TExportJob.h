@@ -12,7 +12,10 @@
 #include <vector>
 
 class TODBC;
+class TODBCStatement;
 class TExport;
+struct TBidFilter;
+struct TBidWhere;
 
 // Splits a name list at commas and at characters of code 1 to 32, dropping empty items.
 std::vector<std::string> SplitNameList(std::string_view Text);
@@ -25,29 +28,37 @@ class TExportJob {
 
     // Local date for the month filter; the system clock unless a test pins it.
     std::function<std::tm()> Now;
-    // The output name before the free-name rule.
+    // The output name before the free-name rule; StandardOutputName sends the script to
+    // standard output instead (no free name, no temporary file).
     std::string BaseFileName = "Bid_Oracle_Data.sql";
+    static constexpr const char* StandardOutputName = "-";
 
-    // Runs one job from start to end; true when the output file exists afterwards.
+    // Runs one job from start to end; true when the output file holds the whole export.
     bool Run();
 
     // Outcome of the last Run.
-    std::string OutputName;
-    bool FileCreated = false;
-    bool Refused = false; // the bid link box was refused, or no free name was left
-    bool Failed = false;  // an error was raised out of a lower layer
-    bool Stopped = false; // StopRequested ended the job early
+    std::string OutputName;  // the final name
+    std::string PartialName; // where the script is written until it is whole
+    bool FileCreated = false; // OutputName holds every table
+    bool Refused = false;     // the bid link box was refused, or no free name was left
+    bool Failed = false;      // an error was raised out of a lower layer
+    bool Stopped = false;     // StopRequested ended the job early
     int TablesDumped = 0;
-    int TablesFailed = 0; // DumpTable returned non-zero
+    int TablesFailed = 0;   // DumpTable returned non-zero
+    std::string FirstError; // the first failure's text: the table or file and the cause
 
   private:
+    bool ToStandardOutput() const;
     void RunSteps();
+    // Renames the finished script and reports the outcome.
+    void Finish(bool Started);
     // The links of the bids created since the month box's month, when it holds one;
     // false when the month query failed or found nothing.
-    bool MonthFilter(class TODBCStatement& Statement, const std::string& Month, bool BackslashEscapes,
-                     struct TBidFilter& Filter);
-    std::string WhereClauseFor(class TODBCStatement& Statement, const std::string& Table,
-                               const struct TBidFilter& Filter);
+    bool MonthFilter(TODBCStatement& Statement, const std::string& Month, bool BackslashEscapes,
+                     TBidFilter& Filter);
+    TBidWhere WhereFor(TODBCStatement& Statement, const std::string& Table, const TBidFilter& Filter);
+    // The rows the table's select will read; negative when they could not be counted.
+    std::int64_t CountRows(TODBCStatement& Statement, const std::string& Table, const TBidWhere& Where);
 
     TODBC* FConnection;
     TExport* FExporter;

@@ -12,8 +12,12 @@ TExportSession::~TExportSession() {
 bool TExportSession::Open(const std::string& DataSource, const std::string& UserName,
                           const std::string& Password, TExportProgressEvent OnProgress) {
     Close();
+    FConnectError.clear();
     auto connection = std::make_unique<TODBC>();
-    if (!connection->Connect(DataSource, UserName, Password, "", false, "", "")) return false;
+    if (!connection->Connect(DataSource, UserName, Password, "", false, "", "")) {
+        FConnectError = connection->LastError();
+        return false;
+    }
     FConnection = std::move(connection);
     FDialect = DialectForKind(FConnection->DatabaseKind());
     FExporter = std::make_unique<TExport>(FConnection.get(), FDialect);
@@ -24,4 +28,10 @@ bool TExportSession::Open(const std::string& DataSource, const std::string& User
 void TExportSession::Close() {
     FExporter.reset();
     FConnection.reset();
+}
+
+std::string TExportSession::ConnectFailureText(const std::string& DataSource) const {
+    std::string text = "Cannot connect to Datasource: " + DataSource;
+    if (!FConnectError.empty()) text += "\n" + FConnectError;
+    return text;
 }

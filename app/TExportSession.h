@@ -17,7 +17,8 @@ class TExportSession {
     TExportSession(const TExportSession&) = delete;
     TExportSession& operator=(const TExportSession&) = delete;
 
-    // False when the connect failed; nothing is kept then.
+    // False when the connect failed; nothing is kept then, and ConnectError holds the
+    // driver manager's diagnostics (one "SQLSTATE: text" per line).
     bool Open(const std::string& DataSource, const std::string& UserName, const std::string& Password,
               TExportProgressEvent OnProgress);
     void Close();
@@ -27,9 +28,14 @@ class TExportSession {
     // The dialect of the database connected to; the engine's source dialect and the
     // target of every table unless the caller chooses another.
     TExportDialect Dialect() const { return FDialect; }
+    const std::string& ConnectError() const { return FConnectError; }
+    // The start-up failure message: "Cannot connect to Datasource: " and the name, then
+    // the diagnostics on lines of their own.
+    std::string ConnectFailureText(const std::string& DataSource) const;
 
   private:
     std::unique_ptr<TODBC> FConnection;
     std::unique_ptr<TExport> FExporter;
     TExportDialect FDialect = edOracle;
+    std::string FConnectError;
 };

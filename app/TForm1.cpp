@@ -222,7 +222,7 @@ void TForm1::FormCreate(QObject*) {
         ExportDialect = FSession.Dialect();
     } else {
         FStartFailed = true;
-        ShowMessage("Cannot connect to Datasource: " + dataSource);
+        ShowMessage(FSession.ConnectFailureText(dataSource));
         // Queued, so that it also ends an event loop that has not started yet.
         QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
                                   Qt::QueuedConnection);

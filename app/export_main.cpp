@@ -1,16 +1,23 @@
 // ferrocan-export: the export job without a window, for scheduled and scripted use.
+#include "ODBCApi.h"
 #include "Settings.h"
 #include "TExport.h"
 #include "TExportJob.h"
 #include "TExportSession.h"
 #include "TODBC.h"
-#include "TODBCStatement.h"
+#include "TProgressLine.h"
 #include "UiHooks.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <atomic>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -36,12 +43,18 @@ const char* const Usage =
     "  --settings FILE       read the data source from FILE instead of ZURIREV.ini\n"
     "                        (beside the program, else /etc/ZURIREV.ini)\n"
     "  --bid-link LIST       export only these bid links (B1 or 'B1','B2')\n"
-    "  --since-month MM      export the bids created since month MM (ignored with --bid-link)\n"
+    "  --since-month MM      export the bids created since month MM, 1 to 12\n"
+    "                        (ignored with --bid-link)\n"
     "  --oracle-select       read columns from all_tab_columns (when SQLGetColumns() fails)\n"
     "  --output FILE         script name (default Bid_Oracle_Data.sql); an existing file\n"
-    "                        is never overwritten, FILE_A, FILE_B... are used instead\n"
+    "                        is never overwritten, FILE_A, FILE_B... are used instead.\n"
+    "                        The script is written as FILE.partial and renamed to FILE\n"
+    "                        once every table is in it. FILE - writes to standard output\n"
     "  --dialect NAME        mysql, firebird, foxpro, tab, comma or oracle\n"
     "                        (default: from the kind of database connected to)\n"
+    "  --progress            on a terminal: one line per table with rows done, rows in\n"
+    "                        all, rate and time left, redrawn in place\n"
+    "  --trace-odbc FILE     write every ODBC call and its result to FILE\n"
     "  --help                show this text\n"
     "  --version             show the version\n"
     "\n"
@@ -49,12 +62,14 @@ const char* const Usage =
     "\n"
     "Exit status:\n"
     "  0    the file was created and every table was dumped without error\n"
-    "  1    bad command line\n"
+    "  1    bad command line, or the settings file cannot be read\n"
     "  2    cannot connect to the data source\n"
     "  3    no file created (no bids found, no bid tables, invalid bid link, no free name)\n"
-    "  4    the file was created but at least one table failed\n"
+    "  4    at least one table failed (read, write or open); the rows written so far are\n"
+    "       kept in FILE.partial and FILE is not created\n"
     "  5    an error ended the job\n"
-    "  130  interrupted (Ctrl-C); the file is closed and holds the tables finished so far\n";
+    "  130  interrupted (Ctrl-C); what was written so far, the interrupted table cut off,\n"
+    "       is kept in FILE.partial and FILE is not created\n";
 
 std::atomic<bool> Interrupted{false};
 static_assert(std::atomic<bool>::is_always_lock_free);
@@ -63,7 +78,11 @@ extern "C" void OnInterrupt(int) {
     Interrupted.store(true);
 }
 
+// Set while a progress line is on the terminal, so that other output starts on a line of its own.
+TProgressLine* Progress = nullptr;
+
 void ErrorLine(const std::string& Text) {
+    if (Progress) Progress->Clear();
     std::fprintf(stderr, "ferrocan-export: error: %s\n", Text.c_str());
 }
 
@@ -76,19 +95,53 @@ class THeadlessWindow : public TJobWindow {
     void SetBidLinkText(const std::string& Text) override { BidLink = Text; }
     std::string MonthText() override { return Month; }
     bool OracleSelectChecked() override { return OracleSelect; }
-    void SetStatusText(const std::string& Text) override { std::fprintf(stderr, "%s\n", Text.c_str()); }
-    void AppendLog(const std::string& Line) override { std::fprintf(stderr, "%s\n", Line.c_str()); }
+    void SetStatusText(const std::string& Text) override { AppendLog(Text); }
+    void AppendLog(const std::string& Line) override {
+        if (Progress) Progress->Clear();
+        std::fprintf(stderr, "%s\n", Line.c_str());
+    }
     void ShowMessageBox(const std::string& Text) override { ErrorLine(Text); }
     void SetButtonEnabled(bool) override {}
     bool StopRequested() override { return Interrupted.load(); }
+    bool WantsRowCounts() override { return Progress != nullptr; }
+    void TableStarting(const std::string& Table, std::int64_t RowsInAll) override {
+        if (Progress) Progress->Start(Table, RowsInAll);
+    }
 };
+
+// A month of the year: one or two digits, 1 to 12.
+bool ReadMonth(std::string_view Text) {
+    if (Text.empty() || Text.size() > 2) return false;
+    int value = 0;
+    for (char c : Text) {
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + (c - '0');
+    }
+    return value >= 1 && value <= 12;
+}
+
+// Empty when the settings file can be read; else why not.
+std::string SettingsFileProblem(const std::string& Name) {
+    const int fd = ::open(Name.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return std::strerror(errno);
+    char byte;
+    const bool readable = ::read(fd, &byte, 1) >= 0;
+    const int error = errno;
+    ::close(fd);
+    return readable ? std::string() : std::strerror(error);
+}
+
+bool NamesAFolder(const std::string& Name) {
+    struct stat st {};
+    return Name.back() == '/' || (::stat(Name.c_str(), &st) == 0 && S_ISDIR(st.st_mode));
+}
 
 } // namespace
 
 int main(int argc, char** argv) {
     THeadlessWindow window;
-    std::string settingsFile, output = "Bid_Oracle_Data.sql";
-    bool dialectGiven = false;
+    std::string settingsFile, output = "Bid_Oracle_Data.sql", traceFile;
+    bool dialectGiven = false, progressWanted = false;
     TExportDialect dialect = edOracle;
 
     for (int i = 1; i < argc; ++i) {
@@ -117,8 +170,12 @@ int main(int argc, char** argv) {
             window.OracleSelect = true;
             continue;
         }
+        if (arg == "--progress" && !hasValue) {
+            progressWanted = true;
+            continue;
+        }
         const bool known = arg == "--settings" || arg == "--bid-link" || arg == "--since-month" ||
-                           arg == "--output" || arg == "--dialect";
+                           arg == "--output" || arg == "--dialect" || arg == "--trace-odbc";
         if (!known) {
             ErrorLine("unknown option " + arg + " (see --help)");
             return ExitUsage;
@@ -129,8 +186,15 @@ int main(int argc, char** argv) {
         }
         if (arg == "--settings") settingsFile = value;
         if (arg == "--bid-link") window.BidLink = value;
-        if (arg == "--since-month") window.Month = value;
+        if (arg == "--since-month") {
+            if (!ReadMonth(value)) {
+                ErrorLine("--since-month takes a month from 1 to 12, not \"" + value + "\"");
+                return ExitUsage;
+            }
+            window.Month = value;
+        }
         if (arg == "--output") output = value;
+        if (arg == "--trace-odbc") traceFile = value;
         if (arg == "--dialect") {
             if (!DialectByName(value, dialect)) {
                 ErrorLine("unknown dialect " + value + " (mysql, firebird, foxpro, tab, comma, oracle)");
@@ -143,6 +207,28 @@ int main(int argc, char** argv) {
         ErrorLine("--output needs a file name");
         return ExitUsage;
     }
+    const bool toStandardOutput = output == TExportJob::StandardOutputName;
+    if (!toStandardOutput && NamesAFolder(output)) {
+        ErrorLine("--output " + output + " names a folder, not a file");
+        return ExitUsage;
+    }
+    if (settingsFile.empty()) settingsFile = SettingsFileName();
+    if (const std::string problem = SettingsFileProblem(settingsFile); !problem.empty()) {
+        ErrorLine("cannot read the settings file " + settingsFile + ": " + problem);
+        return ExitUsage;
+    }
+    if (!traceFile.empty() && !SetODBCTraceFile(traceFile)) {
+        ErrorLine("cannot open the ODBC trace file " + traceFile + ": " + std::strerror(errno));
+        return ExitUsage;
+    }
+    // A reader that goes away gives a write error that names the output, not a silent end.
+    if (toStandardOutput) std::signal(SIGPIPE, SIG_IGN);
+    // Redrawn lines only on a terminal; a pipe or a file gets the plain log.
+    std::unique_ptr<TProgressLine> progress;
+    if (progressWanted && ::isatty(STDERR_FILENO)) {
+        progress = std::make_unique<TProgressLine>(stderr);
+        Progress = progress.get();
+    }
 
     TExportSession session;
     // The signal handler only sets the flag; the event pump, called by the lower layers
@@ -150,9 +236,7 @@ int main(int argc, char** argv) {
     InstallUiHooks(UiHooks{[&session] {
                                if (!Interrupted.load()) return;
                                if (TExport* exporter = session.Exporter()) exporter->Cancelled = true;
-                               if (TODBC* connection = session.Connection())
-                                   for (TODBCStatement* s : connection->Statements)
-                                       if (s && s->Executing.load()) s->CancelRequested.store(true);
+                               if (TODBC* connection = session.Connection()) connection->CancelRunning();
                            },
                            [](const std::string& Text) { ErrorLine(Text); }});
     struct sigaction action {};
@@ -163,11 +247,26 @@ int main(int argc, char** argv) {
 
     std::string dataSource, userName, password;
     ReadODBCSettings(dataSource, userName, password, settingsFile);
-    if (!session.Open(dataSource, userName, password, [&window](const std::string& TableName, std::int32_t Row) {
-            window.AppendLog(ProgressLine(TableName, Row));
-        })) {
+    const bool opened =
+        session.Open(dataSource, userName, password, [&window](const std::string& TableName, std::int32_t Row) {
+            if (!Progress) {
+                window.AppendLog(ProgressLine(TableName, Row));
+            } else if (Row >= 0) {
+                Progress->Rows(Row > 0 ? Row - 1 : 0);
+            } else {
+                Progress->Finish(-static_cast<std::int64_t>(Row) - 1);
+                window.AppendLog(ProgressLine(TableName, Row));
+            }
+        });
+    if (!opened) {
         ErrorLine("Cannot connect to Datasource: " + dataSource);
-        return ExitNoConnection;
+        const std::string& connectError = session.ConnectError();
+        for (std::size_t start = 0; start < connectError.size();) {
+            const std::size_t end = std::min(connectError.find('\n', start), connectError.size());
+            std::fprintf(stderr, "  %s\n", connectError.substr(start, end - start).c_str());
+            start = end + 1;
+        }
+        return Interrupted.load() ? ExitInterrupted : ExitNoConnection;
     }
     if (!dialectGiven) dialect = session.Dialect();
 
@@ -175,14 +274,15 @@ int main(int argc, char** argv) {
     job.BaseFileName = output;
     job.Run();
     session.Close();
+    Progress = nullptr;
 
-    if (job.FileCreated) std::printf("%s\n", job.OutputName.c_str());
+    if (job.FileCreated && !toStandardOutput) std::printf("%s\n", job.OutputName.c_str());
     if (Interrupted.load() || job.Stopped) {
         ErrorLine("interrupted");
         return ExitInterrupted;
     }
     if (job.Failed) return ExitJobError;
+    if (job.TablesFailed > 0 || (!job.FileCreated && !job.FirstError.empty())) return ExitTableFailed;
     if (!job.FileCreated) return ExitNoFile;
-    if (job.TablesFailed > 0) return ExitTableFailed;
     return ExitOK;
 }

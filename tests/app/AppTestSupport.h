@@ -10,6 +10,7 @@
 
 #include <unistd.h>
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -35,6 +36,30 @@ class TRecordingWindow : public TJobWindow {
     void AppendLog(const std::string& Line) override { Log.push_back(Line); }
     void ShowMessageBox(const std::string& Text) override { Boxes.push_back(Text); }
     void SetButtonEnabled(bool Enabled) override { ButtonStates.push_back(Enabled); }
+    // The operator's stop (the headless program's Ctrl-C).
+    bool Stop = false;
+    bool StopRequested() override { return Stop; }
+};
+
+// A small file system mounted over Path for the length of a test: a full disk (Size
+// bytes) or, with ReadOnly, a folder nothing can be written into even by root.
+class SmallTmpfs {
+  public:
+    SmallTmpfs(const std::string& Path, const std::string& Size, bool ReadOnly = false) : FPath(Path) {
+        std::filesystem::create_directories(Path);
+        std::string out;
+        FMounted = RunCommand("mount -t tmpfs -o size=" + Size + (ReadOnly ? ",ro" : "") + " tmpfs '" + Path + "'",
+                              &out) == 0;
+        EXPECT_TRUE(FMounted) << "the test needs to mount a tmpfs (run as root): " << out;
+    }
+    ~SmallTmpfs() {
+        if (FMounted) RunCommand("umount '" + FPath + "'");
+    }
+    bool Mounted() const { return FMounted; }
+
+  private:
+    std::string FPath;
+    bool FMounted = false;
 };
 
 // A scratch folder that is also the current folder (the job writes its file there), with

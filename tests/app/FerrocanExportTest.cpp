@@ -2,6 +2,7 @@
 // loaded back into SQLite, MariaDB and Firebird, and its exit codes.
 #include "AppTestSupport.h"
 
+#include <chrono>
 #include <ctime>
 #include <filesystem>
 
@@ -104,11 +105,16 @@ TEST_F(ExportProgramTest, ExitCodes) {
     EXPECT_NE(err.find("error: Invalid Bid Link"), std::string::npos) << err;
     EXPECT_EQ(SqliteQuery(Db.DbPath, "SELECT count(*) FROM bid_items;"), "5\n");
 
-    // A name with a blank splits into two list items; "bid" is no table: its dump fails.
+    // A name with a blank splits into two list items; "bid" is no table: its dump fails,
+    // and the script, short of that table, never takes the final name.
     Db.Exec("CREATE TABLE \"bid x\"(a integer);");
     std::string out;
     EXPECT_EQ(Export("", &out, &err), 4) << err;
-    EXPECT_EQ(out, "Bid_Oracle_Data.sql\n");
+    EXPECT_EQ(out, "") << "no file name: no whole script";
+    EXPECT_FALSE(std::filesystem::exists(Db.File("Bid_Oracle_Data.sql")));
+    EXPECT_NE(ReadFile(Db.File("Bid_Oracle_Data.sql.partial")).find("INSERT INTO bid_items"), std::string::npos);
+    EXPECT_NE(err.find("kept in Bid_Oracle_Data.sql.partial"), std::string::npos) << err;
+    EXPECT_EQ(err.find("created..."), std::string::npos) << err;
 }
 
 TEST_F(ExportProgramTest, InterruptClosesTheFileAndExits130) {
@@ -123,13 +129,114 @@ TEST_F(ExportProgramTest, InterruptClosesTheFileAndExits130) {
     std::string out;
     RunCommand(cmd, &out);
     EXPECT_NE(out.find("rc=130"), std::string::npos) << out << ReadFile(Db.File("err.txt"));
-    EXPECT_NE(ReadFile(Db.File("err.txt")).find("error: interrupted"), std::string::npos);
-    const std::string script = ReadFile(Db.File("Bid_Oracle_Data.sql"));
+    const std::string err = ReadFile(Db.File("err.txt"));
+    EXPECT_NE(err.find("error: interrupted"), std::string::npos);
+    EXPECT_NE(err.find("kept in Bid_Oracle_Data.sql.partial"), std::string::npos) << err;
+    EXPECT_FALSE(std::filesystem::exists(Db.File("Bid_Oracle_Data.sql"))) << "a cut script never takes the name";
+    const std::string script = ReadFile(Db.File("Bid_Oracle_Data.sql.partial"));
     const int rows = CountOf(script, "INSERT INTO bid_a_big ");
     EXPECT_GT(rows, 0);
     EXPECT_LT(rows, 400000);
     EXPECT_EQ(script.find("bid_z_after"), std::string::npos) << "no table after the interrupt";
     EXPECT_EQ(script.substr(script.size() - 2), "\r\n") << "the last line is whole";
+}
+
+// Bad options, an output that is a folder and a settings file that cannot be read are
+// refused before any connect (the data source here does not exist: a connect would give 2).
+TEST_F(ExportProgramTest, RefusalsBeforeConnecting) {
+    WriteFile(Db.File("settings.ini"), "[ODBC Parameters]\nDNS Name=nosuch\n");
+    std::string err;
+    for (const char* month : {"ab", "-1", "3.5", "99999999999", "0", "13", "123", "", " 3"}) {
+        EXPECT_EQ(Export(std::string("--since-month '") + month + "'", nullptr, &err), 1) << month;
+        EXPECT_NE(err.find("--since-month takes a month from 1 to 12, not \"" + std::string(month) + "\""),
+                  std::string::npos)
+            << err;
+    }
+    for (const char* month : {"1", "09", "12"})
+        EXPECT_EQ(Export(std::string("--since-month ") + month, nullptr, &err), 2) << month << err;
+
+    std::filesystem::create_directory(Db.File("outdir"));
+    for (const char* folder : {"outdir", "outdir/", "newdir/"}) {
+        EXPECT_EQ(Export(std::string("--output ") + folder, nullptr, &err), 1) << folder;
+        EXPECT_NE(err.find("--output " + std::string(folder) + " names a folder"), std::string::npos) << err;
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(Db.File("outdir")));
+
+    std::string out;
+    EXPECT_EQ(RunCommand("cd '" + Db.Dir.Path() + "' && '" + Program() + "' --settings missing.ini", &out, &err), 1);
+    EXPECT_NE(err.find("cannot read the settings file missing.ini: No such file or directory"), std::string::npos)
+        << err;
+    EXPECT_EQ(RunCommand("cd '" + Db.Dir.Path() + "' && '" + Program() + "' --settings outdir", &out, &err), 1);
+    EXPECT_NE(err.find("cannot read the settings file outdir: Is a directory"), std::string::npos) << err;
+    EXPECT_EQ(err.find("Cannot connect"), std::string::npos);
+
+    EXPECT_EQ(Export("--trace-odbc nosuchdir/trace.txt", nullptr, &err), 1);
+    EXPECT_NE(err.find("cannot open the ODBC trace file nosuchdir/trace.txt"), std::string::npos) << err;
+}
+
+// A connect failure names the data source and adds the driver manager's diagnostic.
+TEST_F(ExportProgramTest, ConnectFailureCarriesTheDiagnostic) {
+    WriteFile(Db.File("bad.ini"), "[ODBC Parameters]\nDNS Name=nosuch\n");
+    std::string err;
+    EXPECT_EQ(Export("--settings bad.ini", nullptr, &err), 2);
+    EXPECT_NE(err.find("error: Cannot connect to Datasource: nosuch\n  IM002: "), std::string::npos) << err;
+}
+
+// Every ODBC call and its result goes to the trace file.
+TEST_F(ExportProgramTest, TraceFileHoldsTheCallsAndResults) {
+    std::string err;
+    ASSERT_EQ(Export("--trace-odbc trace.txt", nullptr, &err), 0) << err;
+    const std::string trace = ReadFile(Db.File("trace.txt"));
+    for (const char* call : {"SQLAllocHandle", "SQLConnect", "SQLTables", "SQLExecDirect", "SQLFetch",
+                             "SQLDisconnect"})
+        EXPECT_NE(trace.find(call), std::string::npos) << call;
+    // Each call with its result: a fetch past the last row answers SQL_NO_DATA.
+    EXPECT_NE(trace.find("SQLFetch -> 100 SQL_NO_DATA"), std::string::npos) << trace.substr(0, 2000);
+    EXPECT_NE(trace.find("SQLConnect -> 0 SQL_SUCCESS"), std::string::npos) << trace.substr(0, 2000);
+}
+
+// --output -: the script on standard output, the log on standard error, no file; a reader
+// that goes away is a write failure on standard output.
+TEST_F(ExportProgramTest, ScriptToStandardOutput) {
+    std::string out, err;
+    ASSERT_EQ(Export("--output -", &out, &err), 0) << err;
+    EXPECT_EQ(CountOf(out, "Dump using uExport"), 1) << "one banner, later tables appended";
+    EXPECT_NE(err.find("Total rows dumped -  5"), std::string::npos);
+    EXPECT_EQ(err.find("created..."), std::string::npos) << err;
+    EXPECT_FALSE(std::filesystem::exists(Db.File("-")));
+    EXPECT_FALSE(std::filesystem::exists(Db.File("Bid_Oracle_Data.sql")));
+    const std::string copy = Db.File("copy.db");
+    SqliteExec(copy, out);
+    const std::string query = "SELECT recno, bid_link, coalesce(descr,'') FROM bid_items ORDER BY recno;";
+    EXPECT_EQ(SqliteQuery(copy, query), SqliteQuery(Db.DbPath, query));
+
+    Db.Exec(FillRows("bid_items", 200000, "'B1'"));
+    RunCommand("cd '" + Db.Dir.Path() + "' && ('" + Program() +
+                   "' --settings settings.ini --output - 2>err.txt; echo $? >rc.txt) | head -c 100 >/dev/null",
+               &out);
+    EXPECT_EQ(ReadFile(Db.File("rc.txt")), "4\n");
+    EXPECT_NE(ReadFile(Db.File("err.txt")).find("ERROR! The script on standard output is incomplete!"),
+              std::string::npos)
+        << ReadFile(Db.File("err.txt"));
+}
+
+// --progress redraws one line per table on a terminal and writes nothing of it into a pipe.
+TEST_F(ExportProgramTest, ProgressOnATerminalOnly) {
+    std::string out, err;
+    ASSERT_EQ(RunCommand("cd '" + Db.Dir.Path() + "' && script -qec \"'" + Program() +
+                             "' --settings settings.ini --progress\" /dev/null",
+                         &out),
+              0)
+        << out;
+    EXPECT_NE(out.find("\rbid_items: 5 of 5 rows"), std::string::npos) << out;
+    EXPECT_NE(out.find("\x1b[K"), std::string::npos);
+    EXPECT_EQ(out.find("Dumping table bid_items row 1"), std::string::npos) << "the line replaces the row lines";
+    EXPECT_NE(out.find("Total rows dumped -  5"), std::string::npos);
+
+    ASSERT_EQ(Export("--progress --output piped.sql", &out, &err), 0) << err;
+    EXPECT_EQ(err.find('\r'), std::string::npos);
+    EXPECT_EQ(err.find(" of 5 rows"), std::string::npos);
+    EXPECT_NE(err.find("Dumping table bid_items row 1"), std::string::npos);
 }
 
 // MariaDB source: a MySQL script loaded into a fresh MariaDB database, and a Firebird
@@ -206,6 +313,28 @@ TEST_F(ExportProgramMariaDBTest, HostileLinksNeitherDropNorWidenNorLose) {
     EXPECT_EQ(loadedRecnos(Export("--bid-link \"'X\\\\','b1'\"")), "1\n2\n10\n");
     EXPECT_EQ(loadedRecnos(Export("--bid-link \"\\\\') OR 1=1 #\"")), "11\n");
     EXPECT_EQ(MariaDBQuery(Source, "SELECT count(*) FROM bid_items;"), "7\n");
+}
+
+// Ctrl-C while the month query runs cancels the query and is reported as an interrupt,
+// not as "no bids". The query would take a minute; the program ends long before.
+TEST_F(ExportProgramMariaDBTest, InterruptDuringTheMonthQuery) {
+    MariaDBExec(Source, "RENAME TABLE bidstatus TO bidstatus_rows; INSERT INTO bidstatus_rows VALUES('B9', curdate());"
+                        " CREATE VIEW bidstatus AS SELECT bid_link, created FROM bidstatus_rows WHERE sleep(30) = 0;");
+    const std::string cmd = "cd '" + Dir.Path() + "' && (timeout 120 '" + Program() +
+                            "' --settings settings.ini --since-month 1 2>err.txt & pid=$!; "
+                            "for i in $(seq 600); do grep -q 'Getting Table List' err.txt && break; sleep 0.05; done; "
+                            "sleep 1; kill -INT $pid; wait $pid; echo rc=$?)";
+    std::string out;
+    const auto start = std::chrono::steady_clock::now();
+    RunCommand(cmd, &out);
+    const auto spent = std::chrono::steady_clock::now() - start;
+    const std::string err = ReadFile(Dir.File("err.txt"));
+    EXPECT_NE(out.find("rc=130"), std::string::npos) << out << err;
+    EXPECT_LT(spent, std::chrono::seconds(25)) << "the query was cancelled";
+    EXPECT_NE(err.find("error: interrupted"), std::string::npos) << err;
+    EXPECT_EQ(err.find("No Bids found"), std::string::npos) << err;
+    EXPECT_NE(err.find("Done."), std::string::npos) << err;
+    EXPECT_FALSE(std::filesystem::exists(Dir.File("Bid_Oracle_Data.sql")));
 }
 
 TEST_F(ExportProgramMariaDBTest, FirebirdScriptLoadsWithIsql) {

@@ -5,6 +5,7 @@
 #include "BidFilter.h"
 #include "OutputFileName.h"
 #include "TExportSession.h"
+#include "TProgressLine.h"
 #include "Format.h"
 #include "TODBCStatement.h"
 
@@ -86,6 +87,7 @@ TEST_F(ExportJobTest, BothBoxesEmptyDumpsEveryBidTableWholeIntoOneFile) {
     EXPECT_EQ(job.TablesDumped, 5);
     EXPECT_EQ(job.TablesFailed, 0);
     EXPECT_FALSE(Exists("Bid_Oracle_Data.zip")) << "the read-only .zip is deleted";
+    EXPECT_FALSE(Exists("Bid_Oracle_Data.sql.partial")) << "renamed once whole";
 
     const std::string out = Output();
     for (const char* payload :
@@ -278,6 +280,32 @@ TEST_F(ExportJobTest, BidLinksNeverBecomeStatements) {
               std::string::npos);
 }
 
+// A table that fails: its error in the log, the script kept under its temporary name and
+// named in the message, the final name never taken.
+TEST_F(ExportJobTest, FailedTableKeepsThePartialFileAndNamesIt) {
+    // A name with a blank splits into "bid" and "x"; there is no table "bid".
+    Db.Exec("CREATE TABLE \"bid x\"(a integer);");
+    const TExportJob job = Run();
+    EXPECT_EQ(job.TablesFailed, 1);
+    EXPECT_FALSE(job.FileCreated);
+    EXPECT_FALSE(Exists("Bid_Oracle_Data.sql"));
+    EXPECT_NE(Output("Bid_Oracle_Data.sql.partial").find("item-b100-3"), std::string::npos);
+    ASSERT_FALSE(job.FirstError.empty());
+    EXPECT_NE(std::find(Window.Log.begin(), Window.Log.end(), "ERROR! " + job.FirstError), Window.Log.end());
+    EXPECT_NE(job.FirstError.find("bid"), std::string::npos) << job.FirstError;
+    EXPECT_NE(std::find(Window.Log.begin(), Window.Log.end(), "ERROR! File NOT created!?"), Window.Log.end());
+    ASSERT_EQ(Window.Boxes.size(), 1u);
+    EXPECT_NE(Window.Boxes[0].find("kept in Bid_Oracle_Data.sql.partial"), std::string::npos) << Window.Boxes[0];
+    EXPECT_EQ(Window.Status.back(), "Done.");
+
+    // The next whole export takes the final name, and no temporary file is left.
+    Db.Exec("DROP TABLE \"bid x\";");
+    Window = TRecordingWindow();
+    EXPECT_TRUE(Run().FileCreated);
+    EXPECT_TRUE(Exists("Bid_Oracle_Data.sql"));
+    EXPECT_FALSE(Exists("Bid_Oracle_Data.sql.partial"));
+}
+
 TEST_F(ExportJobTest, PercentInBidLinkReachesTheDatabase) {
     Window.BidLink = "b%1";
     Run();
@@ -312,6 +340,16 @@ TEST(ExportSession, OpenChoosesTheDialectAndBindsProgress) {
     EXPECT_FALSE(session.Open("nosuchsource", "", "", nullptr));
     EXPECT_EQ(session.Connection(), nullptr);
     EXPECT_EQ(session.Exporter(), nullptr);
+}
+
+// The terminal progress line: rate from the rows done so far, time left from the rows
+// still to come; without a count, neither a total nor a time left.
+TEST(ExportJobHelpers, ProgressLineRateAndTimeLeft) {
+    EXPECT_EQ(TProgressLine::Text("bid_a", 500, 2000, 10.0), "bid_a: 500 of 2000 rows, 50 rows/s, 0:30 left");
+    EXPECT_EQ(TProgressLine::Text("bid_a", 1000, 1000000, 1.0), "bid_a: 1000 of 1000000 rows, 1000 rows/s, 16:39 left");
+    EXPECT_EQ(TProgressLine::Text("bid_a", 10, 100000, 1.0), "bid_a: 10 of 100000 rows, 10 rows/s, 2:46:39 left");
+    EXPECT_EQ(TProgressLine::Text("bid_a", 500, -1, 10.0), "bid_a: 500 rows, 50 rows/s");
+    EXPECT_EQ(TProgressLine::Text("bid_a", 0, 7, 0.0), "bid_a: 0 of 7 rows");
 }
 
 TEST(ExportJobHelpers, FreeNameSuffixesRunPastZZ) {
