@@ -293,6 +293,24 @@ std::vector<TScriptStatement> SplitScript(const std::string& Script, bool Backsl
     return statements;
 }
 
+std::string InsertTableName(const std::string& Statement) {
+    const std::string lower = Lower(Statement);
+    std::size_t i = lower.find("insert");
+    i = i == std::string::npos ? std::string::npos : lower.find("into", i);
+    if (i == std::string::npos) return "";
+    i += 4;
+    while (i < Statement.size() && std::isspace(static_cast<unsigned char>(Statement[i])))
+        ++i;
+    if (i < Statement.size() && (Statement[i] == '`' || Statement[i] == '"')) {
+        const std::size_t close = Statement.find(Statement[i], i + 1);
+        return Statement.substr(i + 1, close == std::string::npos ? std::string::npos : close - i - 1);
+    }
+    std::size_t end = i;
+    while (end < Statement.size() && !std::isspace(static_cast<unsigned char>(Statement[end])) && Statement[end] != '(')
+        ++end;
+    return Statement.substr(i, end - i);
+}
+
 std::string InsertsOf(const std::string& Script) {
     std::string inserts;
     for (const TScriptStatement& s : SplitScript(Script, false))

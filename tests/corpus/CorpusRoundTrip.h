@@ -73,6 +73,8 @@ TLoadResult LoadIntoMariaDB(const std::string& Database, const std::string& Scri
 TLoadResult LoadIntoFirebird(const std::string& DbPath, const std::string& Script);
 // Loads with the sqlite3 shell (no -bail).
 TLoadResult LoadIntoSqlite(const std::string& DbPath, const std::string& Script);
+// The table an INSERT statement names, without its quotes.
+std::string InsertTableName(const std::string& Statement);
 // The INSERT statements of a script, nothing else.
 std::string InsertsOf(const std::string& Script);
 

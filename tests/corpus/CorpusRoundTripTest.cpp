@@ -70,4 +70,68 @@ TEST_F(SqliteToSqlite, DatesAndTimes) {
     ExpectSameRows({"bid_schedule"});
 }
 
+TEST_F(MariaDBBidLinkFilter, Prepare) {
+    EXPECT_NE(Script.find("bid_link='B1001'"), std::string::npos);
+}
+
+TEST_F(MariaDBBidLinkFilter, SelectsTheRowsOfTheLink) {
+    ExpectSelectedRowCounts(true);
+}
+
+TEST_F(MariaDBMonthFilter, Prepare) {
+    EXPECT_FALSE(Script.empty());
+}
+
+TEST_F(MariaDBMonthFilter, SelectsTheBidsSinceTheMonth) {
+    ExpectSelectedRowCounts(true);
+}
+
+// A single bid link is a literal: text that would close it and add statements of its own
+// (on a data source that allows several statements per call) reaches nothing, and a
+// refused statement never leaves the program hanging.
+TEST(MariaDBBidLinkInjection, ClosingQuoteReachesNothing) {
+    const std::string source = FreshMariaDBDatabase("fc_corpus_injection");
+    MariaDBExec(source, ReadFile(CorpusFile("mariadb-corpus.sql")));
+    AddDataSource("fc_corpus_multi", "MariaDB",
+                  "Socket=" + MariaDBSocket() + "\nDatabase=" + source + "\nUser=" + MariaDBUser() +
+                      "\nPassword=" + MariaDBPassword() + "\nCharset=utf8mb4\nOption=67108864\n");
+    // The job upper-cases the box, so the statement lowers the table name itself; no
+    // comma, or the text would count as a list of links.
+    const std::string link = "';SET @Q=LOWER('DROP TABLE BID_0_VICTIM');PREPARE S FROM @Q;EXECUTE S;SELECT '";
+    ScratchDir dir;
+    for (const char* dsn : {"fc_corpus_multi", "fc_corpus_injection"}) {
+        int rc = -1;
+        std::string err;
+        const std::string script =
+            RunExport(dir.Path(), dsn, "--bid-link \"" + link + "\" --output inj.sql", &rc, &err, 30);
+        EXPECT_NE(rc, 124) << dsn << ": the export hangs";
+        EXPECT_TRUE(rc == 0 || rc == 3) << dsn << ": exit " << rc << "\n" << err;
+        EXPECT_EQ(MariaDBQuery(source, "SELECT note FROM bid_0_victim;"), "still here\n") << dsn;
+        if (rc == 0) {
+            // Exported: the link matched no row anywhere.
+            for (const TScriptStatement& s : SplitScript(ReadFile(script), true))
+                if (s.IsInsert) {
+                    EXPECT_EQ(s.Text.find("B1001"), std::string::npos) << dsn << ": " << s.Text;
+                }
+        }
+    }
+    MariaDBExec("", "DROP DATABASE IF EXISTS fc_corpus_injection;");
+}
+
+TEST_F(SqliteBidLinkFilter, Prepare) {
+    EXPECT_NE(Script.find("bid_link='B1001'"), std::string::npos);
+}
+
+TEST_F(SqliteBidLinkFilter, SelectsTheRowsOfTheLink) {
+    ExpectSelectedRowCounts(false);
+}
+
+TEST_F(SqliteMonthFilter, Prepare) {
+    EXPECT_FALSE(Script.empty());
+}
+
+TEST_F(SqliteMonthFilter, SelectsTheBidsSinceTheMonth) {
+    ExpectSelectedRowCounts(false);
+}
+
 } // namespace

@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <initializer_list>
 #include <iostream>
+#include <map>
 
 inline std::string CurrentMonth() {
     const std::time_t now = std::time(nullptr);
@@ -102,6 +103,17 @@ class CorpusRoundTrip : public ::testing::Test {
     void ExpectEveryTable() {
         for (const TCorpusTable& t : Tables)
             ExpectSameRows({t.Name});
+    }
+
+    // The script carries, table by table, as many rows as the source selects.
+    void ExpectSelectedRowCounts(bool BackslashEscapes) {
+        std::map<std::string, std::size_t> counts;
+        for (const TScriptStatement& s : SplitScript(Script, BackslashEscapes))
+            if (s.IsInsert) ++counts[LowerName(InsertTableName(s.Text))];
+        for (const TCorpusTable& t : Tables) {
+            const TTableRows expected = SourceRows(t, t.Has("bid_link") ? SourceWhere : std::string());
+            EXPECT_EQ(counts[LowerName(t.Name)], expected.Rows.size()) << Label << ": rows of " << t.Name;
+        }
     }
 
     void ExpectLoadWithoutErrors() {
@@ -242,3 +254,47 @@ class FromSqlite : public CorpusRoundTrip {
 };
 
 using SqliteToSqlite = FromSqlite;
+
+// ---- Filters: the rows of one bid link, and of the bids created since a month ----
+
+class MariaDBBidLinkFilter : public IntoMariaDB {
+  protected:
+    void SetUp() override {
+        ExportArgs = "--bid-link b1001";
+        IntoMariaDB::SetUp();
+        Label = "mysql bid-link";
+        SourceWhere = "bid_link = 'B1001'";
+    }
+};
+
+// bidstatus lists links holding a quote and backslashes (X\, \') OR 1=1 #, O'Brien): the
+// filter built from them must select those links and nothing else.
+class MariaDBMonthFilter : public IntoMariaDB {
+  protected:
+    void SetUp() override {
+        ExportArgs = "--since-month " + CurrentMonth();
+        IntoMariaDB::SetUp();
+        Label = "mysql month";
+        SourceWhere = "bid_link IN (SELECT bid_link FROM bidstatus WHERE created >= DATE_FORMAT(CURDATE(), '%Y-%m-01'))";
+    }
+};
+
+class SqliteBidLinkFilter : public FromSqlite {
+  protected:
+    void SetUp() override {
+        ExportArgs = "--bid-link b1001";
+        FromSqlite::SetUp();
+        Label = "oracle from sqlite bid-link";
+        SourceWhere = "bid_link = 'B1001'";
+    }
+};
+
+class SqliteMonthFilter : public FromSqlite {
+  protected:
+    void SetUp() override {
+        ExportArgs = "--since-month " + CurrentMonth();
+        FromSqlite::SetUp();
+        Label = "oracle from sqlite month";
+        SourceWhere = "bid_link IN (SELECT bid_link FROM bidstatus WHERE created >= date('now', 'start of month'))";
+    }
+};
