@@ -5,7 +5,9 @@
 #include "OutputFileName.h"
 #include "SqlText.h"
 #include "TDescriptorDevice.h"
+#include "TDialectWriter.h"
 #include "TExport.h"
+#include "TExportDialect.h"
 #include "TNameList.h"
 #include "TODBC.h"
 #include "TODBCStatement.h"
@@ -260,7 +262,7 @@ TBidWhere TExportJob::WhereFor(TODBCStatement& Statement, const std::string& Tab
 }
 
 std::int64_t TExportJob::CountRows(TODBCStatement& Statement, const std::string& Table, const TBidWhere& Where) {
-    std::string sql = "select count(*) from " + QuoteIdent(Table, FExporter->SourceDialect);
+    std::string sql = "select count(*) from " + MakeDialectWriter(FExporter->SourceDialect)->Ident(Table);
     if (!Where.Condition.empty()) sql += " where " + Where.Condition;
     if (!Statement.ExecSQL(sql, true)) return -1;
     const std::string text = Statement.FieldAsString(0);
