@@ -140,9 +140,13 @@ TEST_F(ExportJobTest, CommaListGoesIntoAnInList) {
     EXPECT_NE(out.find("link-b100"), std::string::npos);
     EXPECT_EQ(out.find("item-oneil-5"), std::string::npos);
 
+    // Bare words go in unchanged; SQLite reads them as column names, so the selects fail:
+    // the tables are named as failed and the script keeps its temporary name.
     Window.BidLink = "B1,B2";
-    Run();
-    EXPECT_NE(Output("Bid_Oracle_Data_A.sql").find(" WHERE: bid_link in (B1,B2)"), std::string::npos)
+    const TExportJob failed = Run();
+    EXPECT_GT(failed.TablesFailed, 0);
+    EXPECT_FALSE(Exists("Bid_Oracle_Data_A.sql"));
+    EXPECT_NE(Output("Bid_Oracle_Data_A.sql.partial").find(" WHERE: bid_link in (B1,B2)"), std::string::npos)
         << "an unquoted list goes in unchanged";
 }
 
