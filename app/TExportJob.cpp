@@ -22,8 +22,10 @@
 
 namespace {
 
-// The failure of a table as the log shows it.
-std::string TableFailureText(const std::string& Table, std::int32_t Result) {
+// The failure of a table as the log shows it: the engine's own account (the file and the
+// system's reason, or the row reached and the driver's diagnostic) when it gave one.
+std::string TableFailureText(const std::string& Table, std::int32_t Result, const std::string& EngineText) {
+    if (!EngineText.empty()) return EngineText;
     switch (Result) {
     case TExport::ResultNoColumns:
         return "table " + Table + ": no columns found";
@@ -182,7 +184,7 @@ void TExportJob::RunSteps() {
         ++TablesDumped;
         if (result != TExport::ResultOK) {
             ++TablesFailed;
-            const std::string error = TableFailureText(table, result);
+            const std::string error = TableFailureText(table, result, FExporter->ErrorText);
             if (FirstError.empty()) FirstError = error;
             FWindow.AppendLog("ERROR! " + error);
             // Without an output file no later table can be written either.
