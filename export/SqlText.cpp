@@ -34,7 +34,10 @@ std::string CommentText(std::string_view Text) {
     r.reserve(Text.size());
     for (std::size_t i = 0; i < Text.size(); ++i) {
         r += Text[i];
-        if (Text[i] == '*' && i + 1 < Text.size() && Text[i + 1] == '/') r += ' ';
+        // Neither closes the comment early nor, where comments nest, opens another.
+        if ((Text[i] == '*' && i + 1 < Text.size() && Text[i + 1] == '/') ||
+            (Text[i] == '/' && i + 1 < Text.size() && Text[i + 1] == '*'))
+            r += ' ';
     }
     return r;
 }

@@ -11,7 +11,7 @@
 bool IsPlainIdentifier(std::string_view Name);
 // Name between Quote characters, doubled inside (a NUL left out).
 void AppendQuotedIdent(std::string& Out, std::string_view Name, char Quote);
-// Text for inside a /* */ block: every "*/" becomes "* /".
+// Text for inside a /* */ block: every "*/" becomes "* /" and every "/*" becomes "/ *".
 std::string CommentText(std::string_view Text);
 // Text for inside a single-quoted literal of a statement run on the source: quotes doubled.
 std::string LiteralBody(std::string_view Text);

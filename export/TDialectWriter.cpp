@@ -4,6 +4,7 @@
 #include "SqlText.h"
 #include "TExport.h"
 #include "TTableFacts.h"
+#include "TODBCStatement.h"
 #include "Text.h"
 
 void TDialectWriter::AppendIdent(std::string& Out, std::string_view Name) const {
@@ -61,6 +62,14 @@ void TDialectWriter::AppendValue(std::string& Out, const TFieldData& Field, TCol
         AppendHexLiteral(Out, Field.Bytes, HexPrefix());
     else
         AppendSqlValue(Out, Field.Bytes, Type, BackslashEscapes());
+}
+
+void TDialectWriter::AppendField(std::string& Out, const TFieldData& Field, const TResultColumn& Column) const {
+    AppendValue(Out, Field, Column.Type, Column.Binary);
+}
+
+bool TDialectWriter::WriteStructure(TExport&) {
+    return false;
 }
 
 std::span<const TColInfo> TDialectWriter::TypeTable(TExportDialect) const {

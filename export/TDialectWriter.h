@@ -9,7 +9,9 @@
 #include "SqlText.h"
 #include "TypeMapping.h"
 
+#include <sql.h>
 #include <span>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,6 +19,22 @@
 class TExport;
 struct TTableFacts;
 struct TIndexFacts;
+struct TFieldData;
+
+// A result column as the row writer sees it.
+struct TResultColumn {
+    std::string Name;
+    TColumnType Type = ctUnknown;
+    SQLSMALLINT SqlType = 0; // the ODBC SQL data type the driver described
+    bool Binary = false;     // values come as raw bytes
+};
+
+// Raised by a writer for a value its target cannot hold unchanged; the row path adds the
+// table, column and row and ends the table with result 4.
+class TValueRefused : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
 
 class TDialectWriter {
   public:
@@ -24,7 +42,7 @@ class TDialectWriter {
 
     // Identifiers: the name as it stands when plain, otherwise in the dialect's quotes.
     virtual char IdentQuote() const { return '"'; }
-    void AppendIdent(std::string& Out, std::string_view Name) const;
+    virtual void AppendIdent(std::string& Out, std::string_view Name) const;
     std::string Ident(std::string_view Name) const;
 
     // One field of an INSERT: NULL as null, a binary column's bytes as a hex literal, every
@@ -33,6 +51,18 @@ class TDialectWriter {
     // Literals: backslash escapes (MySQL) or standard ones, and the hex literal's prefix.
     virtual bool BackslashEscapes() const { return false; }
     virtual char HexPrefix() const { return 'X'; }
+    // One field of an INSERT as the row path writes it (AppendValue unless the writer has
+    // forms of its own); raises TValueRefused for a value the target cannot hold unchanged.
+    virtual void AppendField(std::string& Out, const TFieldData& Field, const TResultColumn& Column) const;
+    // Lines around a table's rows, written only when it has rows; RowsAbort ends them
+    // instead of RowsEnd when a value was refused.
+    virtual std::string_view RowsBegin() const { return {}; }
+    virtual std::string_view RowsEnd() const { return {}; }
+    virtual std::string_view RowsAbort() const { return {}; }
+
+    // Writers that build the whole structure section themselves (columns, keys, indexes and
+    // their own objects): true when written, false to leave it to the shared path.
+    virtual bool WriteStructure(TExport& Export);
 
     // The type text of the column on the current catalogue row, for a source dialect.
     // TimestampOverride: the column carries a Firebird td_update trigger.

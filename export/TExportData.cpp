@@ -74,21 +74,41 @@ void TExport::WriteDataSection() {
     prefix += " VALUES(";
     const TDialectWriter& writer = *FWriter;
     const int count = static_cast<int>(FReadIndex.size());
+    std::vector<TResultColumn> columns;
+    for (int i = 0; i < count; ++i)
+        columns.push_back({Statement->ColumnName(i), static_cast<TColumnType>(FReadType[i]),
+                           Statement->ColumnSqlType(i), FReadBinary[i]});
+    const bool bracketed = haveRow && !Cancelled && !writer.RowsBegin().empty();
+    if (bracketed) Line(writer.RowsBegin());
     while (haveRow && !Cancelled) {
         std::string& out = FOut->Buffer();
+        const std::size_t rowStart = out.size();
         out.append(prefix);
         for (int i = 0; i < count; ++i) {
             if (i > 0) out += ',';
-            writer.AppendValue(out, Statement->FieldData(FReadIndex[i]), static_cast<TColumnType>(FReadType[i]),
-                               FReadBinary[i]);
+            try {
+                writer.AppendField(out, Statement->FieldData(FReadIndex[i]), columns[i]);
+            } catch (const TValueRefused& e) {
+                // The refused row is dropped whole; the rows before it are undone by the target.
+                out.resize(rowStart);
+                if (bracketed) Line(writer.RowsAbort());
+                throw TValueRefused(Format("column %s, row %d: %s", {columns[i].Name, counter, std::string(e.what())}));
+            }
         }
         out.append(");\r\n", 4);
         FOut->Commit();
-        haveRow = FetchRow(counter + 1);
+        try {
+            haveRow = FetchRow(counter + 1);
+        } catch (const TReadError&) {
+            // A table read only in part is not committed.
+            if (bracketed) Line(writer.RowsAbort());
+            throw;
+        }
         ++counter;
         if (counter % 1000 == 0) ReportProgress(counter);
         ProcessMessages();
     }
+    if (bracketed) Line(writer.RowsEnd());
     ReportProgress(-counter);
 }
 

@@ -148,6 +148,7 @@ bool TExport::ReadTableFacts(TTableFacts& Facts) {
 
 void TExport::WriteStructure() {
     Connection->BindColumns = true;
+    if (FWriter->WriteStructure(*this)) return;
     TTableFacts facts;
     if (!ReadTableFacts(facts)) {
         Fail(ResultNoColumns, "the column catalogue has no column of this table");

@@ -147,7 +147,8 @@ TEST(SqlText, IdentifiersAndComments) {
     EXPECT_EQ(quote("x--y", edOracle), "\"x--y\"");
     EXPECT_EQ(quote("a`b", edFoxPro), "\"a`b\"");
     EXPECT_EQ(CommentText("a*/b"), "a* /b");
-    EXPECT_EQ(CommentText("**//*/"), "** //* /");
+    EXPECT_EQ(CommentText("**//*/"), "** // * /");
+    EXPECT_EQ(CommentText("a/*b"), "a/ *b"); // PostgreSQL nests block comments
     EXPECT_EQ(CommentText("plain"), "plain");
     EXPECT_EQ(LiteralBody("O'Hara"), "O''Hara");
 }
@@ -183,7 +184,7 @@ std::string Type(TExportDialect target, TExportDialect source, std::map<std::str
 TEST(ExportDialect, OneListNamesEveryDialect) {
     // Codes are the list's positions, names and codes map both ways.
     const auto dialects = ExportDialects();
-    ASSERT_EQ(dialects.size(), 6u);
+    ASSERT_EQ(dialects.size(), 8u);
     for (std::size_t i = 0; i < dialects.size(); ++i) {
         const TDialectInfo& d = dialects[i];
         EXPECT_EQ(d.Code, i);
@@ -194,7 +195,7 @@ TEST(ExportDialect, OneListNamesEveryDialect) {
         // SQL scripts carry a banner, delimited text a separator, never both.
         EXPECT_NE(d.Banner.empty(), d.Delimiter.empty()) << d.Name;
     }
-    EXPECT_EQ(FindDialect(static_cast<TExportDialect>(6)), nullptr);
+    EXPECT_EQ(FindDialect(static_cast<TExportDialect>(8)), nullptr);
     EXPECT_EQ(DialectName(static_cast<TExportDialect>(200)), "");
     TExportDialect unchanged = edFoxPro;
     EXPECT_FALSE(DialectByName("MySQL", unchanged));
