@@ -50,7 +50,8 @@ const char* const Usage =
     "                        is never overwritten, FILE_A, FILE_B... are used instead.\n"
     "                        The script is written as FILE.partial and renamed to FILE\n"
     "                        once every table is in it. FILE - writes to standard output\n"
-    "  --dialect NAME        mysql, firebird, foxpro, tab, comma or oracle\n"
+    "  --dialect NAME        mysql, firebird, foxpro, tab, comma, oracle,\n"
+    "                        sqlite or postgresql\n"
     "                        (default: from the kind of database connected to)\n"
     "  --progress            on a terminal: one line per table with rows done, rows in\n"
     "                        all, rate and time left, redrawn in place\n"
@@ -197,7 +198,7 @@ int main(int argc, char** argv) {
         if (arg == "--trace-odbc") traceFile = value;
         if (arg == "--dialect") {
             if (!DialectByName(value, dialect)) {
-                ErrorLine("unknown dialect " + value + " (mysql, firebird, foxpro, tab, comma, oracle)");
+                ErrorLine("unknown dialect " + value + " (mysql, firebird, foxpro, tab, comma, oracle, sqlite, postgresql)");
                 return ExitUsage;
             }
             dialectGiven = true;

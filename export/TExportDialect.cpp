@@ -4,6 +4,8 @@
 #include "TFoxProWriter.h"
 #include "TMySQLWriter.h"
 #include "TOracleWriter.h"
+#include "TPostgreSQLWriter.h"
+#include "TSQLiteWriter.h"
 
 #include <array>
 
@@ -13,13 +15,15 @@ template <class Writer> std::unique_ptr<TDialectWriter> Make() {
     return std::make_unique<Writer>();
 }
 
-constexpr std::array<TDialectInfo, 6> kDialects{{
+constexpr std::array<TDialectInfo, 8> kDialects{{
     {edMySQL, "mysql", " MySQL Dump using uExport", "", Make<TMySQLWriter>},
     {edFirebird, "firebird", " Firebird Dump using uExport", "", Make<TFirebirdWriter>},
     {edFoxPro, "foxpro", " FoxPro Dump using uExport", "", Make<TFoxProWriter>},
     {edTabText, "tab", "", "\t", Make<TDialectWriter>},
     {edCommaText, "comma", "", ",", Make<TDialectWriter>},
     {edOracle, "oracle", " Oracle Dump using uExport", "", Make<TOracleWriter>},
+    {edSQLite, "sqlite", " SQLite Dump using uExport", "", Make<TSQLiteWriter>},
+    {edPostgreSQL, "postgresql", " PostgreSQL Dump using uExport", "", Make<TPostgreSQLWriter>},
 }};
 
 } // namespace

@@ -15,6 +15,8 @@ enum TExportDialect : std::uint8_t {
     edTabText = 3,
     edCommaText = 4,
     edOracle = 5,
+    edSQLite = 6,
+    edPostgreSQL = 7,
 };
 
 class TDialectWriter;

@@ -1,0 +1,144 @@
+// The SQLite and PostgreSQL forms from a SQLite source: the SQLite script loaded by the
+// sqlite3 shell into a fresh database and read back row by row; keys, numbering and
+// indexes as SQLite has them.
+#include "ExportTestUtil.h"
+#include "RoundTripUtil.h"
+#include "TestEnv.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+bool Has(const std::string& Text, const std::string& Part) {
+    return Text.find(Part) != std::string::npos;
+}
+
+std::size_t Count(const std::string& Text, const std::string& Part) {
+    std::size_t n = 0;
+    for (std::size_t at = Text.find(Part); at != std::string::npos; at = Text.find(Part, at + 1))
+        ++n;
+    return n;
+}
+
+// Tables as people write them: a numbered key, text with blanks, quotes, backslashes and
+// line breaks, exact decimals longer than a double holds, blobs with zero bytes, fractions
+// of seconds, reserved words and a blank as names, a link table with a two-column key.
+const char* kSourceSchema = R"(
+CREATE TABLE bid_items(id INTEGER PRIMARY KEY AUTOINCREMENT, name VARCHAR(40) NOT NULL DEFAULT 'none',
+  price DECIMAL(10,2), big DECIMAL(30,2), note TEXT, data BLOB, at DATETIME DEFAULT CURRENT_TIMESTAMP,
+  "key" INT, "desc" TEXT, "date" DATE, ratio REAL);
+INSERT INTO bid_items VALUES(1, '  padded  ', 12.50, '12345678901234567890.12',
+  'line1' || char(13) || char(10) || 'line2', x'00ff10', '2024-01-02 03:04:05.678', 5, 'O''Hara \ back',
+  '2024-01-02', 0.1);
+INSERT INTO bid_items VALUES(2, '', NULL, NULL, '', x'', NULL, NULL, '', NULL, -1.5e300);
+INSERT INTO bid_items VALUES(7, 'tab	here', -0.5, '-0.01', NULL, zeroblob(100000), '1999-12-31 23:59:59', 0,
+  'semi; colon', '1999-12-31', 3.0);
+CREATE TABLE "bid link"(item INT NOT NULL, tag VARCHAR(20) NOT NULL, weight REAL, PRIMARY KEY(item, tag));
+CREATE INDEX ix_tag ON "bid link"(tag DESC);
+CREATE UNIQUE INDEX ux_weight ON "bid link"(weight, item);
+INSERT INTO "bid link" VALUES(1, 'red', 1.25), (1, 'blue', NULL), (7, 'red', 2.5);
+CREATE TABLE bid_empty(id INTEGER PRIMARY KEY, v TEXT);
+)";
+
+struct TSqliteSource {
+    ScratchDir Dir;
+    std::string Db = Dir.File("source.db");
+    TSourceFixture Src;
+
+    bool Open() {
+        SqliteExec(Db, kSourceSchema);
+        AddSqliteDataSource("facts_sqlite_source", Db);
+        return Src.Open("facts_sqlite_source");
+    }
+    // Every table into one script of the dialect; each must succeed.
+    std::string Export(TExportDialect Dialect, const std::string& File, const std::string& Where = "") {
+        bool append = false;
+        for (const char* table : {"bid_items", "bid link", "bid_empty"}) {
+            EXPECT_EQ(Src.Export->DumpTable(Dialect, table, File, Where, true, true, false, append, ""), 0)
+                << table << ": " << Src.Export->ErrorText;
+            append = true;
+        }
+        return Lines(ReadFile(File));
+    }
+};
+
+} // namespace
+
+TEST(FactsDialectSqlite, SqliteSourceLoadsIntoSqliteWithEveryValueKept) {
+    TSqliteSource source;
+    ASSERT_TRUE(source.Open());
+    const std::string script = source.Export(edSQLite, source.Dir.File("dump.sql"));
+    EXPECT_TRUE(Has(script, " SQLite Dump using uExport\n")) << script;
+
+    const std::string target = source.Dir.File("target.db");
+    int status = 0;
+    const std::string output = SqliteLoad(target, source.Dir.File("dump.sql"), &status);
+    ASSERT_EQ(status, 0) << output << "\n" << script;
+    EXPECT_EQ(output, "");
+
+    AddSqliteDataSource("facts_sqlite_target", target);
+    for (const auto& [query, numeric] :
+         std::vector<std::pair<std::string, std::set<int>>>{
+             {"SELECT * FROM bid_items ORDER BY id", {2}},
+             {"SELECT * FROM \"bid link\" ORDER BY item, tag", {}},
+         }) {
+        const auto expected = ReadRows("facts_sqlite_source", query);
+        ASSERT_FALSE(expected.empty()) << query;
+        ExpectSameRows(expected, ReadRows("facts_sqlite_target", query), numeric, query);
+    }
+    // Storage classes too: the declared types come over as declared, so every value has the
+    // class it had in the source.
+    const std::string classes =
+        "SELECT typeof(price), typeof(big), typeof(data), typeof(ratio), typeof(\"key\") FROM bid_items ORDER BY id";
+    EXPECT_EQ(SqliteQuery(target, classes), SqliteQuery(source.Db, classes));
+}
+
+TEST(FactsDialectSqlite, SqliteScriptKeepsKeysNumberingAndIndexes) {
+    TSqliteSource source;
+    ASSERT_TRUE(source.Open());
+    const std::string script = source.Export(edSQLite, source.Dir.File("dump.sql"));
+    // The numbered key inside CREATE TABLE, the two-column key as a table constraint, each
+    // table's rows in one transaction (none for the empty table).
+    EXPECT_TRUE(Has(script, "  id INTEGER PRIMARY KEY AUTOINCREMENT NOT NULL,\n")) << script;
+    EXPECT_TRUE(Has(script, "  PRIMARY KEY (item,tag)\n);\n")) << script;
+    EXPECT_FALSE(Has(script, "ALTER TABLE")) << script;
+    EXPECT_EQ(Count(script, "BEGIN;\n"), 2u) << script;
+    EXPECT_EQ(Count(script, "COMMIT;\n"), 2u) << script;
+    // Reserved words and the blank stand quoted.
+    EXPECT_TRUE(Has(script, "  \"key\" int,\n")) << script;
+    EXPECT_TRUE(Has(script, "CREATE TABLE \"bid link\" (")) << script;
+
+    const std::string target = source.Dir.File("target.db");
+    int status = 0;
+    ASSERT_EQ((SqliteLoad(target, source.Dir.File("dump.sql"), &status), status), 0);
+    // New rows continue the numbering after the highest loaded key.
+    SqliteExec(target, "INSERT INTO bid_items(name) VALUES('new');");
+    EXPECT_EQ(SqliteQuery(target, "SELECT id FROM bid_items WHERE name = 'new'"), "8\n");
+    // The defaults hold: a literal and the current time.
+    EXPECT_EQ(SqliteQuery(target, "INSERT INTO bid_items(id) VALUES(20); SELECT name, at IS NOT NULL FROM bid_items WHERE id = 20"),
+              "none|1\n");
+    // The keys refuse duplicates; the descending and unique indexes exist as declared.
+    int dup = 0;
+    std::string out;
+    dup = RunCommand("sqlite3 '" + target + "' \"INSERT INTO \\\"bid link\\\" VALUES(1, 'red', 9)\" 2>&1", &out);
+    EXPECT_NE(dup, 0) << out;
+    const std::string indexes =
+        SqliteQuery(target, "SELECT sql FROM sqlite_master WHERE type = 'index' AND sql IS NOT NULL ORDER BY name");
+    EXPECT_TRUE(Has(indexes, "(tag DESC)")) << indexes;
+    EXPECT_TRUE(Has(indexes, "CREATE UNIQUE INDEX")) << indexes;
+    EXPECT_EQ(SqliteQuery(target, "SELECT count(*) FROM sqlite_master WHERE type = 'index' AND sql IS NOT NULL"), "2\n");
+}
+
+TEST(FactsDialectSqlite, RowFilterAndEmptyTablesWriteOnlyWhatIsAsked) {
+    TSqliteSource source;
+    ASSERT_TRUE(source.Open());
+    const std::string file = source.Dir.File("filtered.sql");
+    ASSERT_EQ(source.Src.Export->DumpTable(edSQLite, "bid_items", file, "id IN (2, 7)", true, true, false, false, ""), 0);
+    const std::string target = source.Dir.File("filtered.db");
+    int status = 0;
+    ASSERT_EQ((SqliteLoad(target, file, &status), status), 0);
+    EXPECT_EQ(SqliteQuery(target, "SELECT id FROM bid_items ORDER BY id"), "2\n7\n");
+    // Progress as for every dialect: the start, then minus the rows written plus one.
+    EXPECT_EQ(source.Src.Progress.front(), 1);
+    EXPECT_EQ(source.Src.Progress.back(), -3);
+}

@@ -1,0 +1,24 @@
+#pragma once
+// Round trips of the driver-facts dialects: rows read back exactly through ODBC on both
+// sides and compared value by value, numbers by value where the target keeps them as
+// numbers, everything else byte for byte.
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+using TValueRow = std::vector<std::optional<std::string>>;
+
+// Every row of a query: exact values (FieldData), NULL as an empty optional. Fails the
+// test when the connect or the query fails.
+std::vector<TValueRow> ReadRows(const std::string& Dsn, const std::string& Sql, const std::string& User = "",
+                                const std::string& Password = "");
+
+// Compares two row sets; the columns in Numeric compare as numbers (12.50 equals 12.5,
+// 1e3 equals 1000). Adds one failure per differing value, naming row and column.
+void ExpectSameRows(const std::vector<TValueRow>& Source, const std::vector<TValueRow>& Target,
+                    const std::set<int>& Numeric, const std::string& Label);
+
+// Runs a script through the sqlite3 shell (-bail); its output, standard error included.
+// *status gets the exit status.
+std::string SqliteLoad(const std::string& DbPath, const std::string& ScriptPath, int* Status);
