@@ -280,7 +280,8 @@ TEST_F(ExportJobTest, BidLinksNeverBecomeStatements) {
     Window = TRecordingWindow();
     Window.BidLink = "'a;b--c/*d', 'O''NEIL'";
     EXPECT_TRUE(Run().FileCreated);
-    EXPECT_NE(Output("Bid_Oracle_Data_B.sql").find(" WHERE: bid_link in ('A;B--C/*D','O''NEIL') order by recno"),
+    // In the script's comment "/*" is broken apart, as comments nest in some targets.
+    EXPECT_NE(Output("Bid_Oracle_Data_B.sql").find(" WHERE: bid_link in ('A;B--C/ *D','O''NEIL') order by recno"),
               std::string::npos);
 }
 
