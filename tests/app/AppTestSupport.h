@@ -42,25 +42,34 @@ class TRecordingWindow : public TJobWindow {
 };
 
 // A small file system mounted over Path for the length of a test: a full disk (Size
-// bytes) or, with ReadOnly, a folder nothing can be written into even by root.
+// bytes) or, with ReadOnly, a folder nothing can be written into even by root. Mounting
+// needs root; a test that cannot mount skips with Reason() (see FERROCAN_REQUIRE_MOUNT).
 class SmallTmpfs {
   public:
     SmallTmpfs(const std::string& Path, const std::string& Size, bool ReadOnly = false) : FPath(Path) {
         std::filesystem::create_directories(Path);
         std::string out;
-        FMounted = RunCommand("mount -t tmpfs -o size=" + Size + (ReadOnly ? ",ro" : "") + " tmpfs '" + Path + "'",
+        FMounted = RunCommand("mount -t tmpfs -o size=" + Size + (ReadOnly ? ",ro" : "") + " tmpfs '" + Path +
+                                  "' 2>&1",
                               &out) == 0;
-        EXPECT_TRUE(FMounted) << "the test needs to mount a tmpfs (run as root): " << out;
+        if (!FMounted) FReason = "cannot mount a tmpfs on " + Path + " (needs root): " + out;
     }
     ~SmallTmpfs() {
         if (FMounted) RunCommand("umount '" + FPath + "'");
     }
+    SmallTmpfs(const SmallTmpfs&) = delete;
+    SmallTmpfs& operator=(const SmallTmpfs&) = delete;
     bool Mounted() const { return FMounted; }
+    const std::string& Reason() const { return FReason; }
 
   private:
-    std::string FPath;
+    std::string FPath, FReason;
     bool FMounted = false;
 };
+
+// Skips the current test, saying why, when the file system could not be mounted.
+#define FERROCAN_REQUIRE_MOUNT(Fs)                                                                                    \
+    if (!(Fs).Mounted()) GTEST_SKIP() << (Fs).Reason()
 
 // A scratch folder that is also the current folder (the job writes its file there), with
 // a SQLite database and a data source for it.

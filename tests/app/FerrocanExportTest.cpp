@@ -195,6 +195,65 @@ TEST_F(ExportProgramTest, TraceFileHoldsTheCallsAndResults) {
     EXPECT_NE(trace.find("SQLConnect -> 0 SQL_SUCCESS"), std::string::npos) << trace.substr(0, 2000);
 }
 
+// A full disk: the table and the file are named with the system's reason, the rows written
+// stay in the .partial file, and the final name is never taken.
+TEST_F(ExportProgramTest, FullDiskKeepsThePartialFileAndNamesTheCause) {
+    Db.Exec(FillRows("bid_items", 20000, "'B1'"));
+    SmallTmpfs disk(Db.File("small"), "64k");
+    FERROCAN_REQUIRE_MOUNT(disk);
+    std::string out, err;
+    EXPECT_EQ(Export("--output small/out.sql", &out, &err), 4) << err;
+    EXPECT_EQ(out, "");
+    EXPECT_NE(err.find("small/out.sql.partial: write failed: No space left on device"), std::string::npos) << err;
+    EXPECT_NE(err.find("kept in small/out.sql.partial"), std::string::npos) << err;
+    EXPECT_EQ(err.find("created..."), std::string::npos) << err;
+    EXPECT_FALSE(std::filesystem::exists(Db.File("small/out.sql")));
+    EXPECT_GT(std::filesystem::file_size(Db.File("small/out.sql.partial")), 0u);
+}
+
+// A folder nothing can be written into (read-only, so even root cannot): the open failure
+// names the file and the reason, and nothing is created.
+TEST_F(ExportProgramTest, UnwritableFolderNamesTheFileAndTheReason) {
+    SmallTmpfs folder(Db.File("ro"), "64k", /*ReadOnly*/ true);
+    FERROCAN_REQUIRE_MOUNT(folder);
+    std::string out, err;
+    EXPECT_EQ(Export("--output ro/out.sql", &out, &err), 4) << err;
+    EXPECT_EQ(out, "");
+    EXPECT_NE(err.find("ro/out.sql.partial: Read-only file system"), std::string::npos) << err;
+    EXPECT_NE(err.find("ERROR! File NOT created!?"), std::string::npos) << err;
+    EXPECT_EQ(CountOf(err, "Read-only file system"), 2) << "once in the log, once in the message: " << err;
+    EXPECT_TRUE(std::filesystem::is_empty(Db.File("ro")));
+}
+
+// A SQLite file with a page of the big table overwritten: the read breaks off, the table is
+// named with the driver's diagnostic, exit 4, and only the .partial file holds the rows.
+TEST_F(ExportProgramTest, DamagedDatabasePageFailsTheTable) {
+    Db.Exec("DROP TABLE bid_notes; DROP TABLE bidstatus; CREATE TABLE bid_big(recno integer, bid_link varchar(20), "
+            "descr varchar(40));" +
+            FillRows("bid_big", 100000, "'B'"));
+    const auto size = std::filesystem::file_size(Db.DbPath);
+    ASSERT_GT(size, 1000000u);
+    // A page near the end belongs to bid_big, the last table filled.
+    std::string out;
+    // Zeros: page type 0 is no valid b-tree page, so the damage is always seen.
+    ASSERT_EQ(RunCommand("dd if=/dev/zero of='" + Db.DbPath + "' bs=4096 seek=" +
+                             std::to_string(size / 4096 - 20) + " count=1 conv=notrunc 2>&1",
+                         &out),
+              0)
+        << out;
+    std::string err;
+    EXPECT_EQ(Export("", &out, &err), 4) << err;
+    EXPECT_EQ(out, "");
+    EXPECT_NE(err.find("bid_big"), std::string::npos);
+    EXPECT_NE(err.find("malformed"), std::string::npos) << err;
+    EXPECT_NE(err.find("ERROR! Table 'bid_big': reading row "), std::string::npos) << err;
+    EXPECT_FALSE(std::filesystem::exists(Db.File("Bid_Oracle_Data.sql")));
+    // The rows read before the damage are kept, and the cut shows.
+    const int kept = CountOf(ReadFile(Db.File("Bid_Oracle_Data.sql.partial")), "INSERT INTO bid_big");
+    EXPECT_GT(kept, 0);
+    EXPECT_LT(kept, 100000);
+}
+
 // --output -: the script on standard output, the log on standard error, no file; a reader
 // that goes away is a write failure on standard output.
 TEST_F(ExportProgramTest, ScriptToStandardOutput) {
@@ -215,8 +274,7 @@ TEST_F(ExportProgramTest, ScriptToStandardOutput) {
                    "' --settings settings.ini --output - 2>err.txt; echo $? >rc.txt) | head -c 100 >/dev/null",
                &out);
     EXPECT_EQ(ReadFile(Db.File("rc.txt")), "4\n");
-    EXPECT_NE(ReadFile(Db.File("err.txt")).find("ERROR! The script on standard output is incomplete!"),
-              std::string::npos)
+    EXPECT_NE(ReadFile(Db.File("err.txt")).find("standard output: Broken pipe"), std::string::npos)
         << ReadFile(Db.File("err.txt"));
 }
 
@@ -350,6 +408,58 @@ TEST_F(ExportProgramMariaDBTest, FirebirdScriptLoadsWithIsql) {
                            "SELECT concat_ws('|', recno, bid_link, coalesce(descr,''), coalesce(body,''))"
                            " FROM bid_items WHERE bid_link IN ('B1','B2') ORDER BY recno;"));
     EXPECT_EQ(FirebirdQuery(fdb, "SELECT count(*) FROM bid_notes;"), "1\n");
+}
+
+// A private MariaDB server (the shared one keeps serving the other tests), killed by its
+// process id while the export's select of a large table runs: the table fails with the
+// driver's diagnostic, exit 4, and the final name is never taken.
+TEST(ExportProgramServerKilled, ReadThatBreaksOffFailsTheTable) {
+    ScratchDir dir;
+    const std::string server = dir.File("server");
+    const std::string script = SourceDir() + "/scripts/mariadb-test-server.sh";
+    std::string out;
+    ASSERT_EQ(RunCommand("'" + script + "' start '" + server + "' 2>&1", &out), 0) << out;
+    struct StopServer {
+        std::string Command;
+        ~StopServer() { RunCommand(Command); }
+    } stop{"'" + script + "' stop '" + server + "' >/dev/null 2>&1"};
+    const std::string client = "mariadb --defaults-file='" + server + "/client.cnf' ";
+    ASSERT_EQ(RunCommand(client + "-e \"CREATE DATABASE fc_kill; USE fc_kill;"
+                                  " CREATE TABLE bid_big(recno int PRIMARY KEY, bid_link varchar(20), descr varchar(80));"
+                                  " INSERT INTO bid_big SELECT seq, 'B', repeat('x', 60) FROM seq_1_to_1000000;\" 2>&1",
+                         &out),
+              0)
+        << out;
+    std::string socket = ReadFile(server + "/socket");
+    while (!socket.empty() && (socket.back() == '\n' || socket.back() == ' '))
+        socket.pop_back();
+    AddDataSource("fc_kill", "MariaDB", "Socket=" + socket + "\nDatabase=fc_kill\nUser=" + MariaDBUser() +
+                                            "\nPassword=" + MariaDBPassword() + "\n");
+    WriteFile(dir.File("settings.ini"), "[ODBC Parameters]\nDNS Name=fc_kill\n");
+
+    const std::string running =
+        client + "-N -e \"SELECT count(*) FROM information_schema.processlist WHERE info LIKE 'select%bid_big%'"
+                 " AND info NOT LIKE '%information_schema%'\" 2>/dev/null";
+    RunCommand("cd '" + dir.Path() + "' && (timeout 120 '" + Program() +
+                   "' --settings settings.ini 2>err.txt & pid=$!; "
+                   "for i in $(seq 1500); do [ \"$(" + running + ")\" = 1 ] && break; sleep 0.02; done; "
+                   "kill -9 $(cat '" + server + "/mysqld.pid'); wait $pid; echo $? >rc.txt)",
+               &out);
+    const std::string err = ReadFile(dir.File("err.txt"));
+    EXPECT_EQ(ReadFile(dir.File("rc.txt")), "4\n") << err;
+    // Gone, or a zombie where the container's init does not reap.
+    EXPECT_EQ(RunCommand("p=$(cat '" + server + "/mysqld.pid'); ! kill -0 $p 2>/dev/null || "
+                         "[ \"$(awk '{print $3}' /proc/$p/stat)\" = Z ]"),
+              0)
+        << "the server was stopped by its process id";
+    // The driver's own account (SQLSTATE 08S01), under the table's name.
+    EXPECT_NE(err.find("ERROR! Table 'bid_big': "), std::string::npos) << err;
+    EXPECT_TRUE(err.find("08S01") != std::string::npos &&
+                (err.find("Lost connection") != std::string::npos || err.find("gone away") != std::string::npos))
+        << err;
+    EXPECT_EQ(err.find("created..."), std::string::npos) << err;
+    EXPECT_FALSE(std::filesystem::exists(dir.File("Bid_Oracle_Data.sql")));
+    EXPECT_TRUE(std::filesystem::exists(dir.File("Bid_Oracle_Data.sql.partial")));
 }
 
 } // namespace

@@ -241,6 +241,28 @@ TEST_F(WindowTest, FailedConnectShowsTheDataSourceName) {
     EXPECT_EQ(Boxes[0].rfind("Cannot connect to Datasource: nosuch\nIM002: ", 0), 0u) << Boxes[0];
 }
 
+// A full disk under the window: the message and the log name the temporary file and the
+// system's reason, the final name is never taken, and the status ends at "Done.".
+TEST_F(WindowTest, FullDiskIsNamedInTheMessageAndTheLog) {
+    Db.Exec(FillRows("bid_items", 20000, "'B'"));
+    SmallTmpfs disk(Db.File("small"), "64k");
+    FERROCAN_REQUIRE_MOUNT(disk);
+    auto form = MakeForm();
+    ASSERT_EQ(chdir(Db.File("small").c_str()), 0);
+    form->btnGrabit->click();
+    ASSERT_EQ(chdir(Db.Dir.Path().c_str()), 0);
+    ASSERT_EQ(Boxes.size(), 1u);
+    EXPECT_NE(Boxes[0].find("Bid_Oracle_Data.sql.partial: write failed: No space left on device"), std::string::npos) << Boxes[0];
+    EXPECT_NE(Boxes[0].find("kept in Bid_Oracle_Data.sql.partial"), std::string::npos) << Boxes[0];
+    const std::string log = Text(form->Memo->toPlainText());
+    EXPECT_NE(log.find("No space left on device"), std::string::npos) << log;
+    EXPECT_NE(log.find("ERROR! File NOT created!?"), std::string::npos) << log;
+    EXPECT_EQ(log.find("created..."), std::string::npos) << log;
+    EXPECT_EQ(Text(form->StatusBar1->currentMessage()), "Done.");
+    EXPECT_FALSE(std::filesystem::exists(Db.File("small/Bid_Oracle_Data.sql")));
+    EXPECT_TRUE(form->btnGrabit->isEnabled());
+}
+
 // No settings file names no source: the start fails, and no driver is asked to connect to an
 // empty name (unixODBC gave "DRIVER={}" to the first registered driver, and the SQLite driver
 // opened a database file of that name in the working folder and connected).
