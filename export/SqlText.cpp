@@ -57,12 +57,14 @@ namespace {
 constexpr auto kNeedsCare = [] {
     std::array<bool, 256> t{};
     t[static_cast<unsigned char>('\'')] = t[static_cast<unsigned char>('\\')] = true;
-    t[0] = t[static_cast<unsigned char>('\r')] = true;
+    t[0] = t[static_cast<unsigned char>('\r')] = t[static_cast<unsigned char>('\n')] = true;
+    t[0x1a] = true;
     return t;
 }();
 } // namespace
 
-void AppendSqlValue(std::string& Out, std::string_view Value, TColumnType Type, bool MySQLTarget) {
+void AppendSqlValue(std::string& Out, std::string_view Value, TColumnType Type, bool MySQLTarget,
+                    std::string_view NulExpression) {
     if (Type != ctString) {
         if ((Type == ctDate && Value == "0000-00-00") ||
             (Type == ctDateTime && Value == "0000-00-00 00:00:00")) {
@@ -86,13 +88,18 @@ void AppendSqlValue(std::string& Out, std::string_view Value, TColumnType Type, 
             Out.append("''");
         else if (c == '\\')
             Out.append(MySQLTarget ? "\\\\" : "\\");
-        else if (c == '\r' && MySQLTarget)
-            // The mariadb client drops a raw CR before a line end inside a string.
-            Out.append("\\r");
+        else if (MySQLTarget)
+            // As MySQL's own dumps write them: the mariadb client drops a raw CR before a
+            // line end inside a string, and a Ctrl-Z ends a script read on Windows.
+            Out.append(c == '\r' ? "\\r" : c == '\n' ? "\\n" : c == '\0' ? "\\0" : "\\Z");
         else if (c == '\r')
             Out.append(i + 1 < Value.size() && Value[i + 1] == '\n' ? "\r' || '" : "\r");
-        else if (MySQLTarget)
-            Out.append("\\0");
+        else if (c == '\0' && !NulExpression.empty()) {
+            Out.append("' || ");
+            Out.append(NulExpression);
+            Out.append(" || '");
+        } else if (c != '\0')
+            Out += c;
     }
     Out.append(Value.data() + run, Value.size() - run);
     Out += '\'';

@@ -17,10 +17,13 @@ std::string CommentText(std::string_view Text);
 std::string LiteralBody(std::string_view Text);
 
 // One non-NULL field of an INSERT: zero dates give null, everything else is quoted with
-// its single quotes doubled. MySQL: backslash doubled, NUL as \0 and CR as \r. Other
-// targets keep backslashes and drop NUL; a CR before a LF ends the literal, which goes on
-// after "||", because the targets' script readers drop a CR at a line end.
-void AppendSqlValue(std::string& Out, std::string_view Value, TColumnType Type, bool MySQLTarget);
+// its single quotes doubled. MySQL: backslash doubled, NUL, CR, LF and Ctrl-Z as \0, \r,
+// \n and \Z. Other targets keep backslashes; a CR before a LF ends the literal, which goes
+// on after "||", because the targets' script readers drop a CR at a line end; a NUL, which
+// no script reader passes on inside a literal, is NulExpression joined with "||" (the
+// target's character function, such as ascii_char(0)); without one it is left out.
+void AppendSqlValue(std::string& Out, std::string_view Value, TColumnType Type, bool MySQLTarget,
+                    std::string_view NulExpression = {});
 // Bytes as a hex literal: Prefix'0A1B...'.
 void AppendHexLiteral(std::string& Out, std::string_view Bytes, char Prefix);
 

@@ -34,7 +34,7 @@ std::string TDialectWriter::DefaultClause(std::string_view Default, bool SourceB
     // A zero date is no value the target takes.
     if (value == "0000-00-00 00:00:00" || value == "0000-00-00") return {};
     std::string text = " DEFAULT ";
-    AppendSqlValue(text, value, ctString, BackslashEscapes());
+    AppendSqlValue(text, value, ctString, BackslashEscapes(), NulExpression());
     return text;
 }
 
@@ -61,7 +61,7 @@ void TDialectWriter::AppendValue(std::string& Out, const TFieldData& Field, TCol
     else if (Binary)
         AppendHexLiteral(Out, Field.Bytes, HexPrefix());
     else
-        AppendSqlValue(Out, Field.Bytes, Type, BackslashEscapes());
+        AppendSqlValue(Out, Field.Bytes, Type, BackslashEscapes(), NulExpression());
 }
 
 void TDialectWriter::AppendField(std::string& Out, const TFieldData& Field, const TResultColumn& Column) const {

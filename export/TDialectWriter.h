@@ -51,6 +51,9 @@ class TDialectWriter {
     // Literals: backslash escapes (MySQL) or standard ones, and the hex literal's prefix.
     virtual bool BackslashEscapes() const { return false; }
     virtual char HexPrefix() const { return 'X'; }
+    // The target's expression for a NUL character, joined to text literals with "||";
+    // empty when the target has none (the NUL is then left out).
+    virtual std::string_view NulExpression() const { return {}; }
     // One field of an INSERT as the row path writes it (AppendValue unless the writer has
     // forms of its own); raises TValueRefused for a value the target cannot hold unchanged.
     virtual void AppendField(std::string& Out, const TFieldData& Field, const TResultColumn& Column) const;

@@ -11,6 +11,7 @@ std::string FirebirdName(std::string_view Name);
 class TFirebirdWriter : public TDialectWriter {
   public:
     char HexPrefix() const override { return 'x'; }
+    std::string_view NulExpression() const override { return "ascii_char(0)"; }
     std::span<const TColInfo> TypeTable(TExportDialect Source) const override;
     void WriteTableExtras(TExport& Export, const TTableFacts& Facts) const override;
     void WriteAfterRows(TExport& Export) const override;

@@ -6,6 +6,7 @@ class TFoxProWriter : public TDialectWriter {
   public:
     std::span<const TColInfo> TypeTable(TExportDialect Source) const override;
     bool WritesNotNull() const override { return false; }
+    std::string_view NulExpression() const override { return "CHR(0)"; }
 
   protected:
     std::string_view LengthColumn(const TColInfo&, bool) const override { return "length"; }

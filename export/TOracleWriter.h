@@ -5,6 +5,7 @@
 class TOracleWriter : public TDialectWriter {
   public:
     std::span<const TColInfo> TypeTable(TExportDialect Source) const override;
+    std::string_view NulExpression() const override { return "CHR(0)"; }
 
   protected:
     bool IsReserved(std::string_view Name) const override;

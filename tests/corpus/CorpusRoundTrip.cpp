@@ -315,7 +315,20 @@ std::string InsertsOf(const std::string& Script) {
     std::string inserts;
     for (const TScriptStatement& s : SplitScript(Script, false))
         if (s.IsInsert) inserts += s.Text + "\n";
-    return inserts;
+    // SQLite stands in for Oracle: Oracle's CHR (a NUL in text) is SQLite's char. Only
+    // outside literals, where a doubled quote toggles twice.
+    std::string sqlite;
+    bool quoted = false;
+    for (std::size_t i = 0; i < inserts.size(); ++i) {
+        if (inserts[i] == '\'') quoted = !quoted;
+        if (!quoted && inserts.compare(i, 4, "CHR(") == 0) {
+            sqlite += "char(";
+            i += 3;
+            continue;
+        }
+        sqlite += inserts[i];
+    }
+    return sqlite;
 }
 
 TLoadResult LoadIntoMariaDB(const std::string& Database, const std::string& Script) {

@@ -75,7 +75,8 @@ TLoadResult LoadIntoFirebird(const std::string& DbPath, const std::string& Scrip
 TLoadResult LoadIntoSqlite(const std::string& DbPath, const std::string& Script);
 // The table an INSERT statement names, without its quotes.
 std::string InsertTableName(const std::string& Statement);
-// The INSERT statements of a script, nothing else.
+// The INSERT statements of an Oracle-form script, nothing else, as SQLite takes them:
+// Oracle's CHR outside literals becomes SQLite's char.
 std::string InsertsOf(const std::string& Script);
 
 // The bid tables of a source with their columns' kinds and keys.

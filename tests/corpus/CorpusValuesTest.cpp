@@ -120,6 +120,10 @@ TEST_F(MariaDBToSqlite, BinaryValues) {
     ExpectSameRows({"bid_bits", "bid_blob_big"});
 }
 
+TEST_F(MariaDBToSqlite, TextValues) {
+    ExpectSameRows({"bid_texts"});
+}
+
 TEST_F(MariaDBToSqlite, EnumsAndSets) {
     ExpectSameRows({"bid_enums", "bidstatus"});
 }

@@ -34,13 +34,20 @@ TEST(SqlText, ValuesQuoteByTypeAndTarget) {
     // Quotes doubled in every type, memo included.
     EXPECT_EQ(value("it's", ctMemo, false), "'it''s'");
     EXPECT_EQ(value("''", ctUnknown, false), "''''''");
-    // Backslash and NUL: MySQL escapes them, other targets keep the backslash and drop NUL.
+    // Backslash and NUL: MySQL escapes them, other targets keep the backslash and write NUL
+    // as their character function joined with "||" (left out without one).
     EXPECT_EQ(value(std::string_view("a\\b\0c", 5), ctString, true), "'a\\\\b\\0c'");
     EXPECT_EQ(value(std::string_view("a\\b\0c", 5), ctMemo, false), "'a\\bc'");
+    {
+        std::string out;
+        AppendSqlValue(out, std::string_view("\0a\0\0", 4), ctString, false, "ascii_char(0)");
+        EXPECT_EQ(out, "'' || ascii_char(0) || 'a' || ascii_char(0) || '' || ascii_char(0) || ''");
+    }
     EXPECT_EQ(value("\\'", ctString, true), "'\\\\'''");
-    // CR: escaped for MySQL, whose client would drop it before a line end; LF stays raw.
-    // Other targets' script readers drop it too, so a CR before a LF ends the literal.
-    EXPECT_EQ(value("a\r\nb\rc\n", ctMemo, true), "'a\\r\nb\\rc\n'");
+    // CR, LF and Ctrl-Z: escaped for MySQL as its own dumps do (its client drops a CR
+    // before a line end). Other targets' script readers drop it too, so a CR before a LF
+    // ends the literal.
+    EXPECT_EQ(value("a\r\nb\rc\n\x1a", ctMemo, true), "'a\\r\\nb\\rc\\n\\Z'");
     EXPECT_EQ(value("a\r\nb\rc\r\n", ctString, false), "'a\r' || '\nb\rc\r' || '\n'");
     // A bit is a bare 0 or 1 for MySQL only; other targets quote it like any number.
     EXPECT_EQ(value("1", ctBoolean, true), "1");
