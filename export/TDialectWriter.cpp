@@ -76,7 +76,7 @@ std::span<const TColInfo> TDialectWriter::TypeTable(TExportDialect) const {
     return {};
 }
 
-std::string TDialectWriter::DeclaredType(TExportDialect, std::string_view, std::string_view) const {
+std::string TDialectWriter::DeclaredType(TExportDialect, std::string_view, std::string_view, std::string&) const {
     return {};
 }
 

@@ -79,9 +79,9 @@ class TDialectWriter {
     // The type table for a source dialect; empty when the pair has none.
     virtual std::span<const TColInfo> TypeTable(TExportDialect Source) const;
     // A MySQL source's declared type (SHOW COLUMNS "type") when the target keeps it
-    // whole; empty to use the type table.
+    // whole or needs what it says; empty to use the type table. Note: as for TypeText.
     virtual std::string DeclaredType(TExportDialect Source, std::string_view CatalogueType,
-                                     std::string_view ShowType) const;
+                                     std::string_view ShowType, std::string& Note) const;
 
     // Column definitions: whether NOT NULL is written, the auto-increment marker.
     virtual bool WritesNotNull() const { return true; }

@@ -194,7 +194,7 @@ void TExport::WriteColumnDef(const TColumnFacts& Column, const TTableFacts& Fact
     // Types whose catalogue name and size lose what the column holds (enum values, binary lengths).
     std::string typeText, note;
     if (!Column.DeclaredType.empty())
-        typeText = FWriter->DeclaredType(SourceDialect, LowerCase(Column.TypeName), Column.DeclaredType);
+        typeText = FWriter->DeclaredType(SourceDialect, LowerCase(Column.TypeName), Column.DeclaredType, note);
     if (typeText.empty())
         typeText = FWriter->TypeText(SourceDialect, OracleSelect, Column.Timestamp,
                                      [&Column](std::string_view name) { return Column.Catalogue(name); },

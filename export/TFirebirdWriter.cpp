@@ -6,6 +6,8 @@
 #include "TODBC.h"
 #include "TODBCStatement.h"
 #include "TTableFacts.h"
+#include "TypeMapping.h"
+#include "Text.h"
 
 #include <array>
 #include <utility>
@@ -92,6 +94,24 @@ std::string WholeNumber(const std::string& Text) {
 std::span<const TColInfo> TFirebirdWriter::TypeTable(TExportDialect Source) const {
     if (Source == edMySQL) return kFromMySQL;
     if (Source == edFirebird) return kFromFirebird;
+    return {};
+}
+
+std::string TFirebirdWriter::DeclaredType(TExportDialect Source, std::string_view CatalogueType,
+                                          std::string_view ShowType, std::string& Note) const {
+    if (Source != edMySQL) return {};
+    // Firebird keeps four fractional digits of a second; MySQL up to six. A column with
+    // more than four keeps its values as text (date, time and every digit).
+    const std::string declared = LowerCase(MySQLDeclaredType(CatalogueType, ShowType));
+    for (const auto& [name, width] : {std::pair{std::string_view("datetime"), 20}, {"timestamp", 20}, {"time", 9}}) {
+        if (!declared.starts_with(name) || declared.size() != name.size() + 3 || declared[name.size()] != '(')
+            continue;
+        const int digits = declared[name.size() + 1] - '0';
+        if (digits <= 4 || digits > 6) return {};
+        Note = declared + ": more fractional digits than Firebird's four, kept as text";
+        // MySQL's time reaches -838:59:59.
+        return "varchar(" + std::to_string(width + digits + (name == "time" ? 2 : 0)) + ")";
+    }
     return {};
 }
 

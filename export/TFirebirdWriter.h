@@ -13,6 +13,8 @@ class TFirebirdWriter : public TDialectWriter {
     char HexPrefix() const override { return 'x'; }
     std::string_view NulExpression() const override { return "ascii_char(0)"; }
     std::span<const TColInfo> TypeTable(TExportDialect Source) const override;
+    std::string DeclaredType(TExportDialect Source, std::string_view CatalogueType, std::string_view ShowType,
+                             std::string& Note) const override;
     void WriteTableExtras(TExport& Export, const TTableFacts& Facts) const override;
     void WriteAfterRows(TExport& Export) const override;
     void WriteIndex(TExport& Export, const TIndexFacts& Index) const override;

@@ -64,7 +64,7 @@ std::span<const TColInfo> TMySQLWriter::TypeTable(TExportDialect Source) const {
 }
 
 std::string TMySQLWriter::DeclaredType(TExportDialect Source, std::string_view CatalogueType,
-                                       std::string_view ShowType) const {
+                                       std::string_view ShowType, std::string&) const {
     if (Source != edMySQL) return {};
     return MySQLDeclaredType(CatalogueType, ShowType);
 }

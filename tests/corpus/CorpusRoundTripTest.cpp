@@ -46,6 +46,11 @@ TEST_F(MariaDBToFirebird, FullTextAndDescendingIndexes) {
               "1\n");
 }
 
+// datetime(6) keeps its six digits, past Firebird's four.
+TEST_F(MariaDBToFirebird, DatesAndTimes) {
+    ExpectSameRows({"bid_schedule"});
+}
+
 TEST_F(MariaDBToSqlite, Prepare) {
     EXPECT_FALSE(Script.empty());
 }
