@@ -51,6 +51,8 @@ class TDialectWriter {
     // Literals: backslash escapes (MySQL) or standard ones, and the hex literal's prefix.
     virtual bool BackslashEscapes() const { return false; }
     virtual char HexPrefix() const { return 'X'; }
+    // The longest statement the target's script reader takes, in bytes; 0 for no limit.
+    virtual std::size_t StatementLimit() const { return 0; }
     // The target's expression for a NUL character, joined to text literals with "||";
     // empty when the target has none (the NUL is then left out).
     virtual std::string_view NulExpression() const { return {}; }

@@ -113,6 +113,19 @@ class TExport {
     bool FetchRow(std::int32_t Row);
     void ResolveReadColumns();
     void WriteDataSection();
+    // Rows longer than one statement of the target: the key and the result's column names
+    // as the catalogue has them, read at the first such row.
+    struct TRowNames {
+        bool Read = false;
+        std::vector<std::string> Key;
+        std::vector<std::string> Columns;
+    };
+    void ReadRowNames(TRowNames& Names);
+    // Rewrites the row that begins at RowStart of Out when a value does not fit one
+    // statement: the INSERT without it, then UPDATEs that append it in pieces. False when
+    // the row fits as it is. Raises an error naming the row for a value it cannot split.
+    bool WriteRowInPieces(std::string& Out, std::size_t RowStart, const std::string& Prefix, TRowNames& Names,
+                          std::int32_t Row);
     void WriteDelimitedRows(bool WithHeader);
     void WriteDelimitedHeader(const std::string& Delimiter);
     void WriteStructure();

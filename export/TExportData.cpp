@@ -80,6 +80,9 @@ void TExport::WriteDataSection() {
                            Statement->ColumnSqlType(i), FReadBinary[i]});
     const bool bracketed = haveRow && !Cancelled && !writer.RowsBegin().empty();
     if (bracketed) Line(writer.RowsBegin());
+    // A row longer than a quarter of the target's statement limit may hold a literal too long.
+    const std::size_t longRow = writer.StatementLimit() / 4;
+    TRowNames rowNames;
     while (haveRow && !Cancelled) {
         std::string& out = FOut->Buffer();
         const std::size_t rowStart = out.size();
@@ -96,6 +99,7 @@ void TExport::WriteDataSection() {
             }
         }
         out.append(");\r\n", 4);
+        if (longRow > 0 && out.size() - rowStart > longRow) WriteRowInPieces(out, rowStart, prefix, rowNames, counter);
         FOut->Commit();
         try {
             haveRow = FetchRow(counter + 1);

@@ -672,6 +672,8 @@ TTableRows FirebirdTableRows(const std::string& DbPath, const TCorpusTable& Tabl
     }
     std::string select;
     std::vector<bool> asBytes, octets;
+    std::vector<std::size_t> slices; // result columns per table column
+    constexpr long slice = 32000;
     for (std::size_t i = 0; i < columns.size(); ++i) {
         const std::string c = DoubleQuote(columns[i][0].value_or(""));
         const int type = std::atoi(columns[i][1].value_or("0").c_str());
@@ -679,12 +681,28 @@ TTableRows FirebirdTableRows(const std::string& DbPath, const TCorpusTable& Tabl
         asBytes.push_back(textual);
         octets.push_back(std::atoi(columns[i][2].value_or("-1").c_str()) == 1);
         // isql-fb shows OCTETS strings as hex: every byte of a text or blob value comes
-        // back exactly that way.
-        const std::string expr =
-            textual ? "CAST(" + c + " AS VARCHAR(32000) CHARACTER SET OCTETS)" : c;
-        select += (i ? ", " : "") + expr + " AS V" + std::to_string(i);
+        // back exactly that way. A blob longer than one string comes in slices of bytes.
+        long longest = 0;
+        if (type == 261)
+            longest = std::atol(
+                FirebirdQuery(DbPath, "SELECT MAX(OCTET_LENGTH(" + c + ")) FROM " + DoubleQuote(relation)).c_str());
+        slices.push_back(longest > slice ? static_cast<std::size_t>((longest + slice - 1) / slice) : 1);
+        for (std::size_t k = 0; k < slices.back(); ++k) {
+            const std::string part =
+                slices.back() == 1 ? c
+                                   : "SUBSTRING(CAST(" + c + " AS BLOB SUB_TYPE BINARY) FROM " +
+                                         std::to_string(k * slice + 1) + " FOR " + std::to_string(slice) + ")";
+            const std::string expr = textual ? "CAST(" + part + " AS VARCHAR(32000) CHARACTER SET OCTETS)" : c;
+            select += (select.empty() ? "" : ", ") + expr + " AS V" + std::to_string(i) + "_" + std::to_string(k);
+        }
     }
-    for (const FirebirdRow& r : FirebirdRows(DbPath, "SELECT " + select + " FROM " + DoubleQuote(relation))) {
+    for (const FirebirdRow& sliced : FirebirdRows(DbPath, "SELECT " + select + " FROM " + DoubleQuote(relation))) {
+        FirebirdRow r;
+        for (std::size_t i = 0, at = 0; i < slices.size() && at < sliced.size(); at += slices[i], ++i) {
+            r.push_back(sliced[at]);
+            for (std::size_t k = 1; k < slices[i] && at + k < sliced.size(); ++k)
+                if (r.back() && sliced[at + k]) *r.back() += *sliced[at + k];
+        }
         TCorpusRow row;
         for (std::size_t i = 0; i < r.size() && i < Table.Columns.size(); ++i) {
             if (!r[i]) {

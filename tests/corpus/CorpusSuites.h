@@ -187,17 +187,6 @@ class MariaDBToFirebird : public FromMariaDB {
         FirebirdCreateDatabase(Fdb);
         Load = LoadIntoFirebird(Fdb, Script);
     }
-    // Firebird 3 refuses statements over 64 KB, so a row holding a value that long cannot
-    // be loaded from any INSERT script: such rows are not expected.
-    TTableRows SourceRows(const TCorpusTable& Table, const std::string& Where) override {
-        TTableRows rows = FromMariaDB::SourceRows(Table, Where);
-        std::erase_if(rows.Rows, [](const TCorpusRow& row) {
-            for (const auto& v : row)
-                if (v && v->size() > 32000) return true;
-            return false;
-        });
-        return rows;
-    }
     TTableRows TargetRows(const TCorpusTable& Table) override { return FirebirdTableRows(Fdb, Table); }
     static std::string Quoted(const std::string& Name) { return "\"" + Name + "\""; }
 };

@@ -465,3 +465,62 @@ TEST(ExportSqlite, ABrokenReadEndsTheTableWithItsCause) {
     EXPECT_NE(engine.ErrorText.find("Table 'nosuch': the row select failed: "), std::string::npos)
         << engine.ErrorText;
 }
+
+// Firebird takes no statement over 64 KB and no string literal over 16383 characters: a
+// row with longer values comes as an INSERT and UPDATEs that append the rest in pieces,
+// found by the key, cut between characters; a table without a key cannot be found again
+// and fails with the row and column named.
+TEST(ExportSqlite, FirebirdRowsTooLongForOneStatementComeInPieces) {
+    ScratchDir dir;
+    const std::string sdb = dir.File("long.db");
+    SqliteExec(sdb, "CREATE TABLE k (id integer PRIMARY KEY, body text, img blob, note text);"
+                    "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 20000)"
+                    " INSERT INTO k SELECT 1, group_concat('é', '') || 'END', randomblob(70000), 'it''s' FROM n;"
+                    "INSERT INTO k VALUES (2, 'short', x'00ff', NULL);"
+                    "CREATE TABLE nk (body text);"
+                    "INSERT INTO nk SELECT body FROM k WHERE id = 1;");
+    AddSqliteDataSource("fx_long_src", sdb);
+    TSourceFixture src;
+    ASSERT_TRUE(src.Open("fx_long_src"));
+    const std::string file = dir.File("long.sql");
+    ASSERT_EQ(src.Export->DumpTable(edFirebird, "k", file, "", false, true, false, false, ""), 0)
+        << src.Export->ErrorText;
+    const std::string text = ReadFile(file);
+    EXPECT_GT(Count(text, "UPDATE k SET body = body || '"), 2u);
+    EXPECT_GT(Count(text, "UPDATE k SET img = img || x'"), 2u);
+    for (std::size_t at = 0, end; at < text.size(); at = end + 1) {
+        end = text.find(";\r\n", at);
+        if (end == std::string::npos) break;
+        EXPECT_LT(end - at, 65535u) << "a statement over Firebird's limit";
+    }
+
+    if (!RequireFirebirdTools()) return;
+    const std::string fdb = dir.File("long.fdb");
+    FirebirdCreateDatabase(fdb);
+    FirebirdRunScript(fdb, "CREATE TABLE k (id int NOT NULL PRIMARY KEY, body blob sub_type text,"
+                           " img blob, note varchar(10));\n" +
+                               text + "COMMIT;\n");
+    EXPECT_EQ(FirebirdQuery(fdb, "SELECT id, CHAR_LENGTH(body), OCTET_LENGTH(body), OCTET_LENGTH(img), note"
+                                 " FROM k ORDER BY id"),
+              "1|20003|40003|70000|it's\n2|5|5|2|\n");
+    // Every byte, slice by slice across the pieces' borders.
+    for (int from = 1; from <= 70000; from += 30000) {
+        const std::string slice = std::to_string(from) + ", 30000";
+        const std::string bytes = SqliteQuery(sdb, "SELECT hex(substr(img, " + slice + ")) FROM k WHERE id = 1");
+        EXPECT_GT(bytes.size(), 2 * 9000u);
+        EXPECT_EQ(FirebirdQuery(fdb, "SELECT CAST(SUBSTRING(img FROM " + std::to_string(from) +
+                                         " FOR 30000) AS VARCHAR(30000) CHARACTER SET OCTETS) FROM k WHERE id = 1"),
+                  bytes)
+            << from;
+        EXPECT_EQ(FirebirdQuery(fdb, "SELECT CAST(SUBSTRING(CAST(body AS BLOB SUB_TYPE BINARY) FROM " +
+                                         std::to_string(from) +
+                                         " FOR 30000) AS VARCHAR(30000) CHARACTER SET OCTETS) FROM k WHERE id = 1"),
+                  SqliteQuery(sdb, "SELECT hex(substr(CAST(body AS blob), " + slice + ")) FROM k WHERE id = 1"))
+            << from;
+    }
+
+    EXPECT_EQ(src.Export->DumpTable(edFirebird, "nk", file, "", false, true, false, false, ""), 4);
+    const std::string& error = src.Export->ErrorText;
+    EXPECT_NE(error.find("row 1, column body: a value of 40003 bytes"), std::string::npos) << error;
+    EXPECT_NE(error.find("no primary key"), std::string::npos) << error;
+}
