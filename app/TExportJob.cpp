@@ -48,6 +48,16 @@ std::tm LocalNow() {
 // device writes to descriptor 1 whatever the name.
 const char* const StandardOutputPath = "/dev/stdout";
 
+// A MySQL-kind source reads backslash escapes in literals unless its session runs in
+// NO_BACKSLASH_ESCAPES mode, where a doubled backslash would stay two and match nothing.
+// When the mode cannot be read, backslashes are doubled: a quote can never escape either way.
+bool SourceReadsBackslashEscapes(TODBC& Connection) {
+    if (Connection.DatabaseKind() != dkMySQL) return false;
+    TODBCStatement statement(&Connection, true, false);
+    if (!statement.ExecSQL("SELECT @@SESSION.sql_mode", true, false)) return true;
+    return UpperCase(statement.FieldAsString(0)).find("NO_BACKSLASH_ESCAPES") == std::string::npos;
+}
+
 } // namespace
 
 std::vector<std::string> SplitNameList(std::string_view Text) {
@@ -107,7 +117,7 @@ bool TExportJob::ToStandardOutput() const {
 void TExportJob::RunSteps() {
     // Bid links are judged where they will stand; a list that could end its parentheses
     // is refused before anything changes, so that nothing is exported or deleted.
-    const bool backslashEscapes = FConnection->DatabaseKind() == dkMySQL;
+    const bool backslashEscapes = SourceReadsBackslashEscapes(*FConnection);
     const std::string bidLink = UpperCase(FWindow.BidLinkText());
     TBidFilter boxFilter;
     if (!bidLink.empty() && !boxFilter.FromBox(bidLink, backslashEscapes)) {

@@ -91,6 +91,18 @@ TEST_F(MariaDBMonthFilter, SelectsTheBidsSinceTheMonth) {
     ExpectSelectedRowCounts(true);
 }
 
+TEST_F(MariaDBMonthFilterNoBackslashEscapes, Prepare) {
+    EXPECT_NE(Script.find("O''Brien"), std::string::npos);
+}
+
+TEST_F(MariaDBMonthFilterNoBackslashEscapes, SelectsTheBidsSinceTheMonth) {
+    ExpectSelectedRowCounts(true);
+}
+
+TEST_F(MariaDBMonthFilterNoBackslashEscapes, CarriesTheBidsSinceTheMonth) {
+    ExpectEveryTable();
+}
+
 // A single bid link is a literal: text that would close it and add statements of its own
 // (on a data source that allows several statements per call) reaches nothing, and a
 // refused statement never leaves the program hanging.

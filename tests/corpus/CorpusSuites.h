@@ -128,6 +128,7 @@ class FromMariaDB : public CorpusRoundTrip {
   protected:
     std::string Source;
     std::string ExportArgs;
+    std::string SourceDataSource; // the data source the export reads; empty: the one of Source
 
     void MakeSource() override {
         Source = FreshMariaDBDatabase(Database("src"));
@@ -143,7 +144,8 @@ class FromMariaDB : public CorpusRoundTrip {
     std::string Export(const std::string& Args) {
         int rc = -1;
         std::string err;
-        const std::string script = RunExport(Work, Source, Args, &rc, &err);
+        const std::string script =
+            RunExport(Work, SourceDataSource.empty() ? Source : SourceDataSource, Args, &rc, &err);
         EXPECT_EQ(rc, 0) << err;
         EXPECT_FALSE(script.empty()) << err;
         return ReadFile(script);
@@ -265,6 +267,24 @@ class MariaDBMonthFilter : public IntoMariaDB {
         IntoMariaDB::SetUp();
         Label = "mysql month";
         SourceWhere = "bid_link IN (SELECT bid_link FROM bidstatus WHERE created >= DATE_FORMAT(CURDATE(), '%Y-%m-01'))";
+    }
+};
+
+// The same on a source whose session reads a backslash as itself (NO_BACKSLASH_ESCAPES):
+// doubled backslashes would make X\ match nothing.
+class MariaDBMonthFilterNoBackslashEscapes : public MariaDBMonthFilter {
+  protected:
+    void SetUp() override {
+        MariaDBMonthFilter::SetUp();
+        Label = "mysql month, no backslash escapes";
+    }
+    void ExportAndLoad() override {
+        SourceDataSource = "fc_corpus_nbe"; // a data source name has at most 32 characters
+        AddDataSource(SourceDataSource, "MariaDB",
+                      "Socket=" + MariaDBSocket() + "\nDatabase=" + Source + "\nUser=" + MariaDBUser() +
+                          "\nPassword=" + MariaDBPassword() +
+                          "\nCharset=utf8mb4\nInitStmt=SET SESSION sql_mode='NO_BACKSLASH_ESCAPES'\n");
+        MariaDBMonthFilter::ExportAndLoad();
     }
 };
 
