@@ -38,6 +38,10 @@ std::string TDialectWriter::DefaultClause(std::string_view Default, bool SourceB
     return text;
 }
 
+std::string TDialectWriter::OnUpdateClause(std::string_view) const {
+    return {};
+}
+
 std::string TDialectWriter::ClockExpression(TClockDefault Clock, const std::string&) const {
     switch (Clock) {
     case TClockDefault::Date:

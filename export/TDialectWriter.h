@@ -78,6 +78,9 @@ class TDialectWriter {
     // a number as it stands, anything else as a literal; empty for none.
     // SourceBackslashes: the source's literals escape with backslashes.
     std::string DefaultClause(std::string_view Default, bool SourceBackslashes) const;
+    // " ON UPDATE <clock>" for a MySQL source's on-update clock, where the target has the
+    // clause; empty otherwise and for any text that is not the clock.
+    virtual std::string OnUpdateClause(std::string_view Clock) const;
     // The type table for a source dialect; empty when the pair has none.
     virtual std::span<const TColInfo> TypeTable(TExportDialect Source) const;
     // A MySQL source's declared type (SHOW COLUMNS "type") when the target keeps it

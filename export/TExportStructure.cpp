@@ -43,13 +43,22 @@ std::string TColumnFacts::Catalogue(std::string_view Column) const {
 }
 
 bool TExport::ReadTableFacts(TTableFacts& Facts) {
-    std::vector<std::pair<std::string, std::string>> showTypes; // MySQL: field and declared type
+    struct TShowColumn {
+        std::string Field, Type, OnUpdate;
+        bool Nullable;
+    };
+    std::vector<TShowColumn> showColumns; // MySQL: declared type and on-update clock
     if (SourceDialect == edMySQL) {
         for (bool row = Statement->ExecSQL("SHOW COLUMNS FROM " + SourceIdent(TableName), true, false); row;
              row = Statement->Fetch(fdNext, 1)) {
-            if (Statement->FieldByName("extra").find("auto_increment") != std::string::npos)
+            const std::string extra = LowerCase(Statement->FieldByName("extra"));
+            if (extra.find("auto_increment") != std::string::npos)
                 Facts.AutoIncColumns.Add(Statement->FieldByName("field"));
-            showTypes.emplace_back(Statement->FieldByName("field"), Statement->FieldByName("type"));
+            constexpr std::string_view onUpdate = "on update ";
+            const std::size_t at = extra.find(onUpdate);
+            showColumns.push_back({Statement->FieldByName("field"), Statement->FieldByName("type"),
+                                   at == std::string::npos ? std::string() : extra.substr(at + onUpdate.size()),
+                                   SameText(Statement->FieldByName("null"), "YES")});
         }
     }
     // Columns that a Firebird source fills by trigger, for a MySQL target to mark them.
@@ -102,9 +111,12 @@ bool TExport::ReadTableFacts(TTableFacts& Facts) {
         c.AutoIncrement = Facts.AutoIncColumns.Contains(c.Name);
         if (SourceDialect == edMySQL && LowerCase(c.TypeName) == "timestamp") Facts.TimestampColumns.Add(c.Name);
         c.Timestamp = Facts.TimestampColumns.Contains(c.Name);
-        for (const auto& [field, type] : showTypes)
-            if (SameText(field, c.Name)) {
-                c.DeclaredType = type;
+        for (const TShowColumn& show : showColumns)
+            if (SameText(show.Field, c.Name)) {
+                c.DeclaredType = show.Type;
+                c.OnUpdate = show.OnUpdate;
+                // The MariaDB connector calls every timestamp column nullable.
+                c.Nullable = show.Nullable;
                 break;
             }
         Facts.Columns.push_back(std::move(c));
@@ -179,17 +191,23 @@ void TExport::WriteStructure() {
 }
 
 void TExport::WriteColumnDef(const TColumnFacts& Column, const TTableFacts& Facts, std::string& AutoIncDef) {
-    // A MySQL timestamp column gets its value from the server, never from a default.
+    // A MySQL timestamp column gets its value from triggers in other targets, never from a
+    // default; a MySQL target keeps the server's default and on-update clock, which a server
+    // that no longer adds them itself (explicit_defaults_for_timestamp) would otherwise lose.
     const bool mysqlTimestamp = SourceDialect == edMySQL && LowerCase(Column.TypeName) == "timestamp";
+    const bool keepsServerClock = SourceDialect == edMySQL && Dialect == edMySQL;
     std::string nullText;
     if (FWriter->WritesNotNull() && (!Column.Nullable || Facts.KeyColumns.Contains(Column.Name)))
         nullText = " NOT NULL";
+    else if (mysqlTimestamp && keepsServerClock)
+        nullText = " NULL"; // without it older servers make a timestamp NOT NULL
 
     std::string defaultText, autoIncText;
     if (Column.AutoIncrement)
         autoIncText = FWriter->AutoIncrementMarker();
-    else if (!mysqlTimestamp)
+    else if (!mysqlTimestamp || keepsServerClock)
         defaultText = FWriter->DefaultClause(Column.Default, SourceDialect == edMySQL);
+    if (keepsServerClock && !Column.OnUpdate.empty()) defaultText += FWriter->OnUpdateClause(Column.OnUpdate);
 
     // Types whose catalogue name and size lose what the column holds (enum values, binary lengths).
     std::string typeText, note;

@@ -102,6 +102,12 @@ std::string TMySQLWriter::ClockExpression(TClockDefault Clock, const std::string
     }
 }
 
+std::string TMySQLWriter::OnUpdateClause(std::string_view Clock) const {
+    std::string precision;
+    if (ClockDefault(Clock, precision) != TClockDefault::Timestamp) return {};
+    return " ON UPDATE " + ClockExpression(TClockDefault::Timestamp, precision);
+}
+
 bool TMySQLWriter::IsReserved(std::string_view Name) const {
     return IsReservedIn(MySQLReservedWords, Name);
 }

@@ -10,6 +10,7 @@ class TMySQLWriter : public TDialectWriter {
     std::span<const TColInfo> TypeTable(TExportDialect Source) const override;
     std::string DeclaredType(TExportDialect Source, std::string_view CatalogueType,
                              std::string_view ShowType, std::string& Note) const override;
+    std::string OnUpdateClause(std::string_view Clock) const override;
     std::string_view AutoIncrementMarker() const override { return " auto_increment"; }
     std::string_view CreateTableEnd() const override { return ") ENGINE = INNODB;"; }
     void WriteAutoIncrement(TExport& Export, const std::vector<std::string>& Definitions) const override;

@@ -22,6 +22,7 @@ struct TColumnFacts {
     bool AutoIncrement = false;
     bool Timestamp = false;    // a MySQL timestamp, or a Firebird column with a td_update trigger
     std::string DeclaredType;  // MySQL source: the "type" of SHOW COLUMNS
+    std::string OnUpdate;      // MySQL source: the clock of "on update ..." in SHOW COLUMNS "extra"
 
     // The catalogue text above by its catalogue column name (empty for another name).
     std::string Catalogue(std::string_view Column) const;

@@ -33,6 +33,15 @@ TEST_F(MariaDBToMariaDB, BinaryValues) {
     ExpectSameRows({"bid_bits", "bid_blob_big"});
 }
 
+// The defaults arrive as the same expressions and literals, the quoted one included, and
+// the injected text in one of them stays text; timestamps keep their clock and on-update.
+TEST_F(MariaDBToMariaDB, DefaultsAndInjection) {
+    ExpectSameRows({"bid_defaults", "bid_0_victim"});
+    ExpectSameAnswer("SELECT table_name, column_name, column_default, is_nullable, extra FROM information_schema.columns"
+                     " WHERE table_schema = DATABASE() AND table_name IN ('bid_defaults', 'bid_items',"
+                     " 'bid_supplier_contract_amendment_history') ORDER BY table_name, ordinal_position;");
+}
+
 TEST_F(MariaDBToMariaDB, EnumsAndSets) {
     ExpectSameRows({"bid_enums", "bidstatus"});
 }

@@ -99,7 +99,7 @@ TEST(ExportMariaDB, ColumnsDefaultsAndIndexes) {
                         "  made datetime DEFAULT CURRENT_TIMESTAMP,\n"
                         "  gone date,\n"
                         // The connector reports timestamp columns as nullable.
-                        "  stamp timestamp\n"
+                        "  stamp timestamp DEFAULT CURRENT_TIMESTAMP ON UPDATE CURRENT_TIMESTAMP NOT NULL\n"
                         ") ENGINE = INNODB;\n"),
               std::string::npos)
         << text;
