@@ -20,11 +20,35 @@ constexpr std::size_t MaxInitialBuffer = 64 * 1024;
 // Rows read ahead per hand-over to the worker thread, and the arena size that ends a block early.
 constexpr int BlockRows = 256;
 constexpr std::size_t BlockBytes = 1024 * 1024;
+// Rows per array fetch at most (fewer when they would take more than BlockBytes), and at
+// least: fewer gain nothing over single rows.
+constexpr std::size_t ArrayRows = 1024;
+constexpr std::size_t MinArrayRows = 8;
 constexpr const char* NoHandle = "The statement has no handle: its connection is closed or was never opened";
 // A bound buffer that the driver cut is widened up to this for the following rows.
 constexpr std::size_t MaxBoundBuffer = 1024 * 1024;
 // Growth of one chunk when the driver cannot tell the total length (SQL_NO_TOTAL).
 constexpr std::size_t MaxChunkGrowth = 1024 * 1024;
+
+// Bytes of one value read into a bound array, its terminator included; 0 when the column's
+// described size does not bound its values. Display sizes count characters (UTF-8: up to 4
+// bytes each); numbers, dates and times get room for a sign, point and fraction besides.
+SQLLEN ArrayValueBytes(TColumnType Type, std::int32_t Size) {
+    if (Size < 1) return 0;
+    switch (Type) {
+    case ctString:
+        return Size <= 16384 ? SQLLEN{Size} * 4 + 1 : 0;
+    case ctInteger:
+    case ctFloat:
+    case ctBoolean:
+    case ctDate:
+    case ctTime:
+    case ctDateTime:
+        return Size <= 256 ? SQLLEN{Size} + 21 : 0;
+    default:
+        return 0;
+    }
+}
 
 bool IsBinarySqlType(SQLSMALLINT SqlType) {
     return SqlType == SQL_BINARY || SqlType == SQL_VARBINARY || SqlType == SQL_LONGVARBINARY;
@@ -178,6 +202,7 @@ void TODBCStatement::Reset() {
 void TODBCStatement::ResetOnWorker() {
     ClearBlock();
     if (!Allocated) return;
+    EndArrayReads();
     CheckErrorOnWorker(ODBC_CALL(SQLFreeStmt, StmtHandle, SQL_CLOSE));
     CheckErrorOnWorker(ODBC_CALL(SQLFreeStmt, StmtHandle, SQL_UNBIND));
     CheckErrorOnWorker(ODBC_CALL(SQLFreeStmt, StmtHandle, SQL_RESET_PARAMS));
@@ -219,6 +244,7 @@ bool TODBCStatement::ExecSQL(const std::string& SQL, bool IsQuery, bool Prepared
 bool TODBCStatement::ExecuteOnWorker(const std::string& SQL, bool IsQuery, bool Prepared,
                                      std::atomic<std::int32_t>& Result) {
     ClearBlock();
+    EndArrayReads();
     if (!Prepared) ODBC_CALL(SQLFreeStmt, StmtHandle, SQL_UNBIND);
     CheckErrorOnWorker(ODBC_CALL(SQLFreeStmt, StmtHandle, SQL_CLOSE));
 
@@ -241,6 +267,7 @@ bool TODBCStatement::ExecuteOnWorker(const std::string& SQL, bool IsQuery, bool 
         DescribeOnWorker();
         if (keyword == "SELECT" || IsQuery) {
             if (ThirdWord(SQL) == "INTO") return true;
+            PlanReads();
             if (FetchOnWorker(fdNext, 1)) return true;
             return !FFailed && Connection->AllowEmptyResult;
         }
@@ -289,11 +316,10 @@ void TODBCStatement::DescribeOnWorker() {
     SQLSMALLINT count = 0;
     if (!Allocated || !SQLSucceeded(ODBC_CALL(SQLNumResultCols, StmtHandle, &count))) count = 0;
     if (count < 0) count = 0;
-    if (BindColumns) {
-        ColumnBuffers.clear();
-        ColumnBuffers.resize(count);
-        BufferCount = count;
-    }
+    ColumnBuffers.clear();
+    ColumnBuffers.resize(BindColumns ? count : 0);
+    BufferCount = BindColumns ? count : 0;
+    FRowBound = BindColumns;
     // Slots keep their buffers across executions so that repeated queries do not allocate.
     if (slots_.size() < static_cast<std::size_t>(count)) slots_.resize(count);
     for (auto& slot : slots_) {
@@ -369,6 +395,158 @@ void TODBCStatement::ClearBlock() {
     FCurrent = -1;
     FBlockEnd = FBlockFailed = false;
     FBlockError.clear();
+}
+
+void TODBCStatement::PlanReads() {
+    const int columns = ColumnList.Count();
+    if (columns == 0 || !Connection) return;
+    if (!FGetDataKnown) {
+        FGetDataKnown = true;
+        if (!SQLSucceeded(ODBC_CALL(SQLGetInfo, Connection->DbcHandle, SQL_GETDATA_EXTENSIONS, &FGetDataExtensions,
+                                    sizeof FGetDataExtensions, nullptr)))
+            FGetDataExtensions = 0;
+    }
+    if (PlanArrayReads()) return;
+    // One row per fetch. Bound mode has bound its columns already; otherwise bind those of
+    // bounded size too, so that one SQLFetch moves them without a call per field. A value
+    // longer than its buffer is then read again whole with SQLGetData, which the driver must
+    // allow on bound columns, in any order.
+    if (BindColumns) return;
+    constexpr SQLUINTEGER needed = SQL_GD_BOUND | SQL_GD_ANY_COLUMN | SQL_GD_ANY_ORDER;
+    if ((FGetDataExtensions & needed) != needed) return;
+    ColumnBuffers.assign(static_cast<std::size_t>(columns), TodBytes{});
+    BufferCount = columns;
+    for (int i = 0; i < columns; ++i) {
+        const TColumnType type = ColumnList[i].ColType;
+        if (type == ctMemo || type == ctUnknown || slots_[i].Binary) {
+            ColumnBuffers[i].assign(1, 0);
+            continue;
+        }
+        if (BindColumn(i, TextBytes(type, ColumnList[i].Size))) FRowBound = true;
+    }
+}
+
+bool TODBCStatement::PlanArrayReads() {
+    // A value cut in an array cannot be read again: no driver here positions within a rowset
+    // for SQLGetData reliably (MariaDB's connector then reads another row and loses rows after
+    // it, SQLite's refuses on a forward-only cursor). So arrays are used only where the server
+    // keeps every value within its column's described length, as MariaDB and MySQL do, and
+    // only for columns of such a length; a cell that is cut all the same fails the read.
+    if (Connection->DatabaseKind() != dkMySQL) return false;
+    SQLULEN cursor = 0;
+    if (!SQLSucceeded(ODBC_CALL(SQLGetStmtAttr, StmtHandle, SQL_ATTR_CURSOR_TYPE, &cursor, SQL_IS_UINTEGER, nullptr)) ||
+        cursor != SQL_CURSOR_FORWARD_ONLY)
+        return false;
+    const int columns = ColumnList.Count();
+    FArrayWidth.assign(static_cast<std::size_t>(columns), 0);
+    FArrayOffset.assign(static_cast<std::size_t>(columns), 0);
+    std::size_t rowBytes = 0;
+    for (int i = 0; i < columns; ++i) {
+        if (slots_[i].Binary) return false;
+        const SQLLEN width = ArrayValueBytes(ColumnList[i].ColType, ColumnList[i].Size);
+        if (width == 0) return false;
+        FArrayWidth[i] = width;
+        rowBytes += static_cast<std::size_t>(width);
+    }
+    const auto rows = static_cast<SQLULEN>(std::min<std::size_t>(ArrayRows, BlockBytes / rowBytes));
+    if (rows < MinArrayRows) return false;
+    std::size_t at = 0;
+    for (int i = 0; i < columns; ++i) {
+        FArrayOffset[i] = at;
+        at += static_cast<std::size_t>(FArrayWidth[i]) * rows;
+    }
+    FArrayData.resize(at);
+    FArrayIndicator.assign(static_cast<std::size_t>(columns) * rows, 0);
+    FRowStatus.assign(rows, SQL_ROW_NOROW);
+
+    // Bound mode bound the columns one row at a time.
+    ODBC_CALL(SQLFreeStmt, StmtHandle, SQL_UNBIND);
+    auto setAttr = [this](SQLINTEGER attr, SQLPOINTER value) {
+        return SQLSucceeded(ODBC_CALL(SQLSetStmtAttr, StmtHandle, attr, value, 0));
+    };
+    FArrayRows = rows; // from here on EndArrayReads undoes what was set
+    SQLULEN granted = 0;
+    bool ok = setAttr(SQL_ATTR_ROW_BIND_TYPE, reinterpret_cast<SQLPOINTER>(SQL_BIND_BY_COLUMN)) &&
+              setAttr(SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(rows)) &&
+              SQLSucceeded(ODBC_CALL(SQLGetStmtAttr, StmtHandle, SQL_ATTR_ROW_ARRAY_SIZE, &granted, SQL_IS_UINTEGER,
+                                     nullptr)) &&
+              granted == rows && setAttr(SQL_ATTR_ROWS_FETCHED_PTR, &FRowsFetched) &&
+              setAttr(SQL_ATTR_ROW_STATUS_PTR, FRowStatus.data());
+    for (int i = 0; ok && i < columns; ++i)
+        ok = SQLSucceeded(ODBC_CALL(SQLBindCol, StmtHandle, static_cast<SQLUSMALLINT>(i + 1), SQL_C_CHAR,
+                                    FArrayData.data() + FArrayOffset[i], FArrayWidth[i],
+                                    FArrayIndicator.data() + static_cast<std::size_t>(i) * rows));
+    if (ok) {
+        FRowBound = false;
+        return true;
+    }
+    EndArrayReads();
+    if (BindColumns)
+        for (int i = 0; i < columns; ++i)
+            if (slots_[i].Bound) BindColumn(i, TextBytes(ColumnList[i].ColType, ColumnList[i].Size));
+    return false;
+}
+
+void TODBCStatement::EndArrayReads() {
+    if (!FArrayRows) return;
+    FArrayRows = 0;
+    ODBC_CALL(SQLFreeStmt, StmtHandle, SQL_UNBIND);
+    ODBC_CALL(SQLSetStmtAttr, StmtHandle, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(1), 0);
+    ODBC_CALL(SQLSetStmtAttr, StmtHandle, SQL_ATTR_ROWS_FETCHED_PTR, nullptr, 0);
+    ODBC_CALL(SQLSetStmtAttr, StmtHandle, SQL_ATTR_ROW_STATUS_PTR, nullptr, 0);
+}
+
+void TODBCStatement::FillArrayBlock(bool Fetched) {
+    ClearBlock();
+    SQLRETURN ret = SQL_SUCCESS;
+    if (!Fetched) {
+        FRowsFetched = 0;
+        ret = ODBC_CALL(SQLFetch, StmtHandle);
+    }
+    if (ret == SQL_NO_DATA) {
+        FBlockEnd = true;
+        return;
+    }
+    if (!SQLSucceeded(ret)) {
+        FBlockFailed = true;
+        FBlockError = DiagnosticRecords(SQL_HANDLE_STMT, StmtHandle);
+        if (FBlockError.empty()) FBlockError = "Fetch failed without a diagnostic";
+        return;
+    }
+    const auto columns = static_cast<std::size_t>(ColumnList.Count());
+    const std::size_t rows = std::min(FRowsFetched, FArrayRows);
+    if (FFields.size() < rows * columns) FFields.resize(rows * columns);
+    for (std::size_t row = 0; row < rows; ++row) {
+        const SQLUSMALLINT status = FRowStatus[row];
+        if (status == SQL_ROW_NOROW) break;
+        if (status == SQL_ROW_ERROR) {
+            FBlockFailed = true;
+            FBlockError = DiagnosticRecords(SQL_HANDLE_STMT, StmtHandle);
+            if (FBlockError.empty()) FBlockError = "A row could not be read";
+            return;
+        }
+        for (std::size_t i = 0; i < columns; ++i) {
+            TFieldRef& field = FFields[row * columns + i];
+            const SQLLEN indicator = FArrayIndicator[i * FArrayRows + row];
+            field = TFieldRef{FArenaUsed, 0, indicator == SQL_NULL_DATA};
+            if (field.Null) continue;
+            const SQLLEN room = FArrayWidth[i] - 1;
+            if (indicator < 0 || indicator > room) {
+                // Never handed out cut: the read fails, naming the column.
+                FBlockFailed = true;
+                FBlockError = "A value of column " + ColumnList[static_cast<int>(i)].Name +
+                              " is longer than the driver described its column (" + std::to_string(room) +
+                              " bytes)";
+                return;
+            }
+            // Handed out where the driver put it: the arrays stay until the next fetch.
+            field.Offset = FArrayOffset[i] + row * static_cast<std::size_t>(FArrayWidth[i]);
+            field.Length = static_cast<std::size_t>(indicator);
+            field.InArray = true;
+            RenderBit(static_cast<int>(i), FArrayData.data() + field.Offset, field.Length);
+        }
+        ++FBlockRows;
+    }
 }
 
 bool TODBCStatement::Fetch(TFetchDirection Direction, std::int32_t Offset) {
@@ -461,10 +639,14 @@ bool TODBCStatement::FetchOnWorker(TFetchDirection Direction, std::int32_t Offse
 }
 
 void TODBCStatement::FillBlock(bool Fetched, int MaxRows) {
+    if (FArrayRows) {
+        FillArrayBlock(Fetched);
+        return;
+    }
     ClearBlock();
     const int columns = ColumnList.Count();
     for (int row = 0; row < MaxRows; ++row) {
-        if (BindColumns && !(row == 0 && Fetched)) {
+        if (FRowBound && !(row == 0 && Fetched)) {
             if (growPending_) {
                 // A value was cut in an earlier row: widen that buffer for the rows to come.
                 growPending_ = false;
@@ -508,7 +690,7 @@ bool TODBCStatement::ReadRow(int Row) {
         TFieldRef& field = FFields[static_cast<std::size_t>(Row * columns + i)];
         field = TFieldRef{FArenaUsed, 0, false};
         TFieldSlot& slot = slots_[i];
-        if (BindColumns && slot.Bound) {
+        if (FRowBound && slot.Bound) {
             SQLLEN indicator = ColumnList[i].Indicator;
             if (indicator == SQL_NULL_DATA) {
                 field.Null = true;
@@ -622,7 +804,7 @@ std::string_view TODBCStatement::RawField(int Index, bool& Null) const {
     const TFieldRef& field = FFields[static_cast<std::size_t>(FCurrent * ColumnList.Count() + Index)];
     Null = field.Null;
     if (field.Null) return {};
-    return std::string_view(FArena.data() + field.Offset, field.Length);
+    return std::string_view((field.InArray ? FArrayData.data() : FArena.data()) + field.Offset, field.Length);
 }
 
 std::string_view TODBCStatement::FieldView(int Index) {

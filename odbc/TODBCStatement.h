@@ -154,6 +154,7 @@ class TODBCStatement {
         std::size_t Offset = 0;
         std::size_t Length = 0;
         bool Null = true;
+        bool InArray = false; // Offset is into the bound arrays, not the arena
     };
 
     // Reads up to MaxRows rows with SQLFetch (the first one already fetched when Fetched),
@@ -166,9 +167,29 @@ class TODBCStatement {
     bool ReadWhole(int Index, TFieldRef& Field);
     void ClearBlock();
     bool BindColumn(int Index, std::size_t Bytes);
+    // After a row-returning execution: binds what can be bound for the reads to come, as
+    // arrays of rows where the driver can fetch them so, else one row at a time.
+    void PlanReads();
+    bool PlanArrayReads();
+    // Back to one row per fetch with nothing bound to arrays.
+    void EndArrayReads();
+    // Takes the rows of the rowset the driver fetched (fetching it first unless Fetched).
+    void FillArrayBlock(bool Fetched);
     bool GetDiagText(SQLSMALLINT Record, std::string& Text);
 
     std::vector<TFieldSlot> slots_;
+    // Some columns are bound one row at a time (bound mode, or bound for speed).
+    bool FRowBound = false;
+    SQLUINTEGER FGetDataExtensions = 0;
+    bool FGetDataKnown = false;
+    // Rows per fetch while reading into bound arrays; 0 when one row is fetched at a time.
+    SQLULEN FArrayRows = 0;
+    SQLULEN FRowsFetched = 0;
+    std::vector<SQLUSMALLINT> FRowStatus;
+    std::vector<char> FArrayData;          // column by column: FArrayRows values of FArrayWidth each
+    std::vector<std::size_t> FArrayOffset; // per column: where its values start in FArrayData
+    std::vector<SQLLEN> FArrayWidth;       // per column: bytes per value, the terminator included
+    std::vector<SQLLEN> FArrayIndicator;   // column by column: FArrayRows cells each
     bool growPending_ = false;
     bool FFailed = false;
     std::string FLastError;

@@ -1,0 +1,188 @@
+// Rows read through the statement (bound arrays, bound single rows, SQLGetData for long
+// values) against a plain loop of the same driver that fetches one row at a time and reads
+// every value whole with SQLGetData: the same rows, the same bytes, NULL told apart.
+#include "ODBCApi.h"
+#include "TODBC.h"
+#include "TODBCStatement.h"
+#include "TestEnv.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+using TRow = std::vector<std::optional<std::string>>;
+
+// One value whole, in pieces of at most 100 bytes, so that values over any buffer are put together.
+std::optional<std::string> PlainValue(SQLHSTMT Stmt, SQLUSMALLINT Column, bool Binary) {
+    std::string value;
+    char piece[100];
+    const SQLLEN terminator = Binary ? 0 : 1;
+    for (;;) {
+        SQLLEN indicator = 0;
+        SQLRETURN ret = ODBCApi.SQLGetData(Stmt, Column, Binary ? SQL_C_BINARY : SQL_C_CHAR, piece, sizeof piece,
+                                           &indicator);
+        if (ret == SQL_NO_DATA) break;
+        EXPECT_TRUE(SQLSucceeded(ret)) << "SQLGetData of column " << Column;
+        if (!SQLSucceeded(ret)) break;
+        if (indicator == SQL_NULL_DATA) return std::nullopt;
+        const SQLLEN room = static_cast<SQLLEN>(sizeof piece) - terminator;
+        if (ret == SQL_SUCCESS_WITH_INFO && (indicator == SQL_NO_TOTAL || indicator > room)) {
+            value.append(piece, static_cast<std::size_t>(room));
+            continue;
+        }
+        value.append(piece, static_cast<std::size_t>(indicator));
+        break;
+    }
+    return value;
+}
+
+// The reference: its own handle, SQLFetch row by row, every value by SQLGetData.
+std::vector<TRow> PlainRows(TODBC& Conn, const std::string& SQL, const std::vector<bool>& Binary) {
+    std::vector<TRow> rows;
+    SQLHSTMT stmt = SQL_NULL_HSTMT;
+    EXPECT_TRUE(SQLSucceeded(ODBCApi.SQLAllocHandle(SQL_HANDLE_STMT, Conn.DbcHandle, &stmt)));
+    EXPECT_TRUE(SQLSucceeded(
+        ODBCApi.SQLExecDirect(stmt, reinterpret_cast<SQLCHAR*>(const_cast<char*>(SQL.c_str())), SQL_NTS)))
+        << SQL;
+    SQLSMALLINT columns = 0;
+    ODBCApi.SQLNumResultCols(stmt, &columns);
+    while (SQLSucceeded(ODBCApi.SQLFetch(stmt))) {
+        TRow row;
+        for (SQLSMALLINT i = 0; i < columns; ++i)
+            row.push_back(PlainValue(stmt, static_cast<SQLUSMALLINT>(i + 1), i < static_cast<SQLSMALLINT>(Binary.size()) && Binary[i]));
+        rows.push_back(std::move(row));
+    }
+    ODBCApi.SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+    return rows;
+}
+
+std::vector<TRow> StatementRows(TODBCStatement& St, const std::string& SQL, std::vector<bool>* Binary = nullptr) {
+    std::vector<TRow> rows;
+    for (bool row = St.ExecSQL(SQL); row; row = St.Fetch()) {
+        TRow values;
+        for (int i = 0; i < St.ColumnCount(); ++i) {
+            const TFieldData field = St.FieldData(i);
+            values.push_back(field.Null ? std::nullopt : std::optional<std::string>(field.Bytes));
+        }
+        rows.push_back(std::move(values));
+    }
+    EXPECT_FALSE(St.Failed()) << St.LastError();
+    if (Binary) {
+        Binary->clear();
+        for (int i = 0; i < St.ColumnCount(); ++i) Binary->push_back(St.ColumnIsBinary(i));
+    }
+    return rows;
+}
+
+// Both reads of SQL, compared row by row; returns the row count.
+std::size_t ExpectSameRows(TODBC& Conn, const std::string& SQL) {
+    TODBCStatement st(&Conn, false, false);
+    std::vector<bool> binary;
+    const std::vector<TRow> layer = StatementRows(st, SQL, &binary);
+    const std::vector<TRow> plain = PlainRows(Conn, SQL, binary);
+    EXPECT_EQ(layer.size(), plain.size()) << SQL;
+    for (std::size_t r = 0; r < layer.size() && r < plain.size(); ++r) {
+        EXPECT_EQ(layer[r], plain[r]) << SQL << ": row " << r;
+        if (layer[r] != plain[r]) break; // the first difference tells it
+    }
+    return layer.size();
+}
+
+// Calls of one name in an ODBC trace.
+std::size_t CountCalls(const std::string& Trace, const std::string& Name) {
+    std::size_t count = 0;
+    for (std::size_t at = Trace.find(Name + " -> "); at != std::string::npos; at = Trace.find(Name + " -> ", at + 1))
+        if (at == 0 || Trace[at - 1] == '\n') ++count;
+    return count;
+}
+
+// 1000 rows (no multiple of a block of 256) of bounded columns, every fifth value NULL, and
+// text that fills its column to the last character with multi-byte characters.
+const char* const kFill = "with recursive n(i) as (select 1 union all select i+1 from n where i < 1000) ";
+
+TEST(BlockReads, SqliteMatchesSingleRowsWithLongAndBinaryValues) {
+    ScratchDir dir;
+    const std::string db = dir.File("b.db");
+    SqliteExec(db, std::string("create table t(id integer primary key, qty integer, name varchar(8), price decimal(8,2), "
+                               "made datetime, raw blob);"
+                               "create table empty_t(id integer, name varchar(4));") +
+                       "insert into t " + kFill +
+                       "select i, case when i % 5 = 0 then null else i * 7 end, "
+                       "case when i % 5 = 1 then null when i % 97 = 0 then printf('%.3000c', 'x') || i "
+                       "else 'ñäme' || i end, i / 4.0, datetime(1600000000 + i, 'unixepoch'), "
+                       "case when i % 3 = 0 then null else x'00ff0a27' || randomblob(i % 300) end from n;");
+    AddSqliteDataSource("ferro_blocks", db);
+    for (bool bound : {false, true}) {
+        TODBC conn;
+        ASSERT_TRUE(conn.Connect("ferro_blocks", "", ""));
+        conn.BindColumns = bound;
+        // Values far over the declared varchar(8) (SQLite keeps any length) come back whole.
+        EXPECT_EQ(ExpectSameRows(conn, "select * from t order by id"), 1000u);
+        EXPECT_EQ(ExpectSameRows(conn, "select * from empty_t"), 0u);
+        EXPECT_EQ(ExpectSameRows(conn, "select id, name from t where id in (97, 194, 3)"), 3u);
+    }
+}
+
+TEST(BlockReads, MariaDBFetchesBoundedColumnsInArrays) {
+    const std::string dsn = FreshMariaDBDatabase("ferro_block_arrays");
+    MariaDBExec(dsn, std::string("SET NAMES utf8mb4; create table t(id int primary key, qty int, name varchar(10), code char(3), "
+                                 "price decimal(8,2), ratio double, made datetime(3), flag tinyint, day date) "
+                                 "character set utf8mb4;"
+                                 "create table empty_t(id int, name varchar(4));"
+                                 "insert into t select seq, if(seq % 5 = 0, null, seq * 7), "
+                                 "if(seq % 5 = 1, null, if(seq % 2 = 0, repeat('ä', 10), concat('n', seq))), "
+                                 "if(seq % 7 = 0, '😀😀😀', 'ab'), seq / 4, seq / 7, "
+                                 "from_unixtime(1600000000 + seq + 0.125), seq % 2, '2024-02-29' "
+                                 "from seq_1_to_1000;"));
+    ScratchDir dir;
+    const std::string trace = dir.File("trace.txt");
+    for (bool bound : {false, true}) {
+        TODBC conn;
+        ASSERT_TRUE(conn.Connect(dsn, "", ""));
+        conn.BindColumns = bound;
+        ASSERT_TRUE(SetODBCTraceFile(trace));
+        {
+            TODBCStatement st(&conn, false, false);
+            EXPECT_EQ(StatementRows(st, "select * from t order by id").size(), 1000u);
+        }
+        ASSERT_TRUE(SetODBCTraceFile(""));
+        // 1000 rows in rowsets of up to 256: a handful of fetches, no call per value.
+        const std::string calls = ReadFile(trace);
+        EXPECT_LE(CountCalls(calls, "SQLFetch"), 6u) << "bound " << bound;
+        EXPECT_EQ(CountCalls(calls, "SQLGetData"), 0u) << "bound " << bound;
+        EXPECT_EQ(ExpectSameRows(conn, "select * from t order by id"), 1000u);
+        EXPECT_EQ(ExpectSameRows(conn, "select * from empty_t"), 0u);
+        EXPECT_EQ(ExpectSameRows(conn, "select name, id from t where id > 995 order by id desc"), 5u);
+    }
+}
+
+TEST(BlockReads, MariaDBLongAndBinaryColumnsComeOneRowAtATime) {
+    const std::string dsn = FreshMariaDBDatabase("ferro_block_long");
+    MariaDBExec(dsn, "create table t(id int primary key, name varchar(20), note longtext, raw blob, bits bit(12));"
+                     "insert into t select seq, concat('n', seq), if(seq % 4 = 0, null, repeat(concat('x', seq), "
+                     "seq * 40)), if(seq % 3 = 0, null, unhex(repeat('00FF27', seq))), seq from seq_1_to_300;");
+    TODBC conn;
+    ASSERT_TRUE(conn.Connect(dsn, "", ""));
+    EXPECT_EQ(ExpectSameRows(conn, "select * from t order by id"), 300u);
+}
+
+TEST(BlockReads, PostgresMatchesSingleRowsWithValuesOverTheDescribedSize) {
+    const std::string dsn = FreshPostgresDatabase("ferro_block_pg");
+    PostgresExec(dsn, "create table t(id int primary key, name varchar, code varchar(3), note text, raw bytea, "
+                      "price numeric(8,2), made timestamp);"
+                      "create table empty_t(id int, name varchar(4));"
+                      "insert into t select i, case when i % 5 = 1 then null else repeat('é', i % 700) end, "
+                      "case when i % 7 = 0 then null else 'abc' end, repeat('long ', i * 3), "
+                      "case when i % 3 = 0 then null else decode(repeat('00ff27', i % 50), 'hex') end, i / 4.0, "
+                      "timestamp '2024-01-01' + i * interval '1 second' from generate_series(1, 1000) i;");
+    TODBC conn;
+    ASSERT_TRUE(conn.Connect(dsn, "", ""));
+    EXPECT_EQ(ExpectSameRows(conn, "select * from t order by id"), 1000u);
+    EXPECT_EQ(ExpectSameRows(conn, "select * from empty_t"), 0u);
+}
+
+} // namespace
