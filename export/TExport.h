@@ -74,6 +74,9 @@ class TExport {
     std::string ErrorText;
     TODBC* Connection;
     TODBCStatement* Statement;
+    // Rows per key-ordered chunk when a table with a primary key is read from a driver that
+    // holds whole results in memory (MariaDB, MySQL); 0 reads every table in one select.
+    std::int32_t KeyChunkRows = 50000;
     TBannerClock Clock = TBannerClock::System();
 
     // Dumps one table; never throws. Returns 0, 1, 2, 4 or 5.
@@ -112,6 +115,10 @@ class TExport {
     // Fetches the next row (number Row); false at the end, TReadError on a failure.
     bool FetchRow(std::int32_t Row);
     void ResolveReadColumns();
+    // Decides whether the rows are read in key-ordered chunks and prepares them.
+    bool PlanKeyChunks();
+    // Selects the next chunk (the first when no key was read yet); true when a row is current.
+    bool RunKeyChunk();
     void WriteDataSection();
     // Rows longer than one statement of the target: the key and the result's column names
     // as the catalogue has them, read at the first such row.
@@ -144,4 +151,13 @@ class TExport {
     std::vector<int> FReadIndex;         // per result column: the column its value is read from
     std::vector<std::uint8_t> FReadType; // per result column: its type code
     std::vector<bool> FReadBinary;       // per result column: read as raw bytes
+    // Key-ordered chunks of the current row select.
+    bool FChunked = false;
+    std::vector<std::string> FChunkKey;  // key columns, quoted for the source
+    std::vector<std::string> FChunkNames; // the same as the catalogue names them
+    std::vector<int> FChunkIndex;        // their result columns
+    std::vector<std::string> FChunkLast; // literals of the last key read; empty before the first chunk
+    std::string FChunkFilter;            // the where clause without its ordering
+    bool FChunkBackslashes = true;       // the source reads backslash escapes in literals
+    std::int64_t FChunkRowsRead = 0;     // rows of the current chunk handed out
 };

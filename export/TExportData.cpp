@@ -1,10 +1,15 @@
 // Rows: INSERT statements for the SQL dialects, delimited lines for the text dialects.
+#include "KeyChunks.h"
 #include "SqlText.h"
 #include "TDialectWriter.h"
 #include "TExport.h"
+#include "TODBC.h"
 #include "TODBCStatement.h"
 #include "TOutFile.h"
+#include "Text.h"
 #include "UiHooks.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -19,11 +24,120 @@ std::string AsFormatted(std::string_view Clause) {
     return r;
 }
 
+// Text bound for the statement formatter: every "%" doubled.
+std::string DoublePercents(std::string_view Text) {
+    std::string r;
+    r.reserve(Text.size());
+    for (char c : Text) {
+        r += c;
+        if (c == '%') r += '%';
+    }
+    return r;
+}
+
+// An optional sign, digits and at most one point: a number that can stand in SQL as it is.
+bool IsPlainNumber(std::string_view Text) {
+    if (!Text.empty() && (Text[0] == '-' || Text[0] == '+')) Text.remove_prefix(1);
+    bool digit = false, point = false;
+    for (char c : Text) {
+        if (c >= '0' && c <= '9') {
+            digit = true;
+        } else if (c == '.' && !point) {
+            point = true;
+        } else {
+            return false;
+        }
+    }
+    return digit;
+}
+
+// Key columns whose values order as their literals do: integers, exact decimals, text,
+// dates and times; not floating point (its text need not give back the stored value),
+// binary or long values.
+bool KeyOrdersByLiteral(const TODBCStatement& St, int Index) {
+    if (Index < 0 || St.ColumnIsBinary(Index)) return false;
+    const SQLSMALLINT sqlType = St.ColumnSqlType(Index);
+    switch (St.ColumnType(Index)) {
+    case ctInteger:
+    case ctString:
+    case ctDate:
+    case ctTime:
+    case ctDateTime:
+        return true;
+    case ctFloat:
+        return sqlType == SQL_DECIMAL || sqlType == SQL_NUMERIC;
+    default:
+        return false;
+    }
+}
+
 } // namespace
+
+bool TExport::PlanKeyChunks() {
+    FChunked = false;
+    // Only drivers that hold a whole result in memory need chunks; others stream.
+    if (KeyChunkRows <= 0 || !SelectSQL.empty() || !Connection || Connection->DatabaseKind() != dkMySQL)
+        return false;
+    const TRowOrder order = SplitRowOrder(WhereClause);
+    if (!order.Chunkable) return false;
+    std::vector<std::pair<std::int32_t, std::string>> key; // position in the key, column
+    for (bool row = Statement->PrimaryKeys(TableName, "", ""); row; row = Statement->Fetch(fdNext, 1))
+        key.emplace_back(Statement->FieldAsInteger("key_seq"), Statement->FieldByName("column_name"));
+    if (Statement->Failed() || key.empty()) return false;
+    std::stable_sort(key.begin(), key.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    FChunkNames.clear();
+    FChunkKey.clear();
+    for (auto& [position, column] : key) {
+        FChunkKey.push_back(SourceIdent(column));
+        FChunkNames.push_back(std::move(column));
+    }
+    // A select ordered otherwise than by the key is read as it asks, in one go.
+    if (!order.OrderBy.empty() && !OrderIsKey(order.OrderBy, FChunkNames)) return false;
+    FChunkBackslashes = true;
+    if (Statement->ExecSQL("select @@sql_mode", true) &&
+        UpperCase(Statement->FieldView(0)).find("NO_BACKSLASH_ESCAPES") != std::string::npos)
+        FChunkBackslashes = false;
+    FChunkFilter = order.Filter;
+    FChunkLast.clear();
+    FChunked = true;
+    return true;
+}
+
+bool TExport::RunKeyChunk() {
+    std::string where = FChunkFilter;
+    if (!FChunkLast.empty()) {
+        const std::string after = DoublePercents(AfterKeyCondition(FChunkKey, FChunkLast));
+        where = where.empty() ? after : "(" + where + ") AND (" + after + ")";
+    }
+    std::string sql = "SELECT * FROM %s";
+    if (!where.empty()) sql += " WHERE " + where;
+    sql += " ORDER BY ";
+    for (std::size_t i = 0; i < FChunkKey.size(); ++i) {
+        if (i > 0) sql += ", ";
+        sql += DoublePercents(FChunkKey[i]);
+    }
+    sql += " LIMIT " + std::to_string(KeyChunkRows);
+    const bool haveRow = Statement->ExecSQLFmt(sql, {SourceIdent(TableName)});
+    FChunkRowsRead = haveRow ? 1 : 0;
+    return haveRow;
+}
 
 // True when a row is current. A select that fails raises TReadError; a where clause whose
 // percent signs are no valid directives raises FormatError.
 bool TExport::RunRowSelect() {
+    if (PlanKeyChunks()) {
+        const bool haveRow = RunKeyChunk();
+        if (Statement->Failed()) throw TReadError("the row select failed: " + Statement->LastError());
+        FChunkIndex.clear();
+        for (const std::string& name : FChunkNames) {
+            FChunkIndex.push_back(Statement->ColumnIndex(name));
+            if (!KeyOrdersByLiteral(*Statement, FChunkIndex.back())) FChunked = false;
+        }
+        if (FChunked) {
+            ResolveReadColumns();
+            return haveRow;
+        }
+    }
     std::string sql = SelectSQL.empty() ? std::string("SELECT * FROM %s") : SelectSQL;
     if (!WhereClause.empty()) sql += " WHERE " + WhereClause;
     bool haveRow;
@@ -37,7 +151,28 @@ bool TExport::RunRowSelect() {
 }
 
 bool TExport::FetchRow(std::int32_t Row) {
-    if (Statement->Fetch(fdNext, 1)) return true;
+    if (FChunked && FChunkRowsRead >= KeyChunkRows) {
+        // The chunk is full: the next one starts after the key of its last row.
+        FChunkLast.clear();
+        for (std::size_t i = 0; i < FChunkIndex.size(); ++i) {
+            const TFieldData value = Statement->FieldData(FChunkIndex[i]);
+            if (value.Null)
+                throw TReadError("reading row " + std::to_string(Row) + " failed: key column " + FChunkNames[i] +
+                                 " is NULL");
+            const TColumnType type = Statement->ColumnType(FChunkIndex[i]);
+            FChunkLast.push_back((type == ctInteger || type == ctFloat) && IsPlainNumber(value.Bytes)
+                                     ? std::string(value.Bytes)
+                                     : MySQLTextLiteral(value.Bytes, FChunkBackslashes));
+        }
+        const bool haveRow = RunKeyChunk();
+        if (Statement->Failed())
+            throw TReadError("reading row " + std::to_string(Row) + " failed: " + Statement->LastError());
+        return haveRow;
+    }
+    if (Statement->Fetch(fdNext, 1)) {
+        ++FChunkRowsRead;
+        return true;
+    }
     if (Statement->Failed())
         throw TReadError("reading row " + std::to_string(Row) + " failed: " + Statement->LastError());
     return false;
