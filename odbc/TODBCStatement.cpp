@@ -18,11 +18,13 @@ namespace {
 // Bound buffers and first chunks never start wider than this; longer values are read on demand.
 constexpr std::size_t MaxInitialBuffer = 64 * 1024;
 // Rows read ahead per hand-over to the worker thread, and the arena size that ends a block early.
-constexpr int BlockRows = 256;
-constexpr std::size_t BlockBytes = 1024 * 1024;
+// Each hand-over waits for the other thread to be scheduled, which on a busy machine costs
+// far more than the rows themselves, so blocks are large.
+constexpr int BlockRows = 4096;
+constexpr std::size_t BlockBytes = 4 * 1024 * 1024;
 // Rows per array fetch at most (fewer when they would take more than BlockBytes), and at
 // least: fewer gain nothing over single rows.
-constexpr std::size_t ArrayRows = 1024;
+constexpr std::size_t ArrayRows = 4096;
 constexpr std::size_t MinArrayRows = 8;
 constexpr const char* NoHandle = "The statement has no handle: its connection is closed or was never opened";
 // A bound buffer that the driver cut is widened up to this for the following rows.

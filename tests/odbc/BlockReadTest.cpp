@@ -100,9 +100,8 @@ std::size_t CountCalls(const std::string& Trace, const std::string& Name) {
     return count;
 }
 
-// 1000 rows (no multiple of a block of 256) of bounded columns, every fifth value NULL, and
-// text that fills its column to the last character with multi-byte characters.
-const char* const kFill = "with recursive n(i) as (select 1 union all select i+1 from n where i < 1000) ";
+// 5000 rows: no multiple of a block (4096 rows at most).
+const char* const kFill = "with recursive n(i) as (select 1 union all select i+1 from n where i < 5000) ";
 
 TEST(BlockReads, SqliteMatchesSingleRowsWithLongAndBinaryValues) {
     ScratchDir dir;
@@ -121,7 +120,7 @@ TEST(BlockReads, SqliteMatchesSingleRowsWithLongAndBinaryValues) {
         ASSERT_TRUE(conn.Connect("ferro_blocks", "", ""));
         conn.BindColumns = bound;
         // Values far over the declared varchar(8) (SQLite keeps any length) come back whole.
-        EXPECT_EQ(ExpectSameRows(conn, "select * from t order by id"), 1000u);
+        EXPECT_EQ(ExpectSameRows(conn, "select * from t order by id"), 5000u);
         EXPECT_EQ(ExpectSameRows(conn, "select * from empty_t"), 0u);
         EXPECT_EQ(ExpectSameRows(conn, "select id, name from t where id in (97, 194, 3)"), 3u);
     }
@@ -137,7 +136,7 @@ TEST(BlockReads, MariaDBFetchesBoundedColumnsInArrays) {
                                  "if(seq % 5 = 1, null, if(seq % 2 = 0, repeat('ä', 10), concat('n', seq))), "
                                  "if(seq % 7 = 0, '😀😀😀', 'ab'), seq / 4, seq / 7, "
                                  "from_unixtime(1600000000 + seq + 0.125), seq % 2, '2024-02-29' "
-                                 "from seq_1_to_1000;"));
+                                 "from seq_1_to_5000;"));
     ScratchDir dir;
     const std::string trace = dir.File("trace.txt");
     for (bool bound : {false, true}) {
@@ -147,16 +146,16 @@ TEST(BlockReads, MariaDBFetchesBoundedColumnsInArrays) {
         ASSERT_TRUE(SetODBCTraceFile(trace));
         {
             TODBCStatement st(&conn, false, false);
-            EXPECT_EQ(StatementRows(st, "select * from t order by id").size(), 1000u);
+            EXPECT_EQ(StatementRows(st, "select * from t order by id").size(), 5000u);
         }
         ASSERT_TRUE(SetODBCTraceFile(""));
-        // 1000 rows in rowsets of up to 256: a handful of fetches, no call per value.
+        // 5000 rows in rowsets of up to 4096: a handful of fetches, no call per value.
         const std::string calls = ReadFile(trace);
         EXPECT_LE(CountCalls(calls, "SQLFetch"), 6u) << "bound " << bound;
         EXPECT_EQ(CountCalls(calls, "SQLGetData"), 0u) << "bound " << bound;
-        EXPECT_EQ(ExpectSameRows(conn, "select * from t order by id"), 1000u);
+        EXPECT_EQ(ExpectSameRows(conn, "select * from t order by id"), 5000u);
         EXPECT_EQ(ExpectSameRows(conn, "select * from empty_t"), 0u);
-        EXPECT_EQ(ExpectSameRows(conn, "select name, id from t where id > 995 order by id desc"), 5u);
+        EXPECT_EQ(ExpectSameRows(conn, "select name, id from t where id > 4995 order by id desc"), 5u);
     }
 }
 
@@ -176,12 +175,12 @@ TEST(BlockReads, PostgresMatchesSingleRowsWithValuesOverTheDescribedSize) {
                       "price numeric(8,2), made timestamp);"
                       "create table empty_t(id int, name varchar(4));"
                       "insert into t select i, case when i % 5 = 1 then null else repeat('é', i % 700) end, "
-                      "case when i % 7 = 0 then null else 'abc' end, repeat('long ', i * 3), "
+                      "case when i % 7 = 0 then null else 'abc' end, case when i % 50 = 0 then repeat('long ', i) else 'short' end, "
                       "case when i % 3 = 0 then null else decode(repeat('00ff27', i % 50), 'hex') end, i / 4.0, "
-                      "timestamp '2024-01-01' + i * interval '1 second' from generate_series(1, 1000) i;");
+                      "timestamp '2024-01-01' + i * interval '1 second' from generate_series(1, 5000) i;");
     TODBC conn;
     ASSERT_TRUE(conn.Connect(dsn, "", ""));
-    EXPECT_EQ(ExpectSameRows(conn, "select * from t order by id"), 1000u);
+    EXPECT_EQ(ExpectSameRows(conn, "select * from t order by id"), 5000u);
     EXPECT_EQ(ExpectSameRows(conn, "select * from empty_t"), 0u);
 }
 
