@@ -153,6 +153,16 @@ bool TExport::ReadTableFacts(TTableFacts& Facts) {
                 if (index.Name == name) index.Kind = kind;
         }
     }
+    // The SQLite driver calls every index column ascending; SQLite itself knows better.
+    if (SameText(Connection->DbmsName(), "SQLite"))
+        for (TIndexFacts& index : indexes)
+            for (bool row = Statement->ExecSQL("SELECT name, \"desc\" FROM pragma_index_xinfo('" +
+                                                   LiteralBody(index.Name) + "') WHERE key = 1",
+                                               true, false);
+                 row; row = Statement->Fetch(fdNext, 1))
+                for (TIndexColumn& column : index.Columns)
+                    if (SameText(column.Name, Statement->FieldByName("name")))
+                        column.Descending = Statement->FieldAsInteger("desc") != 0;
     for (TIndexFacts& index : indexes)
         if (!Facts.IsKeyIndex(index)) Facts.Indexes.push_back(std::move(index));
     return true;

@@ -154,15 +154,15 @@ bool TODBC::ConnectOnWorker(const std::string& DataSource, const std::string& Us
 }
 
 void TODBC::DetectDatabaseKind() {
+    char name[256] = {};
+    SQLSMALLINT length = 0;
+    FDbmsName.clear();
+    if (SQLSucceeded(ODBC_CALL(SQLGetInfo, DbcHandle, SQL_DBMS_NAME, name, sizeof name - 1, &length)))
+        FDbmsName = name;
     TDatabaseKind kind = KindFromText(ConnectInfo);
-    if (kind == dkUnknown) {
-        // unixODBC reports a data source's driver name as its description, which often
-        // names no database; the DBMS name then decides.
-        char name[256] = {};
-        SQLSMALLINT length = 0;
-        if (SQLSucceeded(ODBC_CALL(SQLGetInfo, DbcHandle, SQL_DBMS_NAME, name, sizeof name - 1, &length)))
-            kind = KindFromText(name);
-    }
+    // unixODBC reports a data source's driver name as its description, which often names
+    // no database; the DBMS name then decides.
+    if (kind == dkUnknown && !FDbmsName.empty()) kind = KindFromText(FDbmsName);
     if (kind != dkUnknown) FDatabaseKind = kind;
 }
 

@@ -59,6 +59,8 @@ class TODBC {
     std::string LastError() const { return FLastError; }
     bool EndTransaction(bool Commit);
     TDatabaseKind DatabaseKind() const { return FDatabaseKind; }
+    // The driver's SQL_DBMS_NAME, read at connect ("SQLite", "MariaDB", ...); empty when none.
+    const std::string& DbmsName() const { return FDbmsName; }
     // The driver's escape for '_' and '%' in catalogue search patterns; empty when it has none.
     const std::string& SearchPatternEscape() const { return FSearchPatternEscape; }
     // Lists data source names or descriptions; with a Match buffer (1024 bytes) holding a
@@ -103,6 +105,7 @@ class TODBC {
     void DecideBindColumns();
 
     TDatabaseKind FDatabaseKind = dkUnknown;
+    std::string FDbmsName;
     bool FLoaded = false;
     std::string FLastError;
     std::string FSearchPatternEscape;
