@@ -702,7 +702,8 @@ bool TODBCStatement::ReadRow(int Row) {
             if (indicator != SQL_NO_TOTAL && static_cast<std::size_t>(indicator) <= room) {
                 auto length = static_cast<std::size_t>(indicator);
                 if (FArena.size() < FArenaUsed + length) FArena.resize(std::max(FArenaUsed + length, FArena.size() * 2));
-                std::memcpy(FArena.data() + FArenaUsed, ColumnBuffers[i].data(), length);
+                // An empty value may come while the arena has no storage yet (data() null).
+                if (length != 0) std::memcpy(FArena.data() + FArenaUsed, ColumnBuffers[i].data(), length);
                 RenderBit(i, FArena.data() + FArenaUsed, length);
                 field.Length = length;
                 FArenaUsed += length;
