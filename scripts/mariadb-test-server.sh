@@ -13,31 +13,16 @@
 # through the socket only. Start and stop are idempotent. Safe to run as root.
 set -euo pipefail
 
-usage() {
-    echo "usage: $0 start|stop|status <dir>" >&2
-    exit 2
-}
-
-[[ $# -eq 2 ]] || usage
-action=$1
-dir=$2
-mkdir -p "$dir"
-dir=$(cd "$dir" && pwd)
+# shellcheck source-path=SCRIPTDIR source=test-server-common.sh
+. "$(dirname "${BASH_SOURCE[0]}")/test-server-common.sh"
+server_args mariadb "$@"
 
 datadir=$dir/data
-sock=$dir/mysqld.sock
 pidfile=$dir/mysqld.pid
 log=$dir/error.log
 tmpdir=$dir/tmp
-port=$((20000 + $(printf '%s' "$dir" | cksum | cut -d' ' -f1) % 10000))
-
-# Unix socket paths are limited to 107 bytes. Under a deep folder the socket goes to a
-# short folder of its own; <dir>/socket always names the one in use.
-if ((${#sock} > 100)); then
-    short=/tmp/ferrocan-mariadb-$(printf '%s' "$dir" | cksum | cut -d' ' -f1)
-    mkdir -p "$short"
-    sock=$short/mysqld.sock
-fi
+port=$(server_port 20000)
+sock=$(socket_folder "$dir" mysqld.sock)/mysqld.sock
 
 find_bin() {
     local name
@@ -57,7 +42,7 @@ find_bin() {
     return 1
 }
 
-ping_server() {
+ready() {
     "$ADMIN" --no-defaults --protocol=socket --socket="$sock" -uroot --connect-timeout=2 ping >/dev/null 2>&1
 }
 
@@ -66,14 +51,6 @@ server_pid() {
     local pid
     pid=$(<"$pidfile")
     [[ $pid =~ ^[0-9]+$ ]] && alive "$pid" && echo "$pid"
-}
-
-# A zombie (a container whose init does not reap) counts as gone.
-alive() {
-    kill -0 "$1" 2>/dev/null || return 1
-    local state
-    state=$(awk '{print $3}' "/proc/$1/stat" 2>/dev/null) || return 0
-    [[ $state != Z ]]
 }
 
 ensure_user() {
@@ -96,7 +73,7 @@ EOF
 }
 
 start() {
-    if ping_server; then
+    if ready; then
         ensure_user
         echo "mariadb-test-server: already running (socket $sock, port $port)"
         return 0
@@ -149,7 +126,7 @@ start() {
 
     local i
     for ((i = 0; i < 600; i++)); do
-        if ping_server; then
+        if ready; then
             ensure_user
             echo "mariadb-test-server: running (pid $(server_pid || echo "$launched"), socket $sock, port $port)"
             return 0
@@ -169,7 +146,7 @@ start() {
 stop() {
     local pid
     pid=$(server_pid) || pid=
-    if [[ -z $pid ]] && ! ping_server; then
+    if [[ -z $pid ]] && ! ready; then
         rm -f "$sock" "$sock.lock" "$pidfile"
         echo "mariadb-test-server: not running"
         return 0
@@ -180,7 +157,7 @@ stop() {
     for ((i = 0; i < 600; i++)); do
         if [[ -n $pid ]]; then
             alive "$pid" || break
-        elif ! ping_server; then
+        elif ! ready; then
             break
         fi
         sleep 0.1
@@ -198,16 +175,6 @@ INSTALL_DB=$(find_bin mariadb-install-db mysql_install_db)
 ADMIN=$(find_bin mariadb-admin mysqladmin)
 CLIENT=$(find_bin mariadb mysql)
 
-case $action in
-start) start ;;
-stop) stop ;;
-status)
-    if ping_server; then
-        echo "running (socket $sock, port $port)"
-    else
-        echo "not running"
-        exit 1
-    fi
-    ;;
-*) usage ;;
-esac
+status_text() { echo "socket $sock, port $port"; }
+
+run_server_action

@@ -18,19 +18,11 @@
 # server.log go to /tmp/ferrocan-postgres-<n> instead; <dir>/home names the folder in use.
 set -euo pipefail
 
-usage() {
-    echo "usage: $0 start|stop|status <dir>" >&2
-    exit 2
-}
+# shellcheck source-path=SCRIPTDIR source=test-server-common.sh
+. "$(dirname "${BASH_SOURCE[0]}")/test-server-common.sh"
+server_args postgres "$@"
 
-[[ $# -eq 2 ]] || usage
-action=$1
-dir=$2
-mkdir -p "$dir"
-dir=$(cd "$dir" && pwd)
-
-hash=$(printf '%s' "$dir" | cksum | cut -d' ' -f1)
-port=$((10000 + hash % 10000))
+port=$(server_port 10000)
 user=ferrocan
 password=ferrocan
 
@@ -65,13 +57,9 @@ fi
 datadir=$home/data
 log=$home/server.log
 
-# Unix socket paths are limited to 107 bytes, and the server names its socket
-# <folder>/.s.PGSQL.<port>. Under a deep folder the socket goes to a short folder of its
-# own; <dir>/socketdir always names the one in use.
-sockdir=$home
-if ((${#sockdir} + 16 > 100)); then
-    sockdir=/tmp/ferrocan-postgres-$hash
-fi
+# The server names its socket <folder>/.s.PGSQL.<port>; <dir>/socketdir always names the
+# folder in use.
+sockdir=$(socket_folder "$home" ".s.PGSQL.$port")
 
 ready() {
     "$bindir/pg_isready" -q -h "$sockdir" -p "$port" -t 2 >/dev/null 2>&1
@@ -84,14 +72,6 @@ write_client_files() {
     cat >"$dir/env" <<EOF
 export PGHOST='$sockdir' PGPORT=$port PGUSER=$user PGPASSWORD=$password PGDATABASE=postgres
 EOF
-}
-
-# A zombie (a container whose init does not reap) counts as gone.
-alive() {
-    kill -0 "$1" 2>/dev/null || return 1
-    local state
-    state=$(awk '{print $3}' "/proc/$1/stat" 2>/dev/null) || return 0
-    [[ $state != Z ]]
 }
 
 server_pid() {
@@ -197,16 +177,6 @@ stop() {
     echo "postgres-test-server: stopped"
 }
 
-case $action in
-start) start ;;
-stop) stop ;;
-status)
-    if ready; then
-        echo "running (socket folder $sockdir, port $port)"
-    else
-        echo "not running"
-        exit 1
-    fi
-    ;;
-*) usage ;;
-esac
+status_text() { echo "socket folder $sockdir, port $port"; }
+
+run_server_action
