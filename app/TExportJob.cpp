@@ -130,6 +130,17 @@ void TExportJob::RunSteps() {
     FExporter->OracleSelect = FWindow.OracleSelectChecked();
     const std::string month = FWindow.MonthText();
 
+    // The month query and every table read one state of the source, so rows committed by
+    // others meanwhile cannot make the tables disagree. Ended on every way out, after the
+    // job's statement is gone.
+    struct TReadTransactionEnd {
+        TODBC* Connection;
+        ~TReadTransactionEnd() { Connection->EndReadTransaction(); }
+    } readEnd{FConnection};
+    std::string reason;
+    if (!FConnection->BeginReadTransaction(reason))
+        FWindow.AppendLog("No consistent snapshot on this source (" + reason + "); each table is read as it stands.");
+
     std::vector<std::string> tables;
     auto statement = std::make_unique<TODBCStatement>(FConnection, /*ReadOnly*/ true, /*PlainHandle*/ false);
 

@@ -243,6 +243,8 @@ void TODBC::DisconnectOnWorker() {
             statement->Detach();
             statement = nullptr;
         }
+    // The server ends a read transaction with the session.
+    FEndReadSQL.clear();
     if (Connected) {
         ODBC_CALL(SQLEndTran, SQL_HANDLE_DBC, DbcHandle, static_cast<SQLSMALLINT>(SQL_COMMIT));
         CheckErrorOnWorker(ODBC_CALL(SQLDisconnect, DbcHandle));
@@ -266,6 +268,51 @@ bool TODBC::EndTransaction(bool Commit) {
                                         static_cast<SQLSMALLINT>(Commit ? SQL_COMMIT : SQL_ROLLBACK)));
     });
     return result;
+}
+
+bool TODBC::BeginReadTransaction(std::string& Reason) {
+    Reason.clear();
+    if (!Connected) {
+        Reason = "not connected";
+        return false;
+    }
+    if (InReadTransaction()) return true;
+    // Started by statements rather than by switching autocommit off, so the drivers'
+    // own transaction handling stays as it is; every statement handle of the connection
+    // then runs inside the transaction.
+    std::string begin, end = "ROLLBACK";
+    if (FDatabaseKind == dkMySQL) {
+        begin = "START TRANSACTION WITH CONSISTENT SNAPSHOT, READ ONLY";
+    } else if (FDatabaseKind == dkPostgreSQL) {
+        begin = "BEGIN ISOLATION LEVEL REPEATABLE READ, READ ONLY";
+    } else if (LowerCase(FDbmsName).find("sqlite") != std::string::npos) {
+        // A deferred transaction reads one state of the file from its first read on. It
+        // writes nothing, so COMMIT ends it as well, without aborting a read still open on
+        // another statement as ROLLBACK would.
+        begin = "BEGIN";
+        end = "COMMIT";
+    } else {
+        Reason = "no read transaction is known for " + (FDbmsName.empty() ? std::string("this database") : FDbmsName);
+        return false;
+    }
+    TODBCStatement statement(this, false, true);
+    if (!statement.ExecSQL(begin)) {
+        Reason = statement.LastError();
+        if (Reason.empty()) Reason = begin + " failed";
+        return false;
+    }
+    FEndReadSQL = end;
+    return true;
+}
+
+void TODBC::EndReadTransaction() {
+    if (!InReadTransaction()) return;
+    const std::string end = std::move(FEndReadSQL);
+    FEndReadSQL.clear();
+    if (!Connected) return;
+    TODBCStatement statement(this, false, true);
+    // A failed end (a lost connection) leaves nothing to undo: the transaction wrote nothing.
+    statement.ExecSQL(end);
 }
 
 void TODBC::GetDataSources(bool Names, std::vector<std::string>* List, char* Match) {

@@ -58,6 +58,14 @@ class TODBC {
     // "\n"; empty after a success.
     std::string LastError() const { return FLastError; }
     bool EndTransaction(bool Commit);
+    // Runs the connection's later statements inside one read-only transaction that sees one
+    // consistent state of the database, where the source offers one (MySQL kind: a
+    // consistent snapshot; PostgreSQL: repeatable read; SQLite: one read transaction).
+    // False when it has none or refused it: Reason says why, and nothing changed.
+    bool BeginReadTransaction(std::string& Reason);
+    // Ends the read transaction (it wrote nothing, so nothing is lost); nothing when none runs.
+    void EndReadTransaction();
+    bool InReadTransaction() const { return !FEndReadSQL.empty(); }
     TDatabaseKind DatabaseKind() const { return FDatabaseKind; }
     // The driver's SQL_DBMS_NAME, read at connect ("SQLite", "MariaDB", ...); empty when none.
     const std::string& DbmsName() const { return FDbmsName; }
@@ -109,6 +117,8 @@ class TODBC {
     bool FLoaded = false;
     std::string FLastError;
     std::string FSearchPatternEscape;
+    // The statement that ends the running read transaction; empty when none runs.
+    std::string FEndReadSQL;
     std::unique_ptr<TMyThread> FWorker;
     std::mutex FBoxLock;
     std::vector<std::string> FBoxes;
