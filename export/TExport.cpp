@@ -96,7 +96,9 @@ std::int32_t TExport::DumpTable(TExportDialect Dialect, const std::string& Table
             return ResultBadDialect;
         }
         FWriter = info->MakeWriter();
-        FSourceWriter = MakeDialectWriter(SourceDialect);
+        // PostgreSQL folds unquoted names to lower case, so its own form names its tables.
+        const bool postgres = Connection && Connection->DatabaseKind() == dkPostgreSQL;
+        FSourceWriter = MakeDialectWriter(postgres ? edPostgreSQL : SourceDialect);
         if (info->IsSQL()) return DumpSQL(WithStructure, WithData, AppendToFile);
         return DumpDelimited(WithStructure, WithData, AppendToFile);
     } catch (const std::exception& e) {

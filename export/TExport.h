@@ -141,6 +141,8 @@ class TExport {
     // One column definition, without line end; AutoIncDef gets it with the target's
     // auto-increment marker when the column has one.
     void WriteColumnDef(const TColumnFacts& Column, const TTableFacts& Facts, std::string& AutoIncDef);
+    // Column types come from the driver's facts: no type table speaks for this source.
+    bool TypesFromFacts() const;
     void WriteIndexes(const TTableFacts& Facts);
 
     std::unique_ptr<TOutFile> FOut;

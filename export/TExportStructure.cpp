@@ -7,9 +7,12 @@
 #include "TODBCStatement.h"
 #include "TOutFile.h"
 #include "TTableFacts.h"
+#include "TypeFromFacts.h"
 #include "UiHooks.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <sql.h>
 
 namespace {
 
@@ -40,6 +43,30 @@ std::string TColumnFacts::Catalogue(std::string_view Column) const {
     if (SameText(Column, "scale")) return Scale;
     if (SameText(Column, "type_name")) return TypeName;
     return {};
+}
+
+static TDriverColumn DriverColumnOf(const TColumnFacts& Column) {
+    TDriverColumn d;
+    d.Name = Column.Name;
+    d.SqlType = Column.SqlType;
+    d.Size = Column.Size.empty() ? -1 : std::atoll(Column.Size.c_str());
+    d.Digits = Column.DecimalDigits.empty() ? -1 : std::atoi(Column.DecimalDigits.c_str());
+    d.Nullable = Column.Nullable;
+    d.AutoIncrement = Column.AutoIncrement;
+    d.Unconstrained = Column.Unconstrained;
+    d.SourceType = LowerCase(Column.TypeName);
+    d.Default = Column.Default;
+    return d;
+}
+
+bool TExport::TypesFromFacts() const {
+    // A pair without a type table would copy the source's type names, which its target may
+    // not know; so would the Oracle table for the other kinds that share the Oracle source
+    // dialect (PostgreSQL, SQLite, SQL Server...). The Oracle catalogue select has no
+    // driver facts.
+    if (OracleSelect) return false;
+    if (FWriter->TypeTable(SourceDialect).empty()) return true;
+    return SourceDialect == edOracle && (!Connection || Connection->DatabaseKind() != dkOracle);
 }
 
 bool TExport::ReadTableFacts(TTableFacts& Facts) {
@@ -95,6 +122,7 @@ bool TExport::ReadTableFacts(TTableFacts& Facts) {
         Statement->CheckError(SQL_ERROR);
         return false;
     }
+    const bool postgres = Connection && Connection->DatabaseKind() == dkPostgreSQL;
     for (; haveRow; haveRow = Statement->Fetch(fdNext, 1)) {
         TColumnFacts c;
         c.Name = Statement->FieldByName("column_name");
@@ -106,8 +134,15 @@ bool TExport::ReadTableFacts(TTableFacts& Facts) {
         c.Length = Statement->FieldByName("length");
         c.Scale = Statement->FieldByName("scale");
         const std::string nullable = Statement->FieldByName("is_nullable");
-        c.Nullable = !nullable.empty() && nullable[0] == 'Y';
+        // The PostgreSQL driver leaves is_nullable empty; its "nullable" (SQL_NULLABLE) says it.
+        if (nullable.empty() && !OracleSelect)
+            c.Nullable = Statement->FieldAsInteger("nullable") == SQL_NULLABLE;
+        else
+            c.Nullable = !nullable.empty() && nullable[0] == 'Y';
         c.Default = Statement->FieldByName("column_def");
+        // A PostgreSQL column filled from a sequence (serial) numbers itself.
+        if (postgres && LowerCase(c.Default).starts_with("nextval(")) Facts.AutoIncColumns.Add(c.Name);
+        c.Unconstrained = (c.SqlType == SQL_NUMERIC || c.SqlType == SQL_DECIMAL) && Statement->FieldByName("typmod") == "-1";
         c.AutoIncrement = Facts.AutoIncColumns.Contains(c.Name);
         if (SourceDialect == edMySQL && LowerCase(c.TypeName) == "timestamp") Facts.TimestampColumns.Add(c.Name);
         c.Timestamp = Facts.TimestampColumns.Contains(c.Name);
@@ -223,6 +258,11 @@ void TExport::WriteColumnDef(const TColumnFacts& Column, const TTableFacts& Fact
     std::string typeText, note;
     if (!Column.DeclaredType.empty())
         typeText = FWriter->DeclaredType(SourceDialect, LowerCase(Column.TypeName), Column.DeclaredType, note);
+    if (typeText.empty() && TypesFromFacts()) {
+        const TTargetType type = TypeFromFacts(DriverColumnOf(Column), Dialect);
+        typeText = type.Text;
+        note = type.Note;
+    }
     if (typeText.empty())
         typeText = FWriter->TypeText(SourceDialect, OracleSelect, Column.Timestamp,
                                      [&Column](std::string_view name) { return Column.Catalogue(name); },

@@ -18,6 +18,7 @@ struct TColumnFacts {
     std::string Length;        // "length" and "scale" of the FoxPro catalogue
     std::string Scale;
     bool Nullable = false;
+    bool Unconstrained = false; // a numeric declared without precision (PostgreSQL's typmod -1)
     std::string Default;       // "column_def" as reported; empty for none
     bool AutoIncrement = false;
     bool Timestamp = false;    // a MySQL timestamp, or a Firebird column with a td_update trigger

@@ -408,11 +408,17 @@ TValueShape ShapeOf(const TDriverColumn& Facts) {
         s.Scale = Facts.Digits > 0 ? Facts.Digits : 0;
         break;
     case SQL_REAL:
-        s.Kind = TValueKind::Real;
-        break;
     case SQL_FLOAT:
     case SQL_DOUBLE:
-        s.Kind = TValueKind::Double;
+        if ((base == "decimal" || base == "numeric") && first > 0) {
+            // The SQLite driver reports a declared decimal as a double; the declaration
+            // has the digits.
+            s.Kind = TValueKind::Decimal;
+            s.Precision = first;
+            s.Scale = second > 0 ? second : 0;
+        } else {
+            s.Kind = Facts.SqlType == SQL_REAL ? TValueKind::Real : TValueKind::Double;
+        }
         break;
     case SQL_CHAR:
     case SQL_WCHAR:

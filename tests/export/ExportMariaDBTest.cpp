@@ -276,7 +276,7 @@ TEST(ExportMariaDB, UnsafeNamesLoadIntoMariaDB) {
     }
     const std::string text = Lines(ReadFile(file));
     EXPECT_NE(text.find(" Table structure for table 'semi;colon* /x'\n"), std::string::npos);
-    EXPECT_NE(text.find("CREATE TABLE `semi;colon*/x` (\n  `x--y` text,\n  `back``tick` integer\n"),
+    EXPECT_NE(text.find("CREATE TABLE `semi;colon*/x` (\n  `x--y` longtext,\n  `back``tick` int\n"),
               std::string::npos)
         << text;
     EXPECT_NE(text.find("INSERT INTO plain VALUES('1','p');\n"), std::string::npos);

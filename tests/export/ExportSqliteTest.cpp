@@ -82,15 +82,20 @@ TEST(ExportSqlite, OracleScriptRoundTripsIntoSqlite) {
     const std::string file = dir.File("ora.sql");
     const std::string text = Dump(src, edOracle, "t", file);
     EXPECT_TRUE(Has(text, "/*\n Oracle Dump using uExport\n\n Date: Jun 19/1992\n")) << text;
+    // No type table speaks for a SQLite source: Oracle's own types from what the driver
+    // reports, the declared decimal's digits from its type name.
+    EXPECT_TRUE(Has(text, "  id number(10) NOT NULL,\n  name varchar2(12),\n  price number(8,2),\n  made date,\n"
+                          "  note clob,\n"))
+        << text;
     // The SQLite driver calls every index column ascending; SQLite itself tells each one.
     EXPECT_TRUE(Has(text, "CREATE UNIQUE INDEX ix_t ON t (name DESC,price);\n")) << text;
     // NULL stays NULL, empty stays empty, blobs as hex, reserved words quoted.
     EXPECT_TRUE(Has(text, "INSERT INTO t VALUES('3',null,null,null,null,'c',null,null);\n")) << text;
-    EXPECT_TRUE(Has(text, "  \"order\" text DEFAULT 'it''s',\n  \"raw\" blob\n")) << text;
+    EXPECT_TRUE(Has(text, "  \"order\" clob DEFAULT 'it''s',\n  \"raw\" blob\n")) << text;
     EXPECT_TRUE(Has(text, "'a','x',X'00FF10');\n")) << text;
     // A nullable key column is written NOT NULL; key columns joined without blanks.
     const std::string keyed = Dump(src, edOracle, "keyed", dir.File("keyed.sql"));
-    EXPECT_TRUE(Has(keyed, "CREATE TABLE keyed (\n  id integer NOT NULL,\n  k2 text NOT NULL\n);\n"))
+    EXPECT_TRUE(Has(keyed, "CREATE TABLE keyed (\n  id number(10) NOT NULL,\n  k2 clob NOT NULL\n);\n"))
         << keyed;
     EXPECT_TRUE(Has(keyed, "ALTER TABLE keyed ADD PRIMARY KEY (id,k2);\n")) << keyed;
     EXPECT_EQ(src.Dump(edOracle, "empty_t", file, "", true), 0);
@@ -237,10 +242,11 @@ TEST(ExportSqlite, BadInputNeverThrows) {
     TSourceFixture src;
     ASSERT_TRUE(src.Open("fx_bad_src"));
     // Names with blanks, quotes and */ are quoted in statements and escaped in comments;
-    // an unknown type is written by its name.
+    // a SQLite column's type comes from what its driver reports (a declared type the driver
+    // cannot tell, such as geometry, is text to it).
     const std::string text = Dump(src, edOracle, "my 'table", dir.File("names.sql"));
     EXPECT_TRUE(Has(text, " Table structure for table 'my 'table'\n*/\nCREATE TABLE \"my 'table\" (\n"
-                          "  \"a col\" integer,\n  \"x*/y\" geometry,\n  \"q\"\"uote\" text\n);\n"))
+                          "  \"a col\" number(10),\n  \"x*/y\" clob,\n  \"q\"\"uote\" clob\n);\n"))
         << text;
     EXPECT_TRUE(Has(text, "INSERT INTO \"my 'table\" VALUES('1','p','x');\n")) << text;
     const std::string copy = dir.File("copy.db");
@@ -353,16 +359,16 @@ TEST(ExportSqlite, CancelStopsAtARowOrColumnBoundary) {
                                 1);
     {
         THook hook([&] {
-            if (Has(sink, "  s text")) src.Export->Cancelled = true;
+            if (Has(sink, "  s clob")) src.Export->Cancelled = true;
         });
         EXPECT_EQ(src.Dump(edOracle, "c", file), 0);
     }
     src.Export->SetOutputDevice(nullptr, TOutFile::DefaultCapacity);
     const std::string columns = Lines(sink);
-    EXPECT_TRUE(Has(columns, "CREATE TABLE c (\n  id integer NOT NULL,\n  s text\n);\n"
+    EXPECT_TRUE(Has(columns, "CREATE TABLE c (\n  id number(10) NOT NULL,\n  s clob\n);\n"
                              "/*\n Indexes for table 'c'\n*/\n\n/*\n Dumping data for table 'c'\n*/\n"))
         << columns;
-    EXPECT_FALSE(Has(columns, "  n real"));
+    EXPECT_FALSE(Has(columns, "  n binary_double"));
     EXPECT_FALSE(Has(columns, "INDEX"));
     EXPECT_FALSE(Has(columns, "INSERT"));
     EXPECT_EQ(src.Progress, (std::vector<std::int32_t>{1, -1}));
@@ -383,8 +389,8 @@ TEST(ExportSqlite, FoxProTargetText) {
     ASSERT_TRUE(src.Open("fx_fox_src"));
     const std::string file = dir.File("fox.sql");
 
-    // From a source of another kind there is no type table: lower-case names without
-    // length; FoxPro columns never carry NOT NULL, also key columns; values as for every
+    // From a source of another kind there is no type table: types from what the driver
+    // reports (the SQLite driver tells text of these one-letter declarations, so memo); FoxPro columns never carry NOT NULL, also key columns; values as for every
     // non-MySQL target (backslash raw, a CR before LF ends the literal); NULL is null.
     EXPECT_EQ(src.Export->DumpTable(edFoxPro, "f", file, "", true, true, true, false, ""), 0);
     const std::string text = ReadFile(file);
@@ -393,8 +399,8 @@ TEST(ExportSqlite, FoxProTargetText) {
               "--------------------------------------------------------\n*/\n\n"
               "/*\n Table structure for table 'f'\n*/\n"
               "DROP TABLE f;\n"
-              "CREATE TABLE f (\n  id integer,\n  code c,\n  price n,\n  flag l,\n  born d,\n  seen t,\n"
-              "  note text\n);\n"
+              "CREATE TABLE f (\n  id integer,\n  code memo,\n  price memo,\n  flag memo,\n  born memo,\n"
+              "  seen memo,\n  note memo\n);\n"
               "/*\n Indexes for table 'f'\n*/\n"
               "ALTER TABLE f ADD PRIMARY KEY (id);\n"
               "CREATE UNIQUE INDEX ix_code ON f (code,born);\n"
