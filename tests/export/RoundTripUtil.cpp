@@ -99,3 +99,32 @@ std::string SqliteLoad(const std::string& DbPath, const std::string& ScriptPath,
     *Status = RunCommand("sqlite3 -bail '" + DbPath + "' < '" + ScriptPath + "' 2>&1", &output);
     return output;
 }
+
+namespace {
+
+std::string Quoted(const std::string& Text) {
+    std::string r = "'";
+    for (char c : Text)
+        r += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return r + "'";
+}
+
+} // namespace
+
+int PostgresLoad(const std::string& Database, const std::string& ScriptPath, const std::string& ServerOptions,
+                 std::string* Output, std::string* Errors) {
+    const std::string command = "PGOPTIONS=" + Quoted(ServerOptions) + " PGPASSWORD=" + Quoted(PostgresPassword()) +
+                                " PGCLIENTENCODING=UTF8 psql -X -q -v ON_ERROR_STOP=1 -h " +
+                                Quoted(PostgresSocketDir()) + " -p " + std::to_string(PostgresPort()) + " -U " +
+                                Quoted(PostgresUser()) + " -d " + Quoted(Database) + " -f " + Quoted(ScriptPath);
+    return RunCommand(command, Output, Errors);
+}
+
+int MariaDBLoad(const std::string& Database, const std::string& ScriptPath, std::string* Output) {
+    const std::string command = "MYSQL_PWD=" + Quoted(MariaDBPassword()) +
+                                " mariadb --no-defaults --protocol=socket --default-character-set=utf8mb4 -S " +
+                                Quoted(MariaDBSocket()) + " -u " + Quoted(MariaDBUser()) +
+                                " --init-command=\"SET sql_mode='STRICT_ALL_TABLES'\" " + Quoted(Database) + " < " +
+                                Quoted(ScriptPath) + " 2>&1";
+    return RunCommand(command, Output);
+}

@@ -22,3 +22,11 @@ void ExpectSameRows(const std::vector<TValueRow>& Source, const std::vector<TVal
 // Runs a script through the sqlite3 shell (-bail); its output, standard error included.
 // *status gets the exit status.
 std::string SqliteLoad(const std::string& DbPath, const std::string& ScriptPath, int* Status);
+
+// Runs a script through psql the way its users load it (-X -v ON_ERROR_STOP=1 -f), with
+// ServerOptions as PGOPTIONS ("-c name=value"); the exit status, output and errors.
+int PostgresLoad(const std::string& Database, const std::string& ScriptPath, const std::string& ServerOptions,
+                 std::string* Output, std::string* Errors);
+// Runs a script through the mariadb client (stopping at the first error, strict mode);
+// the exit status and output, standard error included.
+int MariaDBLoad(const std::string& Database, const std::string& ScriptPath, std::string* Output);
