@@ -45,6 +45,27 @@ std::string TColumnFacts::Catalogue(std::string_view Column) const {
     return {};
 }
 
+// A PostgreSQL default ('x'::character varying, NULL::bit, (-1), now()) in the plain form
+// the writers read; an expression no target shares is left out.
+static std::string PortableDefault(const std::string& Default) {
+    const TColumnDefault d = ParseDefault(Default);
+    switch (d.Kind) {
+    case TColumnDefault::Literal:
+        return "'" + LiteralBody(d.Value) + "'";
+    case TColumnDefault::Number:
+    case TColumnDefault::Boolean:
+        return d.Value;
+    case TColumnDefault::CurrentTimestamp:
+        return "CURRENT_TIMESTAMP";
+    case TColumnDefault::CurrentDate:
+        return "CURRENT_DATE";
+    case TColumnDefault::CurrentTime:
+        return "CURRENT_TIME";
+    default:
+        return {};
+    }
+}
+
 static TDriverColumn DriverColumnOf(const TColumnFacts& Column) {
     TDriverColumn d;
     d.Name = Column.Name;
@@ -140,8 +161,11 @@ bool TExport::ReadTableFacts(TTableFacts& Facts) {
         else
             c.Nullable = !nullable.empty() && nullable[0] == 'Y';
         c.Default = Statement->FieldByName("column_def");
-        // A PostgreSQL column filled from a sequence (serial) numbers itself.
-        if (postgres && LowerCase(c.Default).starts_with("nextval(")) Facts.AutoIncColumns.Add(c.Name);
+        if (postgres) {
+            // A PostgreSQL column filled from a sequence (serial) numbers itself.
+            if (LowerCase(c.Default).starts_with("nextval(")) Facts.AutoIncColumns.Add(c.Name);
+            c.Default = PortableDefault(c.Default);
+        }
         c.Unconstrained = (c.SqlType == SQL_NUMERIC || c.SqlType == SQL_DECIMAL) && Statement->FieldByName("typmod") == "-1";
         c.AutoIncrement = Facts.AutoIncColumns.Contains(c.Name);
         if (SourceDialect == edMySQL && LowerCase(c.TypeName) == "timestamp") Facts.TimestampColumns.Add(c.Name);
@@ -198,6 +222,13 @@ bool TExport::ReadTableFacts(TTableFacts& Facts) {
                 for (TIndexColumn& column : index.Columns)
                     if (SameText(column.Name, Statement->FieldByName("name")))
                         column.Descending = Statement->FieldAsInteger("desc") != 0;
+    // An index on an expression (PostgreSQL) names the expression as its column; no plain
+    // index can stand for it.
+    for (TIndexFacts& index : indexes)
+        for (const TIndexColumn& column : index.Columns)
+            if (std::none_of(Facts.Columns.begin(), Facts.Columns.end(),
+                             [&](const TColumnFacts& c) { return SameText(c.Name, column.Name); }))
+                index.Kind = "EXPRESSION";
     for (TIndexFacts& index : indexes)
         if (!Facts.IsKeyIndex(index)) Facts.Indexes.push_back(std::move(index));
     return true;

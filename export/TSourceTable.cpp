@@ -101,6 +101,12 @@ void TSourceTable::ReadIndexes(TExport& Export) {
         }
         Indexes.back().Columns.emplace_back(column, SameText(statement.FieldByName("asc_or_desc"), "D"));
     }
+    // An index on an expression (PostgreSQL) names the expression as its column.
+    for (TSourceIndex& index : Indexes)
+        for (const auto& column : index.Columns)
+            if (std::none_of(Columns.begin(), Columns.end(),
+                             [&](const TDriverColumn& c) { return SameText(c.Name, column.first); }))
+                index.LeftOutKind = "expression";
     // The primary key's own index is the key itself.
     if (PrimaryKey.empty()) return;
     const auto isKey = [&](const TSourceIndex& index) {

@@ -162,6 +162,8 @@ TTargetType ToPostgreSQL(const TValueShape& S, bool AutoIncrement) {
         // A PostgreSQL array reports its element type with a leading underscore.
         if (S.SourceName.size() > 1 && S.SourceName[0] == '_' && IsPlainIdentifier(S.SourceName))
             return {S.SourceName.substr(1) + "[]", ""};
+        // A bit string's length is not reported, and bare "bit" is bit(1) to PostgreSQL.
+        if (S.SourceName == "bit") return {"varbit", ""};
         if (IsPostgreSQLOwnType(S.SourceName)) return {S.SourceName, ""};
         return {"text", ""};
     }
