@@ -1,6 +1,5 @@
 #include "TSourceTable.h"
 
-#include "ODBCApi.h"
 #include "TExport.h"
 #include "TODBC.h"
 #include "TODBCStatement.h"
@@ -23,11 +22,8 @@ bool TSourceTable::Read(TExport& Export) {
         Columns.push_back(std::move(facts));
     }
     if (Columns.empty()) return false;
-    char dbms[128] = {};
-    SQLSMALLINT length = 0;
-    if (Export.Connection &&
-        SQLSucceeded(ODBCApi.SQLGetInfo(Export.Connection->DbcHandle, SQL_DBMS_NAME, dbms, sizeof dbms - 1, &length)))
-        Dbms = LowerCase(dbms);
+    // Read once at connect, on the connection's worker thread: no ODBC call from here.
+    if (Export.Connection) Dbms = LowerCase(Export.Connection->DbmsName());
     ReadAutoIncrement(Export);
     ReadPrimaryKey(Export);
     ReadIndexes(Export);
@@ -52,12 +48,8 @@ void TSourceTable::ReadAutoIncrement(TExport& Export) {
     // The driver tells from an empty result which columns number themselves.
     TODBCStatement& statement = *Export.Statement;
     statement.ExecSQL("SELECT * FROM " + Export.SourceIdent(Export.TableName) + " WHERE 1=0", true, false);
-    for (int i = 0; i < statement.ColumnCount() && statement.StmtHandle != SQL_NULL_HSTMT; ++i) {
-        SQLLEN autoUnique = SQL_FALSE;
-        if (!SQLSucceeded(ODBCApi.SQLColAttribute(statement.StmtHandle, static_cast<SQLUSMALLINT>(i + 1),
-                                                  SQL_DESC_AUTO_UNIQUE_VALUE, nullptr, 0, nullptr, &autoUnique)) ||
-            autoUnique != SQL_TRUE)
-            continue;
+    for (int i = 0; i < statement.ColumnCount(); ++i) {
+        if (statement.ColumnAttribute(i, SQL_DESC_AUTO_UNIQUE_VALUE) != SQL_TRUE) continue;
         const std::string name = statement.ColumnName(i); // upper-cased by the statement
         for (TDriverColumn& c : Columns)
             if (SameText(c.Name, name)) c.AutoIncrement = true;

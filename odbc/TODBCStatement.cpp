@@ -794,6 +794,19 @@ bool TODBCStatement::ColumnIsBinary(int Index) const {
     return slots_[Index].Binary;
 }
 
+std::optional<SQLLEN> TODBCStatement::ColumnAttribute(int Index, SQLUSMALLINT Field) {
+    if (Index < 0 || Index >= ColumnList.Count()) return std::nullopt;
+    std::optional<SQLLEN> value;
+    OnWorker([&] {
+        if (StmtHandle == SQL_NULL_HSTMT) return;
+        SQLLEN number = 0;
+        if (SQLSucceeded(ODBC_CALL(SQLColAttribute, StmtHandle, static_cast<SQLUSMALLINT>(Index + 1), Field,
+                                   nullptr, 0, nullptr, &number)))
+            value = number;
+    });
+    return value;
+}
+
 void TODBCStatement::RenderBit(int Index, char* Text, std::size_t Length) const {
     // MariaDB's connector hands BIT(1) to SQL_C_CHAR as the raw byte, which trimming would
     // empty; ODBC's rendering of a bit is "0" or "1".

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -76,6 +77,9 @@ class TODBCStatement {
     // Binary, varbinary and long varbinary columns (blobs; MariaDB reports wider bit columns
     // so): read as raw bytes.
     bool ColumnIsBinary(int Index) const;
+    // A numeric column attribute (SQL_DESC_AUTO_UNIQUE_VALUE and the like) asked of the
+    // driver on the connection's worker thread; nullopt outside the columns or when refused.
+    std::optional<SQLLEN> ColumnAttribute(int Index, SQLUSMALLINT Field);
 
     // The trimmed text of a field of the current row, whole however long; empty for NULL
     // and outside the columns.
