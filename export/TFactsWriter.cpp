@@ -21,27 +21,8 @@ bool StartsWithText(std::string_view Text, std::string_view Prefix) {
 } // namespace
 
 bool IsSqlNumber(std::string_view Text) {
-    std::size_t i = 0;
-    const std::size_t n = Text.size();
-    if (i < n && Text[i] == '-') ++i;
-    std::size_t digits = 0;
-    while (i < n && IsDigit(Text[i]))
-        ++i, ++digits;
-    if (i < n && Text[i] == '.') {
-        ++i;
-        while (i < n && IsDigit(Text[i]))
-            ++i, ++digits;
-    }
-    if (digits == 0) return false;
-    if (i < n && (Text[i] == 'e' || Text[i] == 'E')) {
-        ++i;
-        if (i < n && (Text[i] == '+' || Text[i] == '-')) ++i;
-        std::size_t exponent = 0;
-        while (i < n && IsDigit(Text[i]))
-            ++i, ++exponent;
-        if (exponent == 0) return false;
-    }
-    return i == n;
+    // IsNumber's form without the blanks and plus sign a target would not give back.
+    return !Text.empty() && Text.front() != ' ' && Text.front() != '\t' && Text.front() != '+' && IsNumber(Text);
 }
 
 bool IsInt64Text(std::string_view Text) {

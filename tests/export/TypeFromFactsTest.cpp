@@ -1,6 +1,7 @@
 // Target types from the facts the real drivers report (SQLite ODBC, MariaDB Connector/ODBC,
 // the PostgreSQL driver: their DATA_TYPE, COLUMN_SIZE, DECIMAL_DIGITS and TYPE_NAME as
 // they give them), and the defaults as each of them writes COLUMN_DEF.
+#include "TFactsWriter.h"
 #include "TypeFromFacts.h"
 
 #include <gtest/gtest.h>
@@ -133,4 +134,15 @@ TEST(TypeFromFacts, DefaultsAsEachDriverWritesThem) {
     // The SQLite driver strips the quotes off a one-word literal.
     EXPECT_EQ(parse("none").Kind, K::Literal);
     EXPECT_EQ(parse("current_user").Kind, K::Unknown);
+}
+
+// A value written bare must read back as the same number; anything else goes quoted, so a
+// driver's padded or signed text never loses its blanks or its plus sign on the way.
+TEST(FactsValueText, OnlyPlainNumbersAreWrittenBare) {
+    for (const char* bare : {"0", "-12", "12.50", "-.5", "5.", "1e5", "1.5E-07", "18446744073709551615"})
+        EXPECT_TRUE(IsSqlNumber(bare)) << bare;
+    for (const char* quoted : {"", "-", ".", " 5", "5 ", "\t5", "+5", "1e", "1e+", "0x10", "1,5", "NaN", "Infinity"})
+        EXPECT_FALSE(IsSqlNumber(quoted)) << '"' << quoted << '"';
+    EXPECT_TRUE(IsInt64Text("-9223372036854775808"));
+    EXPECT_FALSE(IsInt64Text("9223372036854775808"));
 }
