@@ -498,6 +498,19 @@ void TODBCStatement::EndArrayReads() {
     ODBC_CALL(SQLSetStmtAttr, StmtHandle, SQL_ATTR_ROW_STATUS_PTR, nullptr, 0);
 }
 
+// Marks the end of the rows or the fetch's failure for the block being filled.
+bool TODBCStatement::BlockFetchEnds(SQLRETURN Ret) {
+    if (Ret == SQL_NO_DATA) {
+        FBlockEnd = true;
+        return true;
+    }
+    if (SQLSucceeded(Ret)) return false;
+    FBlockFailed = true;
+    FBlockError = DiagnosticRecords(SQL_HANDLE_STMT, StmtHandle);
+    if (FBlockError.empty()) FBlockError = "Fetch failed without a diagnostic";
+    return true;
+}
+
 void TODBCStatement::FillArrayBlock(bool Fetched) {
     ClearBlock();
     SQLRETURN ret = SQL_SUCCESS;
@@ -505,16 +518,7 @@ void TODBCStatement::FillArrayBlock(bool Fetched) {
         FRowsFetched = 0;
         ret = ODBC_CALL(SQLFetch, StmtHandle);
     }
-    if (ret == SQL_NO_DATA) {
-        FBlockEnd = true;
-        return;
-    }
-    if (!SQLSucceeded(ret)) {
-        FBlockFailed = true;
-        FBlockError = DiagnosticRecords(SQL_HANDLE_STMT, StmtHandle);
-        if (FBlockError.empty()) FBlockError = "Fetch failed without a diagnostic";
-        return;
-    }
+    if (BlockFetchEnds(ret)) return;
     const auto columns = static_cast<std::size_t>(ColumnList.Count());
     const std::size_t rows = std::min(FRowsFetched, FArrayRows);
     if (FFields.size() < rows * columns) FFields.resize(rows * columns);
@@ -664,16 +668,7 @@ void TODBCStatement::FillBlock(bool Fetched, int MaxRows) {
             }
         }
         SQLRETURN ret = row == 0 && Fetched ? SQL_SUCCESS : ODBC_CALL(SQLFetch, StmtHandle);
-        if (ret == SQL_NO_DATA) {
-            FBlockEnd = true;
-            return;
-        }
-        if (!SQLSucceeded(ret)) {
-            FBlockFailed = true;
-            FBlockError = DiagnosticRecords(SQL_HANDLE_STMT, StmtHandle);
-            if (FBlockError.empty()) FBlockError = "Fetch failed without a diagnostic";
-            return;
-        }
+        if (BlockFetchEnds(ret)) return;
         if (FFields.size() < static_cast<std::size_t>((row + 1) * columns))
             FFields.resize(static_cast<std::size_t>((row + 1) * columns));
         if (!ReadRow(row)) {

@@ -178,6 +178,7 @@ class TODBCStatement {
     // Back to one row per fetch with nothing bound to arrays.
     void EndArrayReads();
     // Takes the rows of the rowset the driver fetched (fetching it first unless Fetched).
+    bool BlockFetchEnds(SQLRETURN Ret);
     void FillArrayBlock(bool Fetched);
     bool GetDiagText(SQLSMALLINT Record, std::string& Text);
 
