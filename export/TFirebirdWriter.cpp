@@ -47,7 +47,9 @@ constexpr TColInfo kFromMySQL[] = {
     {"datetime", "timestamp", false, false},
     {"timestamp", "", false, false},
     {"date", "date", false, false},
-    {"time", "time", false, false},
+    // MySQL's time is a duration (-838:59:59.999999 to 838:59:59.999999), Firebird's a time
+    // of day; DeclaredType narrows the text to the column's fractional digits.
+    {"time", "varchar(17)", false, false, "time: durations beyond Firebird's time of day, kept as text"},
     // char(1) would refuse every value longer than one letter.
     {"enum", "varchar", true, false},
     {"tinytext", "blob sub_type text", false, false},
@@ -100,17 +102,24 @@ std::span<const TColInfo> TFirebirdWriter::TypeTable(TExportDialect Source) cons
 std::string TFirebirdWriter::DeclaredType(TExportDialect Source, std::string_view CatalogueType,
                                           std::string_view ShowType, std::string& Note) const {
     if (Source != edMySQL) return {};
+    const std::string declared = LowerCase(MySQLDeclaredType(CatalogueType, ShowType));
+    // MySQL's time holds durations: negative, and up to 838 hours. Firebird's time is a time
+    // of day, so every MySQL time is text: sign, three hour digits, and the fraction.
+    if (declared == "time" || (declared.starts_with("time(") && declared.size() == 7 && declared[6] == ')')) {
+        const int digits = declared == "time" ? 0 : declared[5] - '0';
+        if (digits < 0 || digits > 6) return {};
+        Note = declared + ": durations beyond Firebird's time of day, kept as text";
+        return "varchar(" + std::to_string(10 + (digits > 0 ? digits + 1 : 0)) + ")";
+    }
     // Firebird keeps four fractional digits of a second; MySQL up to six. A column with
     // more than four keeps its values as text (date, time and every digit).
-    const std::string declared = LowerCase(MySQLDeclaredType(CatalogueType, ShowType));
-    for (const auto& [name, width] : {std::pair{std::string_view("datetime"), 20}, {"timestamp", 20}, {"time", 9}}) {
+    for (const auto& [name, width] : {std::pair{std::string_view("datetime"), 20}, {"timestamp", 20}}) {
         if (!declared.starts_with(name) || declared.size() != name.size() + 3 || declared[name.size()] != '(')
             continue;
         const int digits = declared[name.size() + 1] - '0';
         if (digits <= 4 || digits > 6) return {};
         Note = declared + ": more fractional digits than Firebird's four, kept as text";
-        // MySQL's time reaches -838:59:59.
-        return "varchar(" + std::to_string(width + digits + (name == "time" ? 2 : 0)) + ")";
+        return "varchar(" + std::to_string(width + digits) + ")";
     }
     return {};
 }

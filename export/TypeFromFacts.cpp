@@ -259,7 +259,8 @@ TTargetType ToFirebird(const TValueShape& S) {
     case TValueKind::Time:
         return {"time", ""};
     case TValueKind::Duration:
-        return {"varchar(16)", "the source's time holds durations"};
+        // -838:59:59.999999
+        return {"varchar(17)", "the source's time holds durations"};
     case TValueKind::Timestamp:
     case TValueKind::TimestampTz:
         return {"timestamp", ""};

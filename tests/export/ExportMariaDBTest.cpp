@@ -257,6 +257,43 @@ TEST(ExportMariaDB, FirebirdScriptFromMySQLLoadsIntoFirebird) {
               "43|<true>\n");
 }
 
+// A MySQL time is a duration; Firebird's time only a time of day. Every value arrives as
+// the source shows it, sign, hours past 24 and fraction included.
+TEST(ExportMariaDB, MySQLTimeDurationsLoadIntoFirebird) {
+    if (!RequireFirebirdTools()) return;
+    const std::string db = FreshMariaDBDatabase("fx_durations");
+    MariaDBExec(db, "CREATE TABLE spans (id int PRIMARY KEY, t time, t1 time(1), t6 time(6));"
+                    "INSERT INTO spans VALUES (1, '-838:59:59', '30:00:00.5', '838:59:59.999999'),"
+                    " (2, '30:00:00', '-00:00:00.1', '-838:59:59.000001'),"
+                    " (3, '00:00:00', '00:00:00', '00:00:00'), (4, NULL, NULL, NULL);");
+    ScratchDir dir;
+    TSourceFixture src;
+    ASSERT_TRUE(src.Open(db, MariaDBUser(), MariaDBPassword()));
+    const std::string file = dir.File("spans.sql");
+    ASSERT_EQ(src.Dump(edFirebird, "spans", file), 0) << src.Export->ErrorText;
+    const std::string text = Lines(ReadFile(file));
+    EXPECT_NE(text.find("  t varchar(10) /* time: durations beyond Firebird's time of day, kept as text */,\n"),
+              std::string::npos)
+        << text;
+
+    const std::string fdb = dir.File("spans.fdb");
+    FirebirdCreateDatabase(fdb);
+    int status = -1;
+    const std::string output = FirebirdRunScript(fdb, ReadFile(file), &status);
+    EXPECT_EQ(status, 0) << output;
+    const std::string q = "SELECT id, t, t1, t6 FROM spans ORDER BY id";
+    std::string expected;
+    for (const std::string& line : std::vector<std::string>{"1|-838:59:59|30:00:00.5|838:59:59.999999",
+                                                            "2|30:00:00|-00:00:00.1|-838:59:59.000001",
+                                                            "3|00:00:00|00:00:00.0|00:00:00.000000", "4|||"})
+        expected += line + "\n";
+    EXPECT_EQ(FirebirdQuery(fdb, q), expected);
+    // The same as the source shows them.
+    std::string source = MariaDBQuery(db, "SELECT id, IFNULL(t, ''), IFNULL(t1, ''), IFNULL(t6, '') FROM spans ORDER BY id");
+    std::replace(source.begin(), source.end(), '\t', '|');
+    EXPECT_EQ(source, expected);
+}
+
 TEST(ExportMariaDB, UnsafeNamesLoadIntoMariaDB) {
     ScratchDir dir;
     const std::string sdb = dir.File("names.db");

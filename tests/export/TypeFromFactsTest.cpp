@@ -94,6 +94,8 @@ TEST(TypeFromFacts, DatesTimesAndBinaries) {
     TDriverColumn duration = Facts(SQL_TYPE_TIME, "time", 8);
     duration.TimeIsDuration = true;
     EXPECT_EQ(To(edPostgreSQL, duration), "interval");
+    // Wide enough for -838:59:59.999999.
+    EXPECT_EQ(To(edFirebird, duration), "varchar(17)");
     EXPECT_EQ(To(edPostgreSQL, Facts(SQL_TYPE_TIME, "time", 8, 6)), "time");
     EXPECT_EQ(To(edPostgreSQL, Facts(SQL_LONGVARBINARY, "blob", 65535)), "bytea");
     EXPECT_EQ(To(edSQLite, Facts(SQL_BINARY, "bit", 2)), "BLOB");
