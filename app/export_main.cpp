@@ -53,6 +53,9 @@ const char* const Usage =
     "  --dialect NAME        mysql, firebird, foxpro, tab, comma, oracle,\n"
     "                        sqlite or postgresql\n"
     "                        (default: from the kind of database connected to)\n"
+    "  --copy                with --dialect postgresql: each table's rows as one COPY\n"
+    "                        block instead of INSERTs, much faster to load; such a\n"
+    "                        script loads only with psql (psql -v ON_ERROR_STOP=1 -f)\n"
     "  --progress            on a terminal: one line per table with rows done, rows in\n"
     "                        all, rate and time left, redrawn in place\n"
     "  --trace-odbc FILE     write every ODBC call and its result to FILE\n"
@@ -142,7 +145,7 @@ bool NamesAFolder(const std::string& Name) {
 int main(int argc, char** argv) {
     THeadlessWindow window;
     std::string settingsFile, output = "Bid_Oracle_Data.sql", traceFile;
-    bool dialectGiven = false, progressWanted = false;
+    bool dialectGiven = false, progressWanted = false, copyRows = false;
     TExportDialect dialect = edOracle;
 
     for (int i = 1; i < argc; ++i) {
@@ -175,6 +178,10 @@ int main(int argc, char** argv) {
             progressWanted = true;
             continue;
         }
+        if (arg == "--copy" && !hasValue) {
+            copyRows = true;
+            continue;
+        }
         const bool known = arg == "--settings" || arg == "--bid-link" || arg == "--since-month" ||
                            arg == "--output" || arg == "--dialect" || arg == "--trace-odbc";
         if (!known) {
@@ -203,6 +210,10 @@ int main(int argc, char** argv) {
             }
             dialectGiven = true;
         }
+    }
+    if (copyRows && (!dialectGiven || dialect != edPostgreSQL)) {
+        ErrorLine("--copy writes PostgreSQL's COPY blocks: it needs --dialect postgresql");
+        return ExitUsage;
     }
     if (output.empty()) {
         ErrorLine("--output needs a file name");
@@ -270,6 +281,7 @@ int main(int argc, char** argv) {
         return Interrupted.load() ? ExitInterrupted : ExitNoConnection;
     }
     if (!dialectGiven) dialect = session.Dialect();
+    session.Exporter()->CopyRows = copyRows;
 
     TExportJob job(session.Connection(), session.Exporter(), dialect, window);
     job.BaseFileName = output;

@@ -72,6 +72,20 @@ void TDialectWriter::AppendField(std::string& Out, const TFieldData& Field, cons
     AppendValue(Out, Field, Column.Type, Column.Binary);
 }
 
+TRowForm TDialectWriter::RowForm(const TExport& Export, const std::vector<TResultColumn>&) {
+    if (Export.CopyRows) throw std::runtime_error("COPY rows are a form of the PostgreSQL dialect only");
+    TRowForm form;
+    if (!RowsBegin().empty()) form.Begin = std::string(RowsBegin()) + "\r\n";
+    form.Head = "INSERT INTO " + Ident(Export.TableName) + " VALUES(";
+    form.Tail = ");\r\n";
+    if (!RowsEnd().empty()) form.End = std::string(RowsEnd()) + "\r\n";
+    return form;
+}
+
+std::string TDialectWriter::RowsFailed(std::string_view) const {
+    return RowsAbort().empty() ? std::string() : std::string(RowsAbort()) + "\r\n";
+}
+
 bool TDialectWriter::WriteStructure(TExport&) {
     return false;
 }

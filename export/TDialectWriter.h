@@ -29,6 +29,16 @@ struct TResultColumn {
     bool Binary = false;     // values come as raw bytes
 };
 
+// How a table's rows are written: each row is Head, its fields joined by Separator, then
+// Tail. Begin and End are whole lines around the rows, written only when the table has rows.
+struct TRowForm {
+    std::string Begin;
+    std::string Head;
+    char Separator = ',';
+    std::string Tail;
+    std::string End;
+};
+
 // Raised by a writer for a value its target cannot hold unchanged; the row path adds the
 // table, column and row and ends the table with result 4.
 class TValueRefused : public std::runtime_error {
@@ -59,11 +69,16 @@ class TDialectWriter {
     // One field of an INSERT as the row path writes it (AppendValue unless the writer has
     // forms of its own); raises TValueRefused for a value the target cannot hold unchanged.
     virtual void AppendField(std::string& Out, const TFieldData& Field, const TResultColumn& Column) const;
-    // Lines around a table's rows, written only when it has rows; RowsAbort ends them
+    // Lines around a table's INSERTs, written only when it has rows; RowsAbort ends them
     // instead of RowsEnd when a value was refused.
     virtual std::string_view RowsBegin() const { return {}; }
     virtual std::string_view RowsEnd() const { return {}; }
     virtual std::string_view RowsAbort() const { return {}; }
+    // Called once before a table's rows: their form, one INSERT a row unless the writer has
+    // a form of its own for what Export asks; AppendField then writes fields of that form.
+    virtual TRowForm RowForm(const TExport& Export, const std::vector<TResultColumn>& Columns);
+    // The lines that end the rows instead of End when a value was refused or the read failed.
+    virtual std::string RowsFailed(std::string_view Reason) const;
 
     // Writers that build the whole structure section themselves (columns, keys, indexes and
     // their own objects): true when written, false to leave it to the shared path.

@@ -77,6 +77,8 @@ class TExport {
     // Rows per key-ordered chunk when a table with a primary key is read from a driver that
     // holds whole results in memory (MariaDB, MySQL); 0 reads every table in one select.
     std::int32_t KeyChunkRows = 50000;
+    // PostgreSQL form: each table's rows as one COPY block (loads with psql only), not INSERTs.
+    bool CopyRows = false;
     TBannerClock Clock = TBannerClock::System();
 
     // Dumps one table; never throws. Returns 0, 1, 2, 4 or 5.

@@ -204,17 +204,16 @@ void TExport::WriteDataSection() {
     ReportProgress(1);
     std::int32_t counter = 1;
 
-    std::string prefix = "INSERT INTO ";
-    FWriter->AppendIdent(prefix, TableName);
-    prefix += " VALUES(";
-    const TDialectWriter& writer = *FWriter;
     const int count = static_cast<int>(FReadIndex.size());
     std::vector<TResultColumn> columns;
     for (int i = 0; i < count; ++i)
         columns.push_back({Statement->ColumnName(i), static_cast<TColumnType>(FReadType[i]),
                            Statement->ColumnSqlType(i), FReadBinary[i]});
-    const bool bracketed = haveRow && !Cancelled && !writer.RowsBegin().empty();
-    if (bracketed) Line(writer.RowsBegin());
+    const TRowForm form = FWriter->RowForm(*this, columns);
+    const std::string& prefix = form.Head;
+    const TDialectWriter& writer = *FWriter;
+    const bool bracketed = haveRow && !Cancelled && !form.Begin.empty();
+    if (bracketed) Text(form.Begin);
     // A row longer than a quarter of the target's statement limit may hold a literal too long.
     const std::size_t longRow = writer.StatementLimit() / 4;
     TRowNames rowNames;
@@ -223,31 +222,33 @@ void TExport::WriteDataSection() {
         const std::size_t rowStart = out.size();
         out.append(prefix);
         for (int i = 0; i < count; ++i) {
-            if (i > 0) out += ',';
+            if (i > 0) out += form.Separator;
             try {
                 writer.AppendField(out, Statement->FieldData(FReadIndex[i]), columns[i]);
             } catch (const TValueRefused& e) {
                 // The refused row is dropped whole; the rows before it are undone by the target.
                 out.resize(rowStart);
-                if (bracketed) Line(writer.RowsAbort());
-                throw TValueRefused(Format("column %s, row %d: %s", {columns[i].Name, counter, std::string(e.what())}));
+                const std::string reason =
+                    Format("column %s, row %d: %s", {columns[i].Name, counter, std::string(e.what())});
+                if (bracketed) Text(writer.RowsFailed(reason));
+                throw TValueRefused(reason);
             }
         }
-        out.append(");\r\n", 4);
+        out.append(form.Tail);
         if (longRow > 0 && out.size() - rowStart > longRow) WriteRowInPieces(out, rowStart, prefix, rowNames, counter);
         FOut->Commit();
         try {
             haveRow = FetchRow(counter + 1);
-        } catch (const TReadError&) {
+        } catch (const TReadError& e) {
             // A table read only in part is not committed.
-            if (bracketed) Line(writer.RowsAbort());
+            if (bracketed) Text(writer.RowsFailed(e.what()));
             throw;
         }
         ++counter;
         if (counter % 1000 == 0) ReportProgress(counter);
         ProcessMessages();
     }
-    if (bracketed) Line(writer.RowsEnd());
+    if (bracketed) Text(form.End);
     ReportProgress(-counter);
 }
 

@@ -139,6 +139,7 @@ std::string TFactsWriter::ColumnDefinition(const TSourceTable& Facts, const TDri
 bool TFactsWriter::WriteStructure(TExport& Export) {
     TSourceTable facts;
     FAutoIncrement.clear();
+    FColumns.clear();
     if (!facts.Read(Export)) {
         Export.Statement->CheckError(SQL_ERROR);
         Export.ResultCode = TExport::ResultNoColumns;
@@ -156,6 +157,7 @@ bool TFactsWriter::WriteStructure(TExport& Export) {
         if (!note.empty()) line += " /* " + CommentText(note) + " */";
         lines.push_back(std::move(line));
         if (column.AutoIncrement) FAutoIncrement.push_back(column.Name);
+        FColumns.push_back(column.Name);
     }
     std::string key;
     for (const std::string& k : facts.PrimaryKey)

@@ -47,6 +47,8 @@ class TFactsWriter : public TDialectWriter {
 
     // Columns that number themselves, kept for the rows' after-work.
     std::vector<std::string> FAutoIncrement;
+    // The table's columns as CREATE TABLE names them (result names are upper case).
+    std::vector<std::string> FColumns;
 
   private:
     std::string ColumnDefinition(const TSourceTable& Facts, const TDriverColumn& Column, std::string& Note) const;

@@ -3,6 +3,7 @@
 #include "SqlText.h"
 #include "TExport.h"
 #include "TODBCStatement.h"
+#include "Text.h"
 
 #include <sqlext.h>
 
@@ -32,6 +33,9 @@ constexpr std::array<std::string_view, 152> kReserved{
     "window", "with", "xmlattributes", "xmlconcat", "xmlelement", "xmlexists", "xmlforest", "xmlnamespaces",
     "xmlparse", "xmlpi", "xmlroot", "xmlserialize", "xmltable",
 };
+
+// The script's bytes are UTF-8, whatever encoding psql starts with.
+constexpr std::string_view kClientEncoding = "SET client_encoding = 'UTF8';";
 
 bool IsNumericType(SQLSMALLINT Type) {
     switch (Type) {
@@ -108,6 +112,10 @@ bool TPostgreSQLWriter::AppendText(std::string& Out, std::string_view Text, std:
 }
 
 void TPostgreSQLWriter::AppendField(std::string& Out, const TFieldData& Field, const TResultColumn& Column) const {
+    if (FCopy) {
+        AppendCopyField(Out, Field, Column);
+        return;
+    }
     if (Field.Null) {
         Out.append("NULL");
         return;
@@ -130,6 +138,100 @@ void TPostgreSQLWriter::AppendField(std::string& Out, const TFieldData& Field, c
     }
     std::string reason;
     if (!AppendText(Out, Field.Bytes, reason)) throw TValueRefused(reason);
+}
+
+void TPostgreSQLWriter::AppendCopyField(std::string& Out, const TFieldData& Field,
+                                        const TResultColumn& Column) const {
+    // A zero date is one source's "no date"; PostgreSQL has no such date.
+    if (Field.Null || (IsDateType(Column.SqlType) && Field.Bytes.starts_with("0000-00-00"))) {
+        Out.append("\\N");
+        return;
+    }
+    if (Column.Binary) {
+        // bytea's hex form, its backslash escaped for COPY.
+        Out.append("\\\\x");
+        AppendHex(Out, Field.Bytes);
+        return;
+    }
+    // Every value is text to COPY; a number's text needs no escape.
+    const std::string_view text = Field.Bytes;
+    std::size_t run = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char escape;
+        switch (text[i]) {
+        case '\\': escape = '\\'; break;
+        case '\t': escape = 't'; break;
+        case '\n': escape = 'n'; break;
+        case '\r': escape = 'r'; break;
+        case '\b': escape = 'b'; break;
+        case '\f': escape = 'f'; break;
+        case '\v': escape = 'v'; break;
+        case '\0': throw TValueRefused("the text holds a NUL byte, which PostgreSQL text cannot store");
+        default: continue;
+        }
+        Out.append(text.data() + run, i - run);
+        Out += '\\';
+        Out += escape;
+        run = i + 1;
+    }
+    Out.append(text.data() + run, text.size() - run);
+}
+
+void TPostgreSQLWriter::SayEncoding(TExport& Export) {
+    if (FEncodingSaid) return;
+    // COPY data goes to the server as it stands, so the client's encoding must be right;
+    // before BEGIN, so that a rolled-back table does not undo it.
+    Export.Line(kClientEncoding);
+    FEncodingSaid = true;
+}
+
+bool TPostgreSQLWriter::WriteStructure(TExport& Export) {
+    // The names in the structure are read in the script's encoding too.
+    if (Export.CopyRows) SayEncoding(Export);
+    return TFactsWriter::WriteStructure(Export);
+}
+
+TRowForm TPostgreSQLWriter::RowForm(const TExport& Export, const std::vector<TResultColumn>& Columns) {
+    FCopy = Export.CopyRows;
+    if (!FCopy) return TFactsWriter::RowForm(Export, Columns);
+    FTable = Export.TableName;
+    TRowForm form;
+    if (!FEncodingSaid) {
+        form.Begin = std::string(kClientEncoding) + "\r\n";
+        FEncodingSaid = true;
+    }
+    form.Begin += "BEGIN;\r\nCOPY " + Ident(FTable);
+    // The result's columns by name, spelled as the structure has them, for the result names
+    // are upper case. Without the structure the columns go in table order, as INSERTs do.
+    bool named = FColumns.size() == Columns.size();
+    for (std::size_t i = 0; named && i < Columns.size(); ++i)
+        named = SameText(FColumns[i], Columns[i].Name);
+    if (named) {
+        for (std::size_t i = 0; i < FColumns.size(); ++i) {
+            form.Begin += i == 0 ? " (" : ", ";
+            AppendIdent(form.Begin, FColumns[i]);
+        }
+        form.Begin += ')';
+    }
+    form.Begin += " FROM stdin;\r\n";
+    form.Separator = '\t';
+    form.Tail = "\r\n";
+    form.End = "\\.\r\nCOMMIT;\r\n";
+    return form;
+}
+
+std::string TPostgreSQLWriter::RowsFailed(std::string_view Reason) const {
+    if (!FCopy) return TFactsWriter::RowsFailed(Reason);
+    // The data cannot be taken back line by line: the block ends, its transaction is rolled
+    // back, and the load stops loudly with the reason (psql with ON_ERROR_STOP) instead of
+    // going on as if the table had been loaded.
+    std::string message, reason;
+    AppendText(message, "rows of table " + FTable + " not loaded: " + std::string(Reason), reason);
+    std::string tag = "$refused$";
+    for (int n = 1; message.find(tag) != std::string::npos; ++n)
+        tag = "$refused" + std::to_string(n) + "$";
+    return "\\.\r\nROLLBACK;\r\nDO " + tag + " BEGIN RAISE EXCEPTION '%', " + message + "; END " + tag +
+           ";\r\n";
 }
 
 std::string TPostgreSQLWriter::AutoIncrementDefinition(const TDriverColumn&, const TTargetType& Type, bool,

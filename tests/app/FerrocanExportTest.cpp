@@ -170,6 +170,15 @@ TEST_F(ExportProgramTest, RefusalsBeforeConnecting) {
     EXPECT_NE(err.find("cannot read the settings file outdir: Is a directory"), std::string::npos) << err;
     EXPECT_EQ(err.find("Cannot connect"), std::string::npos);
 
+    // COPY blocks are PostgreSQL's alone.
+    for (const char* args : {"--copy", "--copy --dialect sqlite", "--dialect mysql --copy"}) {
+        EXPECT_EQ(Export(args, nullptr, &err), 1) << args;
+        EXPECT_NE(err.find("--copy writes PostgreSQL's COPY blocks: it needs --dialect postgresql"),
+                  std::string::npos)
+            << err;
+    }
+    EXPECT_EQ(Export("--copy --dialect postgresql", nullptr, &err), 2) << err;
+
     EXPECT_EQ(Export("--trace-odbc nosuchdir/trace.txt", nullptr, &err), 1);
     EXPECT_NE(err.find("cannot open the ODBC trace file nosuchdir/trace.txt"), std::string::npos) << err;
 }

@@ -48,6 +48,19 @@ class MariaDBToPostgres : public FromMariaDB {
     TTableRows TargetRows(const TCorpusTable& Table) override { return PostgresTableRows(Target, Table); }
 };
 
+class MariaDBToPostgresCopy : public MariaDBToPostgres {
+  protected:
+    void SetUp() override {
+        MariaDBToPostgres::SetUp();
+        Label = "postgresql copy from mariadb";
+    }
+    void ExportAndLoad() override {
+        Script = Export("--dialect postgresql --copy --output postgresql.sql " + ExportArgs);
+        FreshPostgresDatabase(Target);
+        Load = LoadIntoPostgres(Target, Script);
+    }
+};
+
 class SqliteToSqliteForm : public FromSqlite {
   protected:
     std::string Target;
@@ -109,6 +122,20 @@ class PostgresToPostgres : public FromPostgres {
         Load = LoadIntoPostgres(Target, Script);
     }
     TTableRows TargetRows(const TCorpusTable& Table) override { return PostgresTableRows(Target, Table); }
+};
+
+// The same with each table's rows as one COPY block.
+class PostgresToPostgresCopy : public PostgresToPostgres {
+  protected:
+    void SetUp() override {
+        PostgresToPostgres::SetUp();
+        Label = "postgresql copy from postgresql";
+    }
+    void ExportAndLoad() override {
+        Script = Export("--dialect postgresql --copy --output postgresql.sql");
+        FreshPostgresDatabase(Target);
+        Load = LoadIntoPostgres(Target, Script);
+    }
 };
 
 class PostgresToMariaDB : public FromPostgres {
@@ -209,6 +236,19 @@ TEST_F(MariaDBToPostgres, EveryTableArrives) {
     ExpectEveryTable();
 }
 
+TEST_F(MariaDBToPostgresCopy, Prepare) {
+    EXPECT_NE(Script.find(" FROM stdin;"), std::string::npos);
+    EXPECT_EQ(Script.find("INSERT INTO"), std::string::npos);
+}
+
+TEST_F(MariaDBToPostgresCopy, LoadsWithoutErrors) {
+    ExpectLoadWithoutErrors();
+}
+
+TEST_F(MariaDBToPostgresCopy, EveryTableArrives) {
+    ExpectEveryTable();
+}
+
 TEST_F(SqliteToSqliteForm, Prepare) {
     EXPECT_NE(Script.find(" SQLite Dump using uExport"), std::string::npos);
 }
@@ -235,6 +275,24 @@ TEST_F(PostgresToPostgres, EveryTableArrives) {
 
 // An identity key numbers on after the loaded rows.
 TEST_F(PostgresToPostgres, IdentityContinuesTheNumbering) {
+    const std::string add = "INSERT INTO bid_items (bid_link) VALUES ('next') RETURNING recno;";
+    EXPECT_EQ(PostgresQuery(Target, add), PostgresQuery(Source, add));
+}
+
+TEST_F(PostgresToPostgresCopy, Prepare) {
+    EXPECT_NE(Script.find("COPY bid_items ("), std::string::npos);
+    EXPECT_EQ(Script.find("INSERT INTO"), std::string::npos);
+}
+
+TEST_F(PostgresToPostgresCopy, LoadsWithoutErrors) {
+    ExpectLoadWithoutErrors();
+}
+
+TEST_F(PostgresToPostgresCopy, EveryTableArrives) {
+    ExpectEveryTable();
+}
+
+TEST_F(PostgresToPostgresCopy, IdentityContinuesTheNumbering) {
     const std::string add = "INSERT INTO bid_items (bid_link) VALUES ('next') RETURNING recno;";
     EXPECT_EQ(PostgresQuery(Target, add), PostgresQuery(Source, add));
 }
