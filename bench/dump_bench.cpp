@@ -3,7 +3,7 @@
 // in its own child process so its peak memory is its own.
 //
 //   dump_bench [--rows N[,N...]] [--dir DIR] [--mariadb-socket PATH] [--mariadb-user U]
-//              [--mariadb-password P] [--only plain|engine] [--repeat N]
+//              [--mariadb-password P] [--only plain|threaded|engine|serial] [--repeat N]
 //
 // --only runs that one contender in this process, without a child, on the table an earlier
 // run left in the same --dir (SQLite, or MariaDB when a socket is given), for a profiler.
@@ -28,6 +28,7 @@
 #include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -76,16 +77,22 @@ bool Shell(const std::string& Command) {
 }
 
 bool DumpWithEngine(const std::string& Dsn, const std::string& User, const std::string& Password,
-                    const std::string& Table, const std::string& File, TExportDialect Dialect) {
+                    const std::string& Table, const std::string& File, TExportDialect Dialect,
+                    bool ReadAhead = true) {
     TODBC connection;
+    connection.ReadAhead = ReadAhead;
     if (!connection.Connect(Dsn, User, Password)) return false;
     TExport engine(&connection, Dialect);
     return engine.DumpTable(Dialect, Table, File, "", false, true, false, false, "") == 0;
 }
 
 // The same INSERT text through bound SQL_C_CHAR buffers and stdio, without the engine.
+// Threaded: a second thread is started (and ended) first. From then on glibc's mutexes take
+// atomic instructions, as in every program that has a worker thread, and drivers lock
+// several of them per value.
 bool DumpPlain(const std::string& Dsn, const std::string& User, const std::string& Password,
-               const std::string& Table, const std::string& File) {
+               const std::string& Table, const std::string& File, bool Threaded = false) {
+    if (Threaded) std::thread([] {}).join();
     if (!LoadODBC()) return false;
     SQLHENV env = SQL_NULL_HENV;
     SQLHDBC dbc = SQL_NULL_HDBC;
@@ -167,17 +174,26 @@ void Compare(const std::string& Label, const std::string& Dsn, const std::string
              const std::string& Password, TExportDialect Dialect, const std::string& Dir, long Rows,
              const std::string& ToolName, const std::string& ToolCommand, int Repeat) {
     std::printf("%s, %ld rows of 8 columns%s:\n", Label.c_str(), Rows, Repeat > 1 ? ", best of each" : "");
-    TRun plain, engine, tool;
+    TRun plain, threaded, engine, serial, tool;
     // Round by round, so that each contender meets the same spells of load from elsewhere.
     for (int round = 0; round < Repeat; ++round) {
         Keep(plain, Measure([&] { return DumpPlain(Dsn, User, Password, "b", Dir + "/plain.sql"); }), round);
+        Keep(threaded,
+             Measure([&] { return DumpPlain(Dsn, User, Password, "b", Dir + "/threaded.sql", true); }), round);
         Keep(engine,
              Measure([&] { return DumpWithEngine(Dsn, User, Password, "b", Dir + "/engine.sql", Dialect); }),
+             round);
+        Keep(serial,
+             Measure([&] {
+                 return DumpWithEngine(Dsn, User, Password, "b", Dir + "/serial.sql", Dialect, false);
+             }),
              round);
         Keep(tool, Measure([&] { return Shell(ToolCommand); }), round);
     }
     Report("plain ODBC loop", plain, plain);
+    Report("plain loop, threaded process", threaded, plain);
     Report("DumpTable", engine, plain);
+    Report("DumpTable without read-ahead", serial, plain);
     Report(ToolName.c_str(), tool, plain);
     std::printf("  INSERT lines the same bytes as the plain loop's: %s\n",
                 EndsWithFile(Dir + "/engine.sql", Dir + "/plain.sql") ? "yes" : "no");
@@ -232,9 +248,12 @@ int main(int argc, char** argv) {
         const std::string dsn = maria ? "bench_mariadb" : "bench_sqlite";
         const std::string u = maria ? user : "", p = maria ? password : "";
         if (only == "plain") return DumpPlain(dsn, u, p, "b", dir + "/plain.sql") ? 0 : 1;
+        if (only == "threaded") return DumpPlain(dsn, u, p, "b", dir + "/threaded.sql", true) ? 0 : 1;
+        if (only == "serial")
+            return DumpWithEngine(dsn, u, p, "b", dir + "/serial.sql", maria ? edMySQL : edOracle, false) ? 0 : 1;
         if (only == "engine")
             return DumpWithEngine(dsn, u, p, "b", dir + "/engine.sql", maria ? edMySQL : edOracle) ? 0 : 1;
-        std::fprintf(stderr, "--only takes plain or engine\n");
+        std::fprintf(stderr, "--only takes plain, threaded, engine or serial\n");
         return 2;
     }
 

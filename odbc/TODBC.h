@@ -37,6 +37,9 @@ class TODBC {
     // Statements created afterwards read their columns through bound buffers.
     bool BindColumns = false;
     bool UseDescribeCol = false;
+    // Statements reading a forward-only result forward have the worker read their next
+    // block of rows while the caller goes through the current one.
+    bool ReadAhead = true;
     // Gates every diagnostic message box of the connection and its statements.
     bool ShowErrors = false;
     bool AllowEmptyResult = false;

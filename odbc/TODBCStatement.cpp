@@ -116,6 +116,7 @@ TODBCStatement::TODBCStatement(TODBC* Connection_, bool ReadOnly, bool PlainHand
 }
 
 TODBCStatement::~TODBCStatement() {
+    FinishAhead();
     // A detached statement has no handle and no connection left to touch.
     if (Connection) Connection->UnregisterStatement(this);
     OnWorker([&] { Detach(); });
@@ -198,6 +199,7 @@ bool TODBCStatement::FullSetup(bool ReadOnly) {
 }
 
 void TODBCStatement::Reset() {
+    FinishAhead();
     OnWorker([&] { ResetOnWorker(); });
 }
 
@@ -211,6 +213,7 @@ void TODBCStatement::ResetOnWorker() {
 }
 
 bool TODBCStatement::ExecSQL(const std::string& SQL, bool IsQuery, bool Prepared) {
+    FinishAhead();
     FFailed = false;
     FLastError.clear();
     // An unallocated statement fails here as the driver manager would fail its null handle.
@@ -240,6 +243,7 @@ bool TODBCStatement::ExecSQL(const std::string& SQL, bool IsQuery, bool Prepared
     Executing = false;
     Connection->FlushBoxes();
     worker.Wait(task);
+    if (answer) StartAhead();
     return answer;
 }
 
@@ -308,6 +312,7 @@ bool TODBCStatement::BindColumn(int Index, std::size_t Bytes) {
 }
 
 void TODBCStatement::DescribeColumns() {
+    FinishAhead();
     OnWorker([&] { DescribeOnWorker(); });
 }
 
@@ -322,10 +327,11 @@ void TODBCStatement::DescribeOnWorker() {
     ColumnBuffers.resize(BindColumns ? count : 0);
     BufferCount = BindColumns ? count : 0;
     FRowBound = BindColumns;
+    FForwardCursor = false; // PlanReads decides for the results of executions
     // Slots keep their buffers across executions so that repeated queries do not allocate.
     if (slots_.size() < static_cast<std::size_t>(count)) slots_.resize(count);
     for (auto& slot : slots_) {
-        slot.Bound = false;
+        slot.Bound = slot.BoundInBoundMode = false;
         slot.BindLength = 0;
         slot.GrowTo = 0;
         slot.SqlType = SQL_UNKNOWN_TYPE;
@@ -386,20 +392,56 @@ void TODBCStatement::DescribeOnWorker() {
             if (type == ctMemo || type == ctUnknown || slots_[index].Binary)
                 ColumnBuffers[index].assign(1, 0);
             else
-                BindColumn(index, TextBytes(type, size32));
+                slots_[index].BoundInBoundMode = BindColumn(index, TextBytes(type, size32));
         }
     }
 }
 
+void TODBCStatement::TBlock::Clear() {
+    ArenaUsed = 0;
+    Rows = 0;
+    End = Failed = false;
+    Error.clear();
+}
+
 void TODBCStatement::ClearBlock() {
-    FArenaUsed = 0;
-    FBlockRows = 0;
+    FBlocks[0].Clear();
+    FBlocks[1].Clear();
+    FShow = FFill = &FBlocks[0];
     FCurrent = -1;
-    FBlockEnd = FBlockFailed = false;
-    FBlockError.clear();
+}
+
+void TODBCStatement::StartAhead() {
+    // Only a forward-only cursor read forward: a scrolling reader counts on the driver
+    // standing on the last row handed out.
+    if (!FForwardCursor || !Connection || !Connection->ReadAhead || FAhead || FShow->Rows == 0 || FShow->End || FShow->Failed) return;
+    TMyThread& worker = Connection->Worker();
+    if (worker.OnWorker()) return;
+    FFill = FShow == &FBlocks[0] ? &FBlocks[1] : &FBlocks[0];
+    FAheadWork = [this] { FillBlock(false, BlockRows); };
+    FAheadTask = TMyThread::Task(FAheadWork);
+    FAheadWorker = &worker;
+    worker.Post(FAheadTask);
+    FAhead = true;
+}
+
+void TODBCStatement::FinishAhead() {
+    if (!FAhead) return;
+    FAhead = false;
+    // A statement detached meanwhile had its handle freed by a task queued after the fill,
+    // so the fill has run; its worker may be gone with the connection.
+    if (!Connection) return;
+    try {
+        FAheadWorker->Wait(FAheadTask);
+    } catch (const std::exception& e) {
+        FFill->Rows = 0;
+        FFill->Failed = true;
+        FFill->Error = e.what();
+    }
 }
 
 void TODBCStatement::PlanReads() {
+    FForwardCursor = false;
     const int columns = ColumnList.Count();
     if (columns == 0 || !Connection) return;
     if (!FGetDataKnown) {
@@ -408,6 +450,10 @@ void TODBCStatement::PlanReads() {
                                     sizeof FGetDataExtensions, nullptr)))
             FGetDataExtensions = 0;
     }
+    SQLULEN cursor = 0;
+    FForwardCursor = SQLSucceeded(ODBC_CALL(SQLGetStmtAttr, StmtHandle, SQL_ATTR_CURSOR_TYPE, &cursor,
+                                            SQL_IS_UINTEGER, nullptr)) &&
+                     cursor == SQL_CURSOR_FORWARD_ONLY;
     if (PlanArrayReads()) return;
     // One row per fetch. Bound mode has bound its columns already; otherwise bind those of
     // bounded size too, so that one SQLFetch moves them without a call per field. A value
@@ -434,11 +480,7 @@ bool TODBCStatement::PlanArrayReads() {
     // it, SQLite's refuses on a forward-only cursor). So arrays are used only where the server
     // keeps every value within its column's described length, as MariaDB and MySQL do, and
     // only for columns of such a length; a cell that is cut all the same fails the read.
-    if (Connection->DatabaseKind() != dkMySQL) return false;
-    SQLULEN cursor = 0;
-    if (!SQLSucceeded(ODBC_CALL(SQLGetStmtAttr, StmtHandle, SQL_ATTR_CURSOR_TYPE, &cursor, SQL_IS_UINTEGER, nullptr)) ||
-        cursor != SQL_CURSOR_FORWARD_ONLY)
-        return false;
+    if (Connection->DatabaseKind() != dkMySQL || !FForwardCursor) return false;
     const int columns = ColumnList.Count();
     FArrayWidth.assign(static_cast<std::size_t>(columns), 0);
     FArrayOffset.assign(static_cast<std::size_t>(columns), 0);
@@ -501,18 +543,18 @@ void TODBCStatement::EndArrayReads() {
 // Marks the end of the rows or the fetch's failure for the block being filled.
 bool TODBCStatement::BlockFetchEnds(SQLRETURN Ret) {
     if (Ret == SQL_NO_DATA) {
-        FBlockEnd = true;
+        FFill->End = true;
         return true;
     }
     if (SQLSucceeded(Ret)) return false;
-    FBlockFailed = true;
-    FBlockError = DiagnosticRecords(SQL_HANDLE_STMT, StmtHandle);
-    if (FBlockError.empty()) FBlockError = "Fetch failed without a diagnostic";
+    FFill->Failed = true;
+    FFill->Error = DiagnosticRecords(SQL_HANDLE_STMT, StmtHandle);
+    if (FFill->Error.empty()) FFill->Error = "Fetch failed without a diagnostic";
     return true;
 }
 
 void TODBCStatement::FillArrayBlock(bool Fetched) {
-    ClearBlock();
+    FFill->Clear();
     SQLRETURN ret = SQL_SUCCESS;
     if (!Fetched) {
         FRowsFetched = 0;
@@ -521,37 +563,42 @@ void TODBCStatement::FillArrayBlock(bool Fetched) {
     if (BlockFetchEnds(ret)) return;
     const auto columns = static_cast<std::size_t>(ColumnList.Count());
     const std::size_t rows = std::min(FRowsFetched, FArrayRows);
-    if (FFields.size() < rows * columns) FFields.resize(rows * columns);
+    if (FFill->Fields.size() < rows * columns) FFill->Fields.resize(rows * columns);
     for (std::size_t row = 0; row < rows; ++row) {
         const SQLUSMALLINT status = FRowStatus[row];
         if (status == SQL_ROW_NOROW) break;
         if (status == SQL_ROW_ERROR) {
-            FBlockFailed = true;
-            FBlockError = DiagnosticRecords(SQL_HANDLE_STMT, StmtHandle);
-            if (FBlockError.empty()) FBlockError = "A row could not be read";
+            FFill->Failed = true;
+            FFill->Error = DiagnosticRecords(SQL_HANDLE_STMT, StmtHandle);
+            if (FFill->Error.empty()) FFill->Error = "A row could not be read";
             return;
         }
         for (std::size_t i = 0; i < columns; ++i) {
-            TFieldRef& field = FFields[row * columns + i];
+            TFieldRef& field = FFill->Fields[row * columns + i];
             const SQLLEN indicator = FArrayIndicator[i * FArrayRows + row];
-            field = TFieldRef{FArenaUsed, 0, indicator == SQL_NULL_DATA};
+            field = TFieldRef{FFill->ArenaUsed, 0, indicator == SQL_NULL_DATA};
             if (field.Null) continue;
             const SQLLEN room = FArrayWidth[i] - 1;
             if (indicator < 0 || indicator > room) {
                 // Never handed out cut: the read fails, naming the column.
-                FBlockFailed = true;
-                FBlockError = "A value of column " + ColumnList[static_cast<int>(i)].Name +
+                FFill->Failed = true;
+                FFill->Error = "A value of column " + ColumnList[static_cast<int>(i)].Name +
                               " is longer than the driver described its column (" + std::to_string(room) +
                               " bytes)";
                 return;
             }
-            // Handed out where the driver put it: the arrays stay until the next fetch.
-            field.Offset = FArrayOffset[i] + row * static_cast<std::size_t>(FArrayWidth[i]);
-            field.Length = static_cast<std::size_t>(indicator);
-            field.InArray = true;
-            RenderBit(static_cast<int>(i), FArrayData.data() + field.Offset, field.Length);
+            // Copied out: the arrays take the next rowset while the caller still reads these rows.
+            const auto length = static_cast<std::size_t>(indicator);
+            TodBytes& arena = FFill->Arena;
+            if (arena.size() < FFill->ArenaUsed + length)
+                arena.resize(std::max(FFill->ArenaUsed + length, arena.size() * 2));
+            std::memcpy(arena.data() + FFill->ArenaUsed,
+                        FArrayData.data() + FArrayOffset[i] + row * static_cast<std::size_t>(FArrayWidth[i]), length);
+            RenderBit(static_cast<int>(i), arena.data() + FFill->ArenaUsed, length);
+            field.Length = length;
+            FFill->ArenaUsed += length;
         }
-        ++FBlockRows;
+        ++FFill->Rows;
     }
 }
 
@@ -560,13 +607,35 @@ bool TODBCStatement::Fetch(TFetchDirection Direction, std::int32_t Offset) {
     FLastError.clear();
     // Forward-only cursors move to the next row whatever the direction.
     bool next = Direction == fdNext || ForwardOnly;
-    if (next && FCurrent + 1 < FBlockRows) {
+    if (next && FCurrent + 1 < FShow->Rows) {
         ++FCurrent; // read ahead already
         return true;
     }
-    if (next && (FBlockEnd || FBlockFailed) && FBlockRows > 0) {
+    if (FAhead) {
+        FinishAhead();
+        if (next) {
+            // The next block, read while this one was handed out.
+            FShow = FFill;
+            FCurrent = -1;
+            if (FShow->Rows > 0) {
+                FCurrent = 0;
+                StartAhead();
+                return true;
+            }
+            if (FShow->Failed || FShow->End) {
+                if (FShow->Failed) SetFailed(FShow->Error);
+                ClearBlock();
+                return false;
+            }
+        } else {
+            // A move elsewhere: the driver is a block further on than the rows handed out.
+            FFill->Clear();
+            FFill = FShow;
+        }
+    }
+    if (next && (FShow->End || FShow->Failed) && FShow->Rows > 0) {
         // The block ended with the end of the rows or a failure; report it once.
-        if (FBlockFailed) SetFailed(FBlockError);
+        if (FShow->Failed) SetFailed(FShow->Error);
         ClearBlock();
         return false;
     }
@@ -577,10 +646,12 @@ bool TODBCStatement::Fetch(TFetchDirection Direction, std::int32_t Offset) {
     }
     bool result = false;
     OnWorker([&] { result = FetchOnWorker(Direction, Offset); });
+    if (result && next) StartAhead();
     return result;
 }
 
 bool TODBCStatement::FetchOnWorker(TFetchDirection Direction, std::int32_t Offset) {
+    FFill = FShow; // filled while the caller waits
     int direction = Direction;
     if ((Direction == fdFirst || Direction == fdLast || Direction == fdAbsolute) && !CanAbsolute)
         direction = -1;
@@ -590,7 +661,7 @@ bool TODBCStatement::FetchOnWorker(TFetchDirection Direction, std::int32_t Offse
 
     // The driver stands on the last row read ahead (or after the end): moves relative to
     // the current row count the rows it is ahead.
-    SQLLEN ahead = FBlockRows > 0 ? (FBlockRows - 1 - FCurrent) + (FBlockEnd ? 1 : 0) : 0;
+    SQLLEN ahead = FShow->Rows > 0 ? (FShow->Rows - 1 - FCurrent) + (FShow->End ? 1 : 0) : 0;
     SQLSMALLINT orientation = SQL_FETCH_NEXT;
     SQLLEN offset = 0;
     switch (direction) {
@@ -636,11 +707,11 @@ bool TODBCStatement::FetchOnWorker(TFetchDirection Direction, std::int32_t Offse
     }
     // Only moves to the next row read further ahead: a scrolling reader wants one row.
     FillBlock(fetched, direction == fdNext ? BlockRows : 1);
-    if (FBlockRows > 0) {
+    if (FShow->Rows > 0) {
         FCurrent = 0;
         return true;
     }
-    if (FBlockFailed) SetFailed(FBlockError);
+    if (FShow->Failed) SetFailed(FShow->Error);
     return false;
 }
 
@@ -649,7 +720,7 @@ void TODBCStatement::FillBlock(bool Fetched, int MaxRows) {
         FillArrayBlock(Fetched);
         return;
     }
-    ClearBlock();
+    FFill->Clear();
     const int columns = ColumnList.Count();
     for (int row = 0; row < MaxRows; ++row) {
         if (FRowBound && !(row == 0 && Fetched)) {
@@ -669,23 +740,23 @@ void TODBCStatement::FillBlock(bool Fetched, int MaxRows) {
         }
         SQLRETURN ret = row == 0 && Fetched ? SQL_SUCCESS : ODBC_CALL(SQLFetch, StmtHandle);
         if (BlockFetchEnds(ret)) return;
-        if (FFields.size() < static_cast<std::size_t>((row + 1) * columns))
-            FFields.resize(static_cast<std::size_t>((row + 1) * columns));
+        if (FFill->Fields.size() < static_cast<std::size_t>((row + 1) * columns))
+            FFill->Fields.resize(static_cast<std::size_t>((row + 1) * columns));
         if (!ReadRow(row)) {
             // The row that could not be read whole is not handed out.
-            FBlockFailed = true;
+            FFill->Failed = true;
             return;
         }
-        ++FBlockRows;
-        if (FArenaUsed > BlockBytes) return;
+        ++FFill->Rows;
+        if (FFill->ArenaUsed > BlockBytes) return;
     }
 }
 
 bool TODBCStatement::ReadRow(int Row) {
     const int columns = ColumnList.Count();
     for (int i = 0; i < columns; ++i) {
-        TFieldRef& field = FFields[static_cast<std::size_t>(Row * columns + i)];
-        field = TFieldRef{FArenaUsed, 0, false};
+        TFieldRef& field = FFill->Fields[static_cast<std::size_t>(Row * columns + i)];
+        field = TFieldRef{FFill->ArenaUsed, 0, false};
         TFieldSlot& slot = slots_[i];
         if (FRowBound && slot.Bound) {
             SQLLEN indicator = ColumnList[i].Indicator;
@@ -696,12 +767,13 @@ bool TODBCStatement::ReadRow(int Row) {
             auto room = static_cast<std::size_t>(slot.BindLength - 1);
             if (indicator != SQL_NO_TOTAL && static_cast<std::size_t>(indicator) <= room) {
                 auto length = static_cast<std::size_t>(indicator);
-                if (FArena.size() < FArenaUsed + length) FArena.resize(std::max(FArenaUsed + length, FArena.size() * 2));
+                if (FFill->Arena.size() < FFill->ArenaUsed + length)
+                    FFill->Arena.resize(std::max(FFill->ArenaUsed + length, FFill->Arena.size() * 2));
                 // An empty value may come while the arena has no storage yet (data() null).
-                if (length != 0) std::memcpy(FArena.data() + FArenaUsed, ColumnBuffers[i].data(), length);
-                RenderBit(i, FArena.data() + FArenaUsed, length);
+                if (length != 0) std::memcpy(FFill->Arena.data() + FFill->ArenaUsed, ColumnBuffers[i].data(), length);
+                RenderBit(i, FFill->Arena.data() + FFill->ArenaUsed, length);
                 field.Length = length;
-                FArenaUsed += length;
+                FFill->ArenaUsed += length;
                 continue;
             }
             // The driver cut the value: read it whole and bind wider for the following rows.
@@ -725,16 +797,16 @@ bool TODBCStatement::ReadWhole(int Index, TFieldRef& Field) {
         std::max<std::size_t>(TextBytes(ColumnList[Index].ColType, ColumnList[Index].Size) + 2, 64);
     std::size_t got = 0;
     for (;;) {
-        if (FArena.size() < FArenaUsed + got + want)
-            FArena.resize(std::max(FArenaUsed + got + want, FArena.size() * 2));
-        auto available = static_cast<SQLLEN>(FArena.size() - FArenaUsed - got);
+        if (FFill->Arena.size() < FFill->ArenaUsed + got + want)
+            FFill->Arena.resize(std::max(FFill->ArenaUsed + got + want, FFill->Arena.size() * 2));
+        auto available = static_cast<SQLLEN>(FFill->Arena.size() - FFill->ArenaUsed - got);
         SQLLEN indicator = 0;
         SQLRETURN ret = ODBC_CALL(SQLGetData, StmtHandle, static_cast<SQLUSMALLINT>(Index + 1), cType,
-                                  FArena.data() + FArenaUsed + got, available, &indicator);
+                                  FFill->Arena.data() + FFill->ArenaUsed + got, available, &indicator);
         if (ret == SQL_NO_DATA) break; // after the last piece
         if (!SQLSucceeded(ret)) {
-            FBlockError = DiagnosticRecords(SQL_HANDLE_STMT, StmtHandle);
-            if (FBlockError.empty()) FBlockError = "A field could not be read";
+            FFill->Error = DiagnosticRecords(SQL_HANDLE_STMT, StmtHandle);
+            if (FFill->Error.empty()) FFill->Error = "A field could not be read";
             return false;
         }
         if (indicator == SQL_NULL_DATA) {
@@ -751,8 +823,8 @@ bool TODBCStatement::ReadWhole(int Index, TFieldRef& Field) {
                                          : static_cast<std::size_t>(indicator - (available - terminator)) + 2;
     }
     Field.Length = got;
-    RenderBit(Index, FArena.data() + FArenaUsed, got);
-    FArenaUsed += got;
+    RenderBit(Index, FFill->Arena.data() + FFill->ArenaUsed, got);
+    FFill->ArenaUsed += got;
     return true;
 }
 
@@ -811,11 +883,11 @@ void TODBCStatement::RenderBit(int Index, char* Text, std::size_t Length) const 
 
 std::string_view TODBCStatement::RawField(int Index, bool& Null) const {
     Null = true;
-    if (FCurrent < 0 || FCurrent >= FBlockRows) return {};
-    const TFieldRef& field = FFields[static_cast<std::size_t>(FCurrent * ColumnList.Count() + Index)];
+    if (FCurrent < 0 || FCurrent >= FShow->Rows) return {};
+    const TFieldRef& field = FShow->Fields[static_cast<std::size_t>(FCurrent * ColumnList.Count() + Index)];
     Null = field.Null;
     if (field.Null) return {};
-    return std::string_view((field.InArray ? FArrayData.data() : FArena.data()) + field.Offset, field.Length);
+    return std::string_view(FShow->Arena.data() + field.Offset, field.Length);
 }
 
 std::string_view TODBCStatement::FieldView(int Index) {
@@ -838,7 +910,7 @@ std::string TODBCStatement::FieldAsString(int Index) {
 bool TODBCStatement::FieldIsNull(int Index) {
     if (Index < 0 || Index >= ColumnList.Count()) return false;
     // Without a current row there is no field to be NULL.
-    if (FCurrent < 0 || FCurrent >= FBlockRows) return false;
+    if (FCurrent < 0 || FCurrent >= FShow->Rows) return false;
     bool null;
     RawField(Index, null);
     return null;
@@ -852,7 +924,7 @@ std::int32_t TODBCStatement::FieldAsInteger(std::string_view Name) {
     int index = ColumnIndex(Name);
     if (index < 0) return 0;
     // Long text is not held in a bound buffer, so in bound mode it never reads as a number.
-    if (BindColumns) return slots_[index].Bound ? StrictInteger(FieldView(index)) : 0;
+    if (BindColumns) return slots_[index].BoundInBoundMode ? StrictInteger(FieldView(index)) : 0;
     return DriverInteger(FieldView(index));
 }
 

@@ -5,7 +5,10 @@
 #include "ODBCApi.h"
 #include "TColInfoList.h"
 
+#include "TMyThread.h"
+
 #include <atomic>
+#include <functional>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -148,6 +151,10 @@ class TODBCStatement {
     // Per-column facts of the current result.
     struct TFieldSlot {
         bool Bound = false;
+        // Bound in bound mode when the result was described. Unlike Bound, which a fill
+        // rewrites when it widens a buffer, the caller's thread may read it while the
+        // worker reads ahead.
+        bool BoundInBoundMode = false;
         SQLLEN BindLength = 0;  // buffer length given to SQLBindCol
         std::size_t GrowTo = 0; // rebind this wide before the next fetch
         SQLSMALLINT SqlType = SQL_UNKNOWN_TYPE;
@@ -158,7 +165,17 @@ class TODBCStatement {
         std::size_t Offset = 0;
         std::size_t Length = 0;
         bool Null = true;
-        bool InArray = false; // Offset is into the bound arrays, not the arena
+    };
+    // Rows read ahead: values in one arena, reused from block to block.
+    struct TBlock {
+        TodBytes Arena;
+        std::size_t ArenaUsed = 0;
+        std::vector<TFieldRef> Fields; // Rows rows of ColumnCount() fields
+        int Rows = 0;
+        bool End = false;    // the driver reported the end of the rows after the block
+        bool Failed = false; // ... or a failure, with Error
+        std::string Error;
+        void Clear();
     };
 
     // Reads up to MaxRows rows with SQLFetch (the first one already fetched when Fetched),
@@ -169,7 +186,12 @@ class TODBCStatement {
     bool ReadRow(int Row);
     // Appends the whole value of a column, read with SQLGetData, to the arena.
     bool ReadWhole(int Index, TFieldRef& Field);
+    // Forgets every row read ahead (no read-ahead may be running).
     void ClearBlock();
+    // Starts filling the other block on the worker while the caller reads this one.
+    void StartAhead();
+    // Waits for a fill started by StartAhead; its rows are then in FFill.
+    void FinishAhead();
     bool BindColumn(int Index, std::size_t Bytes);
     // After a row-returning execution: binds what can be bound for the reads to come, as
     // arrays of rows where the driver can fetch them so, else one row at a time.
@@ -198,13 +220,14 @@ class TODBCStatement {
     bool growPending_ = false;
     bool FFailed = false;
     std::string FLastError;
-    // Rows read ahead: values in one arena, reused from block to block.
-    TodBytes FArena;
-    std::size_t FArenaUsed = 0;
-    std::vector<TFieldRef> FFields; // FBlockRows rows of ColumnCount() fields
-    int FBlockRows = 0;
-    int FCurrent = -1;        // the current row within the block; -1: none
-    bool FBlockEnd = false;   // the driver reported the end of the rows after the block
-    bool FBlockFailed = false; // ... or a failure, with FBlockError
-    std::string FBlockError;
+    TBlock FBlocks[2];
+    TBlock* FShow = &FBlocks[0]; // the rows handed out
+    TBlock* FFill = &FBlocks[0]; // the block being filled: FShow, or the other one while reading ahead
+    int FCurrent = -1;           // the current row within FShow; -1: none
+    // Reading ahead: a plain forward-only result whose next block the worker fills meanwhile.
+    bool FForwardCursor = false;
+    bool FAhead = false;
+    TMyThread* FAheadWorker = nullptr;
+    std::function<void()> FAheadWork;
+    TMyThread::TTask FAheadTask;
 };

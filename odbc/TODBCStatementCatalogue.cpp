@@ -89,6 +89,7 @@ std::string TODBCStatement::CurrentCatalog() {
 
 void TODBCStatement::GetTableList(std::string& Views, const std::string& Schema, bool WithSchema,
                                   std::string& Tables) {
+    FinishAhead();
     OnWorker([&] { GetTableListOnWorker(Views, Schema, WithSchema, Tables); });
 }
 
@@ -143,6 +144,7 @@ void TODBCStatement::GetTableListOnWorker(std::string& Views, const std::string&
 }
 
 void TODBCStatement::GetColumnList(const std::string& Table, std::string& Columns) {
+    FinishAhead();
     OnWorker([&] { GetColumnListOnWorker(Table, Columns); });
 }
 
@@ -171,6 +173,7 @@ void TODBCStatement::GetColumnListOnWorker(const std::string& Table, std::string
 
 bool TODBCStatement::Columns(const std::string& Catalog, const std::string& Schema, const std::string& Table,
                              const std::string& Column) {
+    FinishAhead();
     bool result = false;
     OnWorker([&] { result = ColumnsOnWorker(Catalog, Schema, Table, Column); });
     return result;
@@ -196,6 +199,7 @@ bool TODBCStatement::ColumnsOnWorker(const std::string& Catalog, const std::stri
 
 bool TODBCStatement::Statistics(const std::string& Table, const std::string& Catalog,
                                 const std::string& Schema) {
+    FinishAhead();
     bool result = false;
     OnWorker([&] { result = StatisticsOnWorker(Table, Catalog, Schema); });
     return result;
@@ -218,6 +222,7 @@ bool TODBCStatement::StatisticsOnWorker(const std::string& Table, const std::str
 
 bool TODBCStatement::PrimaryKeys(const std::string& Table, const std::string& Catalog,
                                  const std::string& Schema) {
+    FinishAhead();
     bool result = false;
     OnWorker([&] { result = PrimaryKeysOnWorker(Table, Catalog, Schema); });
     return result;

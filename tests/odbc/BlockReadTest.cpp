@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -111,19 +112,57 @@ TEST(BlockReads, SqliteMatchesSingleRowsWithLongAndBinaryValues) {
                                "create table empty_t(id integer, name varchar(4));") +
                        "insert into t " + kFill +
                        "select i, case when i % 5 = 0 then null else i * 7 end, "
-                       "case when i % 5 = 1 then null when i % 97 = 0 then printf('%.3000c', 'x') || i "
+                       "case when i % 5 = 1 then null when i = 4500 then printf('%.70000c', 'y') "
+                       "when i % 97 = 0 then printf('%.3000c', 'x') || i "
                        "else 'ñäme' || i end, i / 4.0, datetime(1600000000 + i, 'unixepoch'), "
                        "case when i % 3 = 0 then null else x'00ff0a27' || randomblob(i % 300) end from n;");
     AddSqliteDataSource("ferro_blocks", db);
-    for (bool bound : {false, true}) {
+    // Row 4500 lies in the second block, which is read ahead: its value, longer than the
+    // widened buffer, makes the worker bind wider while the caller reads the first block.
+    for (const auto& [bound, ahead] : {std::pair{false, true}, {true, true}, {false, false}}) {
+        SCOPED_TRACE(std::string(bound ? "bound" : "unbound") + (ahead ? ", reading ahead" : ""));
         TODBC conn;
         ASSERT_TRUE(conn.Connect("ferro_blocks", "", ""));
         conn.BindColumns = bound;
+        conn.ReadAhead = ahead;
         // Values far over the declared varchar(8) (SQLite keeps any length) come back whole.
         EXPECT_EQ(ExpectSameRows(conn, "select * from t order by id"), 5000u);
         EXPECT_EQ(ExpectSameRows(conn, "select * from empty_t"), 0u);
         EXPECT_EQ(ExpectSameRows(conn, "select id, name from t where id in (97, 194, 3)"), 3u);
     }
+}
+
+TEST(BlockReads, ReadingAheadEndsWithWhateverComesNext) {
+    ScratchDir dir;
+    const std::string db = dir.File("a.db");
+    SqliteExec(db, std::string("create table t(id integer primary key, name varchar(8));") + "insert into t " +
+                       kFill + "select i, 'n' || i from n;");
+    AddSqliteDataSource("ferro_ahead", db);
+    TODBC conn;
+    ASSERT_TRUE(conn.Connect("ferro_ahead", "", ""));
+    {
+        // Past the first block, so the next one is being read; then another statement text.
+        TODBCStatement st(&conn, false, false);
+        ASSERT_TRUE(st.ExecSQL("select id, name from t order by id"));
+        for (int i = 1; i < 4100; ++i) ASSERT_TRUE(st.Fetch()) << i;
+        EXPECT_EQ(st.FieldAsString(0), "4100");
+        ASSERT_TRUE(st.ExecSQL("select name from t where id = 7"));
+        EXPECT_EQ(st.FieldAsString(0), "n7");
+        EXPECT_FALSE(st.Fetch());
+        // A catalogue call in the middle of the rows.
+        ASSERT_TRUE(st.ExecSQL("select id from t order by id desc"));
+        ASSERT_TRUE(st.Columns("", "", "t", ""));
+        EXPECT_EQ(st.FieldByName("column_name"), "id");
+        // Deleted while a block is being read ahead.
+        ASSERT_TRUE(st.ExecSQL("select id from t"));
+    }
+    TODBCStatement st(&conn, false, false);
+    ASSERT_TRUE(st.ExecSQL("select id from t order by id"));
+    for (int i = 1; i < 4097; ++i) ASSERT_TRUE(st.Fetch()) << i;
+    // The connection closes under the reader: the rows read ahead are gone with it.
+    conn.Disconnect();
+    EXPECT_FALSE(st.Fetch());
+    EXPECT_TRUE(st.Failed());
 }
 
 TEST(BlockReads, MariaDBFetchesBoundedColumnsInArrays) {
