@@ -9,7 +9,9 @@
 #include "TypeMapping.h"
 #include "Text.h"
 
+#include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <utility>
 
 namespace {
@@ -210,28 +212,16 @@ void TFirebirdWriter::FinishType(std::string& Text, TExportDialect, bool, std::s
 void TFirebirdWriter::WriteTableExtras(TExport& Export, const TTableFacts& Facts) const {
     if (Export.SourceDialect == edMySQL) WriteFromMySQL(Export, Facts);
     if (Export.SourceDialect == edFirebird) WriteFromFirebird(Export);
+
     Export.LineFmt("/*  Grant Statement for table '%s' */", {CommentText(Export.TableName)});
     Export.LineFmt("GRANT ALL ON %s TO PUBLIC;", {Ident(Export.TableName)});
 }
 
 void TFirebirdWriter::WriteFromMySQL(TExport& Export, const TTableFacts& Facts) const {
     const std::string& tableName = Export.TableName;
+    MakeClockTriggers(Export, Facts);
     Export.SectionHeader("Generators and Triggers");
     const std::string table = Ident(tableName);
-    for (const std::string& c : Facts.TimestampColumns.Items) {
-        const std::string column = Ident(c);
-        Export.Line("SET TERM !! ;");
-        for (const auto& [prefix, event] :
-             {std::pair{"td_insert$", "INSERT"}, std::pair{"td_update$", "UPDATE"}}) {
-            Export.LineFmt("CREATE TRIGGER %s FOR %s", {Ident(prefix + tableName + "$" + c), table});
-            Export.LineFmt("BEFORE %s AS", {event});
-            Export.Line("BEGIN");
-            Export.LineFmt("  IF (NEW.%s IS NULL) THEN", {column});
-            Export.LineFmt("    NEW.%s = CURRENT_TIMESTAMP;", {column});
-            Export.Line("END !!");
-        }
-        Export.Line("SET TERM ; !!");
-    }
     TODBCStatement& statement = *Export.Statement;
     for (const std::string& c : Facts.AutoIncColumns.Items) {
         const std::string column = Ident(c);
@@ -252,6 +242,50 @@ void TFirebirdWriter::WriteFromMySQL(TExport& Export, const TTableFacts& Facts) 
         Export.Line("  END");
         Export.Line("END !!");
         Export.Line("SET TERM ; !!");
+    }
+}
+
+void TFirebirdWriter::MakeClockTriggers(const TExport& Export, const TTableFacts& Facts) const {
+    FClockTriggers.clear();
+    const std::string table = Ident(Export.TableName);
+    const auto add = [this](std::string Line) { FClockTriggers.push_back(std::move(Line)); };
+    for (const std::string& c : Facts.TimestampColumns.Items) {
+        const std::string column = Ident(c);
+        add("SET TERM !! ;");
+        for (const auto& [prefix, event] : {std::pair{"td_insert$", "INSERT"}, std::pair{"td_update$", "UPDATE"}}) {
+            add("CREATE TRIGGER " + Ident(prefix + Export.TableName + "$" + c) + " FOR " + table);
+            add("BEFORE " + std::string(event) + " AS");
+            add("BEGIN");
+            add("  IF (NEW." + column + " IS NULL) THEN");
+            add("    NEW." + column + " = CURRENT_TIMESTAMP;");
+            add("END !!");
+        }
+        add("SET TERM ; !!");
+    }
+    for (const TColumnFacts& c : Facts.Columns) {
+        std::string precision;
+        if (c.OnUpdate.empty() || ClockDefault(c.OnUpdate, precision) != TClockDefault::Timestamp) continue;
+        // MySQL sets the clock when an update changes another column and leaves this one as
+        // it was; a column set to any value keeps that value.
+        std::vector<std::string> others;
+        for (const TColumnFacts& other : Facts.Columns)
+            if (!SameText(other.Name, c.Name))
+                others.push_back("NEW." + Ident(other.Name) + " IS DISTINCT FROM OLD." + Ident(other.Name));
+        if (others.empty()) continue; // an update of this table never changes another column
+        const std::string column = Ident(c.Name);
+        add("SET TERM !! ;");
+        add("CREATE TRIGGER " + Ident("on_update$" + Export.TableName + "$" + c.Name) +
+                                    " FOR " + table);
+        add("BEFORE UPDATE AS");
+        add("BEGIN");
+        add("  IF (NEW." + column + " IS NOT DISTINCT FROM OLD." + column + " AND (");
+        for (std::size_t i = 0; i < others.size(); ++i)
+            add("      " + others[i] + (i + 1 < others.size() ? " OR" : ")) THEN"));
+        // Firebird's clock has at most three digits; a column without any gets whole seconds.
+        const std::string digits = std::to_string(std::min(precision.empty() ? 0 : std::atoi(precision.c_str()), 3));
+        add("    NEW." + column + " = CURRENT_TIMESTAMP(" + digits + ");");
+        add("END !!");
+        add("SET TERM ; !!");
     }
 }
 
@@ -295,6 +329,12 @@ void TFirebirdWriter::WriteFromFirebird(TExport& Export) const {
 }
 
 void TFirebirdWriter::WriteAfterRows(TExport& Export) const {
+    if (!FClockTriggers.empty()) {
+        Export.SectionHeader("Clock Triggers");
+        for (const std::string& line : FClockTriggers)
+            Export.Line(line);
+        FClockTriggers.clear();
+    }
     if (Export.SourceDialect != edFirebird) return;
     // The generator list stays open while each value is read, hence a second statement.
     TODBCStatement values(Export.Connection, false, false);

@@ -3,6 +3,9 @@
 // needs around a table: generators, triggers, the grant and the generator values.
 #include "TDialectWriter.h"
 
+#include <string>
+#include <vector>
+
 // Firebird 3 takes names of at most 31 bytes: a longer name becomes its first 22 bytes (cut
 // at a character's start), "$" and 8 hex digits of a hash of the whole name, the same in
 // every run and in every statement that names it.
@@ -30,4 +33,10 @@ class TFirebirdWriter : public TDialectWriter {
   private:
     void WriteFromMySQL(TExport& Export, const TTableFacts& Facts) const;
     void WriteFromFirebird(TExport& Export) const;
+    // The triggers that stand for a MySQL source's clocks: a timestamp column filled when
+    // left NULL, and a column's on-update clock. Made with the table's other objects and
+    // written after its rows, so that loading the rows (NULLs of a nullable timestamp, a
+    // long value's appending UPDATEs) never fires them.
+    void MakeClockTriggers(const TExport& Export, const TTableFacts& Facts) const;
+    mutable std::vector<std::string> FClockTriggers; // lines
 };

@@ -294,6 +294,59 @@ TEST(ExportMariaDB, MySQLTimeDurationsLoadIntoFirebird) {
     EXPECT_EQ(source, expected);
 }
 
+// A MySQL column's on-update clock: in Firebird an update that changes another column and
+// leaves the clock column alone sets it, as MySQL does; one that sets it keeps that value,
+// one that changes nothing changes nothing. Loading the rows never moves a clock, also
+// where a long value arrives in appending UPDATEs.
+TEST(ExportMariaDB, OnUpdateClockWorksInFirebird) {
+    if (!RequireFirebirdTools()) return;
+    const std::string db = FreshMariaDBDatabase("fx_onupdate");
+    MariaDBExec(db, "CREATE TABLE bid_clock_of_a_rather_long_table_name (id int PRIMARY KEY, note varchar(20),"
+                    " body longtext, changed timestamp NOT NULL DEFAULT CURRENT_TIMESTAMP ON UPDATE"
+                    " CURRENT_TIMESTAMP, checked datetime(3) NULL ON UPDATE current_timestamp(3),"
+                    " plain datetime NULL, nulled timestamp NULL DEFAULT NULL);"
+                    "INSERT INTO bid_clock_of_a_rather_long_table_name VALUES"
+                    " (1, 'a', 'short', '2001-01-01 00:00:00', '2001-01-01 00:00:00.125', NULL, NULL),"
+                    " (2, 'b', REPEAT('x', 40000), '2002-02-02 00:00:00', NULL, '2002-02-02 00:00:00', NULL),"
+                    " (3, 'c', NULL, '2003-03-03 00:00:00', '2003-03-03 00:00:00.000', NULL, NULL);");
+    ScratchDir dir;
+    TSourceFixture src;
+    ASSERT_TRUE(src.Open(db, MariaDBUser(), MariaDBPassword()));
+    const std::string table = "bid_clock_of_a_rather_long_table_name";
+    const std::string file = dir.File("clock.sql");
+    ASSERT_EQ(src.Dump(edFirebird, table, file), 0) << src.Export->ErrorText;
+    const std::string text = Lines(ReadFile(file));
+    // Shortened names (Firebird refuses more than 31 bytes); the triggers follow the rows.
+    const std::string trigger = FirebirdName("on_update$" + table + "$changed");
+    const std::size_t at = text.find("CREATE TRIGGER " + trigger + " FOR " + FirebirdName(table) + "\nBEFORE UPDATE AS\n");
+    EXPECT_NE(at, std::string::npos) << text;
+    ASSERT_NE(text.rfind("\nUPDATE "), std::string::npos) << "the long value comes in pieces";
+    EXPECT_GT(at, text.rfind("\nUPDATE ")) << text;
+    EXPECT_EQ(text.find(FirebirdName("on_update$" + table + "$plain")), std::string::npos);
+
+    const std::string fdb = dir.File("clock.fdb");
+    FirebirdCreateDatabase(fdb);
+    int status = -1;
+    const std::string output = FirebirdRunScript(fdb, ReadFile(file), &status);
+    ASSERT_EQ(status, 0) << output;
+    const std::string t = FirebirdName(table);
+    // A NULL timestamp stays NULL: the trigger that fills one comes after the rows too.
+    const std::string q = "SELECT id, changed, checked, plain, CHAR_LENGTH(body), nulled FROM " + t + " ORDER BY id";
+    EXPECT_EQ(FirebirdQuery(fdb, q), "1|2001-01-01 00:00:00.0000|2001-01-01 00:00:00.1250||5|\n"
+                                     "2|2002-02-02 00:00:00.0000||2002-02-02 00:00:00.0000|40000|\n"
+                                     "3|2003-03-03 00:00:00.0000|2003-03-03 00:00:00.0000|||\n");
+    FirebirdRunScript(fdb, "UPDATE " + t + " SET note = 'changed' WHERE id = 1;\n"
+                           "UPDATE " + t + " SET note = 'set', changed = '2010-10-10 10:10:10' WHERE id = 2;\n"
+                           "UPDATE " + t + " SET note = 'c' WHERE id = 3;\nCOMMIT;\n");
+    EXPECT_EQ(FirebirdQuery(fdb, "SELECT id, CAST(changed AS DATE) = CURRENT_DATE, EXTRACT(MILLISECOND FROM changed),"
+                                 " CAST(checked AS DATE) = CURRENT_DATE, plain FROM " + t + " ORDER BY id"),
+              "1|<true>|0.0|<true>|\n"
+              "2|<false>|0.0|<true>|2002-02-02 00:00:00.0000\n"
+              "3|<false>|0.0|<false>|\n");
+    EXPECT_EQ(FirebirdQuery(fdb, "SELECT changed FROM " + t + " WHERE id IN (2, 3) ORDER BY id"),
+              "2010-10-10 10:10:10.0000\n2003-03-03 00:00:00.0000\n");
+}
+
 TEST(ExportMariaDB, UnsafeNamesLoadIntoMariaDB) {
     ScratchDir dir;
     const std::string sdb = dir.File("names.db");
