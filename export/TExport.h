@@ -145,6 +145,8 @@ class TExport {
     void WriteColumnDef(const TColumnFacts& Column, const TTableFacts& Facts, std::string& AutoIncDef);
     // Column types come from the driver's facts: no type table speaks for this source.
     bool TypesFromFacts() const;
+    // Whether the column gets the target's auto-increment marker.
+    bool MarksAutoIncrement(const TColumnFacts& Column, const TTableFacts& Facts) const;
     void WriteIndexes(const TTableFacts& Facts);
 
     std::unique_ptr<TOutFile> FOut;

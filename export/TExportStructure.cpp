@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <sql.h>
+#include <sqlext.h>
 
 namespace {
 
@@ -80,6 +81,21 @@ static TDriverColumn DriverColumnOf(const TColumnFacts& Column) {
     return d;
 }
 
+bool TExport::MarksAutoIncrement(const TColumnFacts& Column, const TTableFacts& Facts) const {
+    if (SourceDialect == edMySQL) return true;
+    // Other sources may number several columns, or one outside any key; MySQL takes one
+    // auto-increment column, and only at the head of an index: the first such column.
+    const auto leads = [&Facts](const std::string& Name) {
+        if (!Facts.KeyColumns.Items.empty() && SameText(Facts.KeyColumns.Items[0], Name)) return true;
+        return std::any_of(Facts.Indexes.begin(), Facts.Indexes.end(), [&](const TIndexFacts& Index) {
+            return Index.Kind.empty() && !Index.Columns.empty() && SameText(Index.Columns[0].Name, Name);
+        });
+    };
+    for (const TColumnFacts& c : Facts.Columns)
+        if (c.AutoIncrement && leads(c.Name)) return SameText(c.Name, Column.Name);
+    return false;
+}
+
 bool TExport::TypesFromFacts() const {
     // A pair without a type table would copy the source's type names, which its target may
     // not know; so would the Oracle table for the other kinds that share the Oracle source
@@ -130,6 +146,17 @@ bool TExport::ReadTableFacts(TTableFacts& Facts) {
     for (auto& [position, column] : key)
         Facts.KeyColumns.Add(std::move(column));
 
+    const bool postgres = Connection && Connection->DatabaseKind() == dkPostgreSQL;
+    // PostgreSQL's identity columns have no default to tell them by; the driver marks them
+    // (and serial columns) as numbering themselves in a result's description.
+    std::vector<std::string> numbered;
+    if (postgres) {
+        Statement->ExecSQL("SELECT * FROM " + SourceIdent(TableName) + " WHERE 1=0", true, false); // no row
+        for (int i = 0; i < Statement->ColumnCount(); ++i)
+            if (Statement->ColumnAttribute(i, SQL_DESC_AUTO_UNIQUE_VALUE) == SQL_TRUE)
+                numbered.push_back(Statement->ColumnName(i));
+    }
+
     bool haveRow;
     if (OracleSelect)
         haveRow = Statement->ExecSQLFmt("select column_name,data_type as type_name,data_length as "
@@ -143,7 +170,6 @@ bool TExport::ReadTableFacts(TTableFacts& Facts) {
         Statement->CheckError(SQL_ERROR);
         return false;
     }
-    const bool postgres = Connection && Connection->DatabaseKind() == dkPostgreSQL;
     for (; haveRow; haveRow = Statement->Fetch(fdNext, 1)) {
         TColumnFacts c;
         c.Name = Statement->FieldByName("column_name");
@@ -163,7 +189,9 @@ bool TExport::ReadTableFacts(TTableFacts& Facts) {
         c.Default = Statement->FieldByName("column_def");
         if (postgres) {
             // A PostgreSQL column filled from a sequence (serial) numbers itself.
-            if (LowerCase(c.Default).starts_with("nextval(")) Facts.AutoIncColumns.Add(c.Name);
+            if (LowerCase(c.Default).starts_with("nextval(") ||
+                std::any_of(numbered.begin(), numbered.end(), [&](const std::string& n) { return SameText(n, c.Name); }))
+                Facts.AutoIncColumns.Add(c.Name);
             c.Default = PortableDefault(c.Default);
         }
         c.Unconstrained = (c.SqlType == SQL_NUMERIC || c.SqlType == SQL_DECIMAL) && Statement->FieldByName("typmod") == "-1";
@@ -279,7 +307,7 @@ void TExport::WriteColumnDef(const TColumnFacts& Column, const TTableFacts& Fact
         nullText = " NULL"; // without it older servers make a timestamp NOT NULL
 
     std::string defaultText, autoIncText;
-    if (Column.AutoIncrement)
+    if (Column.AutoIncrement && MarksAutoIncrement(Column, Facts))
         autoIncText = FWriter->AutoIncrementMarker();
     else if (!mysqlTimestamp || keepsServerClock)
         defaultText = FWriter->DefaultClause(Column.Default, SourceDialect == edMySQL);

@@ -210,14 +210,16 @@ void TFirebirdWriter::FinishType(std::string& Text, TExportDialect, bool, std::s
 }
 
 void TFirebirdWriter::WriteTableExtras(TExport& Export, const TTableFacts& Facts) const {
-    if (Export.SourceDialect == edMySQL) WriteFromMySQL(Export, Facts);
-    if (Export.SourceDialect == edFirebird) WriteFromFirebird(Export);
+    if (Export.SourceDialect == edFirebird)
+        WriteFromFirebird(Export);
+    else if (Export.SourceDialect == edMySQL || !Facts.AutoIncColumns.Items.empty())
+        WriteMadeUp(Export, Facts); // a PostgreSQL identity or serial column numbers itself too
 
     Export.LineFmt("/*  Grant Statement for table '%s' */", {CommentText(Export.TableName)});
     Export.LineFmt("GRANT ALL ON %s TO PUBLIC;", {Ident(Export.TableName)});
 }
 
-void TFirebirdWriter::WriteFromMySQL(TExport& Export, const TTableFacts& Facts) const {
+void TFirebirdWriter::WriteMadeUp(TExport& Export, const TTableFacts& Facts) const {
     const std::string& tableName = Export.TableName;
     MakeClockTriggers(Export, Facts);
     Export.SectionHeader("Generators and Triggers");

@@ -31,7 +31,9 @@ class TFirebirdWriter : public TDialectWriter {
     std::string TargetName(std::string_view Name) const override;
 
   private:
-    void WriteFromMySQL(TExport& Export, const TTableFacts& Facts) const;
+    // Generators and triggers made up for columns of another source: auto-increment and
+    // self-numbering columns, and a MySQL source's clocks.
+    void WriteMadeUp(TExport& Export, const TTableFacts& Facts) const;
     void WriteFromFirebird(TExport& Export) const;
     // The triggers that stand for a MySQL source's clocks: a timestamp column filled when
     // left NULL, and a column's on-update clock. Made with the table's other objects and
