@@ -103,6 +103,10 @@ class TDialectWriter {
     virtual std::string DeclaredType(TExportDialect Source, std::string_view CatalogueType,
                                      std::string_view ShowType, std::string& Note) const;
 
+    // The type of a column in a key or index where the target cannot index Text; may set
+    // a note as for TypeText.
+    virtual void IndexableType(std::string& Text, std::string& Note) const;
+
     // Column definitions: whether NOT NULL is written, the auto-increment marker.
     virtual bool WritesNotNull() const { return true; }
     virtual std::string_view AutoIncrementMarker() const { return {}; }

@@ -327,6 +327,15 @@ void TExport::WriteColumnDef(const TColumnFacts& Column, const TTableFacts& Fact
                                      [&Column](std::string_view name) { return Column.Catalogue(name); },
                                      &note);
 
+    // A key or index column needs a type the target can index.
+    if (Facts.KeyColumns.Contains(Column.Name) ||
+        std::any_of(Facts.Indexes.begin(), Facts.Indexes.end(), [&](const TIndexFacts& Index) {
+            return Index.Kind.empty() && std::any_of(Index.Columns.begin(), Index.Columns.end(), [&](const TIndexColumn& c) {
+                return SameText(c.Name, Column.Name);
+            });
+        }))
+        FWriter->IndexableType(typeText, note);
+
     std::string def = Ident(Column.Name);
     def += ' ';
     def += typeText;

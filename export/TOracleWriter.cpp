@@ -3,6 +3,7 @@
 #include "ReservedWords.h"
 
 #include <array>
+#include <string>
 
 namespace {
 
@@ -24,4 +25,16 @@ bool TOracleWriter::IsReserved(std::string_view Name) const {
 std::span<const TColInfo> TOracleWriter::TypeTable(TExportDialect Source) const {
     if (Source == edOracle) return kFromOracle;
     return {};
+}
+
+void TOracleWriter::IndexableType(std::string& Text, std::string& Note) const {
+    // Oracle indexes no clob or blob. A text or binary of unknown length in a key gets the
+    // longest bounded type; a longer value would be refused on load, not cut.
+    if (Text == "clob") {
+        Text = "varchar2(4000)";
+        Note = "text of unknown length in a key or index: bounded, Oracle indexes no clob";
+    } else if (Text == "blob") {
+        Text = "raw(2000)";
+        Note = "bytes of unknown length in a key or index: bounded, Oracle indexes no blob";
+    }
 }

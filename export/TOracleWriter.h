@@ -6,6 +6,7 @@ class TOracleWriter : public TDialectWriter {
   public:
     std::span<const TColInfo> TypeTable(TExportDialect Source) const override;
     std::string_view NulExpression() const override { return "CHR(0)"; }
+    void IndexableType(std::string& Text, std::string& Note) const override;
 
   protected:
     bool IsReserved(std::string_view Name) const override;

@@ -62,7 +62,8 @@ TEST(ExportSqlite, OracleScriptRoundTripsIntoSqlite) {
     std::string sql =
         "CREATE TABLE t (id integer NOT NULL, name varchar(12), price numeric(8,2), made date,"
         " note text, k2 text, \"order\" text DEFAULT 'it''s', raw blob);"
-        "CREATE TABLE keyed (id integer NOT NULL, k2 text, PRIMARY KEY (id, k2));"
+        "CREATE TABLE keyed (id integer NOT NULL, k2 text, tag text, PRIMARY KEY (id, k2));"
+        "CREATE INDEX ix_keyed_tag ON keyed (tag);"
         "CREATE UNIQUE INDEX ix_t ON t (name DESC, price);"
         "INSERT INTO t VALUES (1, 'O''Hara', 1.5, '1992-06-19', 'back\\slash \"dq\" */ --', 'a', 'x',"
         " X'00FF10');"
@@ -93,9 +94,12 @@ TEST(ExportSqlite, OracleScriptRoundTripsIntoSqlite) {
     EXPECT_TRUE(Has(text, "INSERT INTO t VALUES('3',null,null,null,null,'c',null,null);\n")) << text;
     EXPECT_TRUE(Has(text, "  \"order\" clob DEFAULT 'it''s',\n  \"raw\" blob\n")) << text;
     EXPECT_TRUE(Has(text, "'a','x',X'00FF10');\n")) << text;
-    // A nullable key column is written NOT NULL; key columns joined without blanks.
+    // A nullable key column is written NOT NULL; key columns joined without blanks. Text of
+    // unknown length in a key or index is bounded: Oracle cannot index a clob.
     const std::string keyed = Dump(src, edOracle, "keyed", dir.File("keyed.sql"));
-    EXPECT_TRUE(Has(keyed, "CREATE TABLE keyed (\n  id number(10) NOT NULL,\n  k2 clob NOT NULL\n);\n"))
+    EXPECT_TRUE(Has(keyed, "CREATE TABLE keyed (\n  id number(10) NOT NULL,\n  k2 varchar2(4000) NOT NULL /* text of "
+                           "unknown length in a key or index: bounded, Oracle indexes no clob */,\n  tag varchar2(4000) /* text of "
+                           "unknown length in a key or index: bounded, Oracle indexes no clob */\n);\n"))
         << keyed;
     EXPECT_TRUE(Has(keyed, "ALTER TABLE keyed ADD PRIMARY KEY (id,k2);\n")) << keyed;
     EXPECT_EQ(src.Dump(edOracle, "empty_t", file, "", true), 0);
@@ -359,13 +363,14 @@ TEST(ExportSqlite, CancelStopsAtARowOrColumnBoundary) {
                                 1);
     {
         THook hook([&] {
-            if (Has(sink, "  s clob")) src.Export->Cancelled = true;
+            if (Has(sink, "Oracle indexes no clob */")) src.Export->Cancelled = true;
         });
         EXPECT_EQ(src.Dump(edOracle, "c", file), 0);
     }
     src.Export->SetOutputDevice(nullptr, TOutFile::DefaultCapacity);
     const std::string columns = Lines(sink);
-    EXPECT_TRUE(Has(columns, "CREATE TABLE c (\n  id number(10) NOT NULL,\n  s clob\n);\n"
+    EXPECT_TRUE(Has(columns, "CREATE TABLE c (\n  id number(10) NOT NULL,\n  s varchar2(4000) /* text of unknown length "
+                             "in a key or index: bounded, Oracle indexes no clob */\n);\n"
                              "/*\n Indexes for table 'c'\n*/\n\n/*\n Dumping data for table 'c'\n*/\n"))
         << columns;
     EXPECT_FALSE(Has(columns, "  n binary_double"));
