@@ -55,6 +55,9 @@ bool IsLongTextName(std::string_view Base) {
                         "long varchar", "long"});
 }
 
+// Beside a bit string kept as text: the digits load and read back as they were.
+constexpr const char* kBitStringNote = "bit string: its 0/1 digits as text";
+
 std::string WithLength(std::string_view Name, long long Length) {
     return std::string(Name) + "(" + std::to_string(Length) + ")";
 }
@@ -94,6 +97,8 @@ TTargetType ToSQLite(const TValueShape& S) {
     case TValueKind::VarBinary:
     case TValueKind::Blob:
         return {"BLOB", ""};
+    case TValueKind::BitString:
+        return {"TEXT", kBitStringNote};
     case TValueKind::Date:
         return {"DATE", ""};
     case TValueKind::Time:
@@ -158,12 +163,13 @@ TTargetType ToPostgreSQL(const TValueShape& S, bool AutoIncrement) {
         return {"uuid", ""};
     case TValueKind::Json:
         return {S.SourceName == "jsonb" ? "jsonb" : "json", ""};
+    case TValueKind::BitString:
+        // A bit string's length is not reported, and bare "bit" is bit(1) to PostgreSQL.
+        return {"varbit", ""};
     default:
         // A PostgreSQL array reports its element type with a leading underscore.
         if (S.SourceName.size() > 1 && S.SourceName[0] == '_' && IsPlainIdentifier(S.SourceName))
             return {S.SourceName.substr(1) + "[]", ""};
-        // A bit string's length is not reported, and bare "bit" is bit(1) to PostgreSQL.
-        if (S.SourceName == "bit") return {"varbit", ""};
         if (IsPostgreSQLOwnType(S.SourceName)) return {S.SourceName, ""};
         return {"text", ""};
     }
@@ -214,6 +220,10 @@ TTargetType ToMySQL(const TValueShape& S) {
         return {WithLength("datetime", S.Fraction >= 0 && S.Fraction <= 6 ? S.Fraction : 6), ""};
     case TValueKind::Uuid:
         return {"char(36)", ""};
+    case TValueKind::BitString:
+        // MySQL's bit(n) is a number of at most 64 bits and shows no leading zeros; the
+        // driver reports no length that would bound the text.
+        return {"longtext", kBitStringNote};
     default:
         return {"longtext", ""};
     }
@@ -266,6 +276,8 @@ TTargetType ToFirebird(const TValueShape& S) {
         return {"timestamp", ""};
     case TValueKind::Uuid:
         return {"char(36)", ""};
+    case TValueKind::BitString:
+        return {"blob sub_type text", kBitStringNote};
     default:
         return {"blob sub_type text", ""};
     }
@@ -315,6 +327,8 @@ TTargetType ToOracle(const TValueShape& S) {
         return {"timestamp with time zone", ""};
     case TValueKind::Uuid:
         return {"char(36)", ""};
+    case TValueKind::BitString:
+        return {"clob", kBitStringNote};
     default:
         return {"clob", ""};
     }
@@ -357,6 +371,8 @@ TTargetType ToFoxPro(const TValueShape& S) {
         return {"char(18)", "time of day kept as text"};
     case TValueKind::Uuid:
         return {"char(36)", ""};
+    case TValueKind::BitString:
+        return {"memo", kBitStringNote};
     default:
         return {"memo", ""};
     }
@@ -444,6 +460,8 @@ TValueShape ShapeOf(const TDriverColumn& Facts) {
             s.Scale = second > 0 ? second : 0;
         } else if (IsLongTextName(base)) {
             s.Kind = TValueKind::Text;
+        } else if (base == "bit" || base == "varbit" || base == "bit varying") {
+            s.Kind = TValueKind::BitString;
         } else {
             // Types a driver reports as text of a default size (arrays, network types...):
             // their values can be longer than that size.

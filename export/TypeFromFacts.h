@@ -50,6 +50,7 @@ enum class TValueKind {
     TimestampTz,
     Uuid,
     Json,
+    BitString, // PostgreSQL's bit(n) and varbit, which drivers report as text of 0/1 digits
     Other,
 };
 

@@ -161,14 +161,15 @@ CREATE TABLE bid_bits (
   model_year smallint DEFAULT NULL CHECK (model_year BETWEEN 1901 AND 2155),
   code bytea DEFAULT NULL CHECK (octet_length(code) = 4),
   token bytea DEFAULT NULL CHECK (octet_length(token) <= 16),
-  image bytea DEFAULT NULL
+  image bytea DEFAULT NULL,
+  flags varbit(12) DEFAULT NULL
 );
 
 INSERT INTO bid_bits VALUES
-  (1, B'1', B'11111111', 2024, '\x00ff1000', '\x00ff10', '\x00ff10'),
-  (2, B'0', B'00000000', 1901, '\x00000000', '\x', '\x'),
-  (3, B'0', B'00000001', 2155, '\x20202020', '\x20', '\x0d0a00'),
-  (4, NULL, NULL, NULL, NULL, NULL, NULL);
+  (1, B'1', B'11111111', 2024, '\x00ff1000', '\x00ff10', '\x00ff10', B'101'),
+  (2, B'0', B'00000000', 1901, '\x00000000', '\x', '\x', B''),
+  (3, B'0', B'00000001', 2155, '\x20202020', '\x20', '\x0d0a00', B'000000000001'),
+  (4, NULL, NULL, NULL, NULL, NULL, NULL, NULL);
 
 CREATE TABLE bid_blob_big (
   id integer NOT NULL PRIMARY KEY,
