@@ -60,6 +60,8 @@ class TDialectWriter {
     void AppendValue(std::string& Out, const TFieldData& Field, TColumnType Type, bool Binary) const;
     // Literals: backslash escapes (MySQL) or standard ones, and the hex literal's prefix.
     virtual bool BackslashEscapes() const { return false; }
+    // A line after the banner that sets up the loading session; empty for none.
+    virtual std::string_view ScriptPreamble() const { return {}; }
     virtual char HexPrefix() const { return 'X'; }
     // The longest statement the target's script reader takes, in bytes; 0 for no limit.
     virtual std::size_t StatementLimit() const { return 0; }

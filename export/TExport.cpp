@@ -182,7 +182,10 @@ template <class Sections> std::int32_t TExport::WithOutFile(bool AppendToFile, S
 
 std::int32_t TExport::DumpSQL(bool WithStructure, bool WithData, bool AppendToFile) {
     return WithOutFile(AppendToFile, [&](bool Created) {
-        if (Created) WriteBanner();
+        if (Created) {
+            WriteBanner();
+            if (!FWriter->ScriptPreamble().empty()) Line(FWriter->ScriptPreamble());
+        }
         if (WithStructure) WriteStructure();
         if (WithData) WriteDataSection();
         if (WithStructure) FWriter->WriteAfterRows(*this);

@@ -7,6 +7,12 @@ class TMySQLWriter : public TDialectWriter {
   public:
     char IdentQuote() const override { return '`'; }
     bool BackslashEscapes() const override { return true; }
+    // The literals escape with backslashes, which a session in NO_BACKSLASH_ESCAPES mode
+    // would store as they stand. A version comment, which only MySQL-kind servers run,
+    // turns the mode off for the loading session.
+    std::string_view ScriptPreamble() const override {
+        return "/*!40101 SET SESSION sql_mode = REPLACE(@@sql_mode, 'NO_BACKSLASH_ESCAPES', '') */;";
+    }
     std::span<const TColInfo> TypeTable(TExportDialect Source) const override;
     std::string DeclaredType(TExportDialect Source, std::string_view CatalogueType,
                              std::string_view ShowType, std::string& Note) const override;

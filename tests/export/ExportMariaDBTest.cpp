@@ -38,6 +38,7 @@ TEST(ExportMariaDB, ItemsExampleLoadsAndKeepsNumbering) {
                            " Time: 22:22:17\n"
                            "--------------------------------------------------------\n"
                            "*/\n"
+                           "/*!40101 SET SESSION sql_mode = REPLACE(@@sql_mode, 'NO_BACKSLASH_ESCAPES', '') */;\n"
                            "\n"
                            "/*\n"
                            " Table structure for table 'items'\n"
@@ -345,6 +346,34 @@ TEST(ExportMariaDB, OnUpdateClockWorksInFirebird) {
               "3|<false>|0.0|<false>|\n");
     EXPECT_EQ(FirebirdQuery(fdb, "SELECT changed FROM " + t + " WHERE id IN (2, 3) ORDER BY id"),
               "2010-10-10 10:10:10.0000\n2003-03-03 00:00:00.0000\n");
+}
+
+// The MySQL form escapes with backslashes; a target session in NO_BACKSLASH_ESCAPES mode
+// would keep them as text. The script's first line turns the mode off for its load.
+TEST(ExportMariaDB, MySQLScriptLoadsIntoANoBackslashEscapesSession) {
+    const std::string db = FreshMariaDBDatabase("fx_nbe");
+    MariaDBExec(db, "CREATE TABLE t (id int PRIMARY KEY, v varchar(40), b blob);"
+                    "INSERT INTO t VALUES (1, 'back\\\\slash \\\\n not a newline', x'5c00'),"
+                    " (2, CONCAT('cr', CHAR(13), CHAR(10), 'lf', CHAR(0), CHAR(26), CHAR(9), 'O''Hara\\\\'), NULL),"
+                    " (3, '\\\\', x'');");
+    ScratchDir dir;
+    TSourceFixture src;
+    ASSERT_TRUE(src.Open(db, MariaDBUser(), MariaDBPassword()));
+    const std::string file = dir.File("nbe.sql");
+    ASSERT_EQ(src.Dump(edMySQL, "t", file), 0) << src.Export->ErrorText;
+    const std::string copy = FreshMariaDBDatabase("fx_nbe_copy");
+    MariaDBExec(copy, "SET SESSION sql_mode = 'NO_BACKSLASH_ESCAPES,STRICT_ALL_TABLES';\nSET NAMES utf8mb4;\n" +
+                          ReadFile(file));
+    const std::string q = "SELECT id, HEX(v), HEX(b), b IS NULL FROM t ORDER BY id";
+    EXPECT_EQ(MariaDBQuery(copy, q), MariaDBQuery(db, q)) << ReadFile(file);
+    // The line after the banner turns off that one mode and no other.
+    const std::string text = ReadFile(file);
+    const std::size_t at = text.find("*/\r\n/*!");
+    ASSERT_NE(at, std::string::npos) << text;
+    const std::string line = text.substr(at + 4, text.find("\r\n", at + 4) - at - 4);
+    EXPECT_EQ(MariaDBQuery(copy, "SET SESSION sql_mode = 'NO_BACKSLASH_ESCAPES,STRICT_ALL_TABLES';\n" + line +
+                                     "\nSELECT @@sql_mode;"),
+              "STRICT_ALL_TABLES\n");
 }
 
 TEST(ExportMariaDB, UnsafeNamesLoadIntoMariaDB) {
