@@ -31,7 +31,7 @@ std::size_t CountCalls(const std::string& Trace, const std::string& Name) {
 class ExportChunks : public ::testing::Test {
   protected:
     void SetUp() override {
-        db = FreshMariaDBDatabase("fx_chunks");
+        db = FreshMariaDBDatabase(TestDatabaseName("fx_chunks"));
         // Key values with quotes and backslashes fall on chunk boundaries; NULLs elsewhere.
         MariaDBExec(db, "create table t(a int, b varchar(12), c varchar(20), d decimal(6,2), primary key(a, b));"
                         "insert into t select seq div 4, concat('k', seq, '\\\\', '''', seq % 3), "
@@ -43,6 +43,11 @@ class ExportChunks : public ::testing::Test {
                         "create table floatkey(f double primary key, v int);"
                         "insert into floatkey select seq / 3, seq from seq_1_to_20;");
         ASSERT_TRUE(src.Open(db, MariaDBUser(), MariaDBPassword()));
+    }
+    void TearDown() override {
+        src.Export.reset();
+        src.Connection.Disconnect();
+        MariaDBExec("", "DROP DATABASE IF EXISTS `" + db + "`;");
     }
 
     // The rows of Table dumped with chunks of ChunkRows (0: one select) and the number of

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -185,6 +186,27 @@ std::string MariaDBUser() {
 }
 std::string MariaDBPassword() {
     return "ferrocan";
+}
+
+std::string TestDatabaseName(const std::string& Prefix) {
+    constexpr std::size_t MaxLength = 32;
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string full = test ? std::string(test->test_suite_name()) + "." + test->name() : "none";
+    std::string readable = test ? test->name() : "none";
+    for (char& c : readable)
+        c = std::isalnum(static_cast<unsigned char>(c)) ? static_cast<char>(std::tolower(static_cast<unsigned char>(c)))
+                                                          : '_';
+    std::uint32_t hash = 2166136261u; // FNV-1a
+    for (unsigned char c : full) {
+        hash ^= c;
+        hash *= 16777619u;
+    }
+    char tag[9];
+    std::snprintf(tag, sizeof tag, "%08x", static_cast<unsigned>(hash));
+    const std::size_t fixed = Prefix.size() + 1 + 1 + 6;
+    EXPECT_LT(fixed, MaxLength) << "prefix too long for a data source name: " << Prefix;
+    readable.resize(std::min(readable.size(), MaxLength > fixed ? MaxLength - fixed : 0));
+    return Prefix + "_" + readable + "_" + std::string(tag, 6);
 }
 
 std::string FreshMariaDBDatabase(const std::string& name) {

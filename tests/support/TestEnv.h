@@ -41,6 +41,11 @@ std::string SqliteQuery(const std::string& dbPath, const std::string& sql);
 std::string MariaDBSocket();
 std::string MariaDBUser(); // a user with all rights
 std::string MariaDBPassword();
+// A database name of the running test case's own, so that cases run side by side
+// (ctest -j) never share a database on the shared servers: Prefix, the case's name in
+// lower case cut to fit, and a hash of suite and case that keeps cut names apart. At most
+// 32 characters, the longest data source name.
+std::string TestDatabaseName(const std::string& Prefix);
 // Creates a fresh, empty database and a data source of the same name pointing at it.
 std::string FreshMariaDBDatabase(const std::string& name);
 void MariaDBExec(const std::string& database, const std::string& sql);
