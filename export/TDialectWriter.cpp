@@ -155,7 +155,7 @@ void TDialectWriter::AppendLength(std::string& Text, std::string_view Length, co
 
 void TDialectWriter::FinishType(std::string&, TExportDialect, bool, std::string&) const {}
 
-void TDialectWriter::IndexableType(std::string&, std::string&) const {}
+void TDialectWriter::IndexableType(std::string&, std::string&, std::size_t) const {}
 
 std::string TDialectWriter::TypeText(TExportDialect Source, bool OracleSelect, bool TimestampOverride,
                                      const TCatalogueField& Field, std::string* Note) const {

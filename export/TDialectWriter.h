@@ -106,8 +106,8 @@ class TDialectWriter {
                                      std::string_view ShowType, std::string& Note) const;
 
     // The type of a column in a key or index where the target cannot index Text; may set
-    // a note as for TypeText.
-    virtual void IndexableType(std::string& Text, std::string& Note) const;
+    // a note as for TypeText. KeyWidth: columns of the widest key or index holding it.
+    virtual void IndexableType(std::string& Text, std::string& Note, std::size_t KeyWidth) const;
 
     // Column definitions: whether NOT NULL is written, the auto-increment marker.
     virtual bool WritesNotNull() const { return true; }

@@ -328,13 +328,13 @@ void TExport::WriteColumnDef(const TColumnFacts& Column, const TTableFacts& Fact
                                      &note);
 
     // A key or index column needs a type the target can index.
-    if (Facts.KeyColumns.Contains(Column.Name) ||
-        std::any_of(Facts.Indexes.begin(), Facts.Indexes.end(), [&](const TIndexFacts& Index) {
-            return Index.Kind.empty() && std::any_of(Index.Columns.begin(), Index.Columns.end(), [&](const TIndexColumn& c) {
+    std::size_t keyWidth = Facts.KeyColumns.Contains(Column.Name) ? Facts.KeyColumns.Items.size() : 0;
+    for (const TIndexFacts& index : Facts.Indexes)
+        if (index.Kind.empty() && std::any_of(index.Columns.begin(), index.Columns.end(), [&](const TIndexColumn& c) {
                 return SameText(c.Name, Column.Name);
-            });
-        }))
-        FWriter->IndexableType(typeText, note);
+            }))
+            keyWidth = std::max(keyWidth, index.Columns.size());
+    if (keyWidth > 0) FWriter->IndexableType(typeText, note, keyWidth);
 
     std::string def = Ident(Column.Name);
     def += ' ';

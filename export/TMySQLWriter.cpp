@@ -76,6 +76,20 @@ void TMySQLWriter::WriteAutoIncrement(TExport& Export, const std::vector<std::st
         Export.LineFmt("ALTER TABLE %s MODIFY %s;", {Ident(Export.TableName), def});
 }
 
+void TMySQLWriter::IndexableType(std::string& Text, std::string& Note, std::size_t KeyWidth) const {
+    // MySQL indexes no text or blob without a prefix length, and a prefix would make a key
+    // unique on its first characters only. Such a column gets the widest varchar or
+    // varbinary whose share of the key fits InnoDB's 3072 bytes (four bytes a character);
+    // a longer value is refused on load, never cut.
+    const bool text = Text == "tinytext" || Text == "text" || Text == "mediumtext" || Text == "longtext";
+    const bool bytes = Text == "tinyblob" || Text == "blob" || Text == "mediumblob" || Text == "longblob";
+    if ((!text && !bytes) || KeyWidth == 0) return;
+    const std::size_t length = (text ? 768 : 3072) / KeyWidth;
+    Note = Text + " in a key or index: bounded to " + std::to_string(length) +
+           (text ? " characters" : " bytes") + ", MySQL indexes no " + (text ? "text" : "blob") + " whole";
+    Text = (text ? "varchar(" : "varbinary(") + std::to_string(length) + ")";
+}
+
 void TMySQLWriter::AppendLength(std::string& Text, std::string_view Length, const std::string* Scale) const {
     // MySQL takes the length before the attribute: int(10) unsigned, not int unsigned(10).
     constexpr std::string_view unsignedSuffix = " unsigned";

@@ -20,6 +20,7 @@ class TMySQLWriter : public TDialectWriter {
     std::string_view AutoIncrementMarker() const override { return " auto_increment"; }
     std::string_view CreateTableEnd() const override { return ") ENGINE = INNODB;"; }
     void WriteAutoIncrement(TExport& Export, const std::vector<std::string>& Definitions) const override;
+    void IndexableType(std::string& Text, std::string& Note, std::size_t KeyWidth) const override;
 
   protected:
     bool HasIndexKind(std::string_view Kind) const override { return Kind == "FULLTEXT" || Kind == "SPATIAL"; }

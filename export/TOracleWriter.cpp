@@ -27,7 +27,7 @@ std::span<const TColInfo> TOracleWriter::TypeTable(TExportDialect Source) const 
     return {};
 }
 
-void TOracleWriter::IndexableType(std::string& Text, std::string& Note) const {
+void TOracleWriter::IndexableType(std::string& Text, std::string& Note, std::size_t) const {
     // Oracle indexes no clob or blob. A text or binary of unknown length in a key gets the
     // longest bounded type; a longer value would be refused on load, not cut.
     if (Text == "clob") {

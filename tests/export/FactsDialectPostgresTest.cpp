@@ -263,3 +263,28 @@ TEST(FactsDialectPostgres, IdentityAndSerialNumberOnInMySQLAndFirebird) {
                                  "SELECT gen FROM bid_pair WHERE a = 2 UNION ALL SELECT extra FROM bid_pair WHERE a = 2"),
               "41\n8\n3\n3\n");
 }
+
+// MySQL indexes no text or blob whole: PostgreSQL text and bytea key columns become a
+// bounded varchar or varbinary whose share fits InnoDB's key, so the key loads; a value
+// near that bound survives.
+TEST(FactsDialectPostgres, TextKeysLoadIntoMariaDB) {
+    ScratchDir dir;
+    TSourceFixture src;
+    const std::string source = FreshPostgresDatabase("facts_pg_textkey");
+    PostgresExec(source, "CREATE TABLE bid_code(code text PRIMARY KEY, a text, b text, hash bytea, note text);"
+                         "CREATE INDEX ix_ab ON bid_code(a, b);"
+                         "CREATE UNIQUE INDEX ux_hash ON bid_code(hash);"
+                         "INSERT INTO bid_code VALUES (repeat('k', 768), repeat('a', 384), 'b', '\\x00ff', "
+                         "repeat('n', 5000)), ('short', NULL, NULL, NULL, '');");
+    ASSERT_TRUE(src.Open(source));
+    const std::string script = ExportAll(src, edMySQL, dir.File("my.sql"), {"bid_code"});
+    EXPECT_TRUE(Has(script, "code varchar(768) NOT NULL")) << script;
+    EXPECT_TRUE(Has(script, "a varchar(384)")) << script;
+    EXPECT_TRUE(Has(script, "hash varbinary(3072)")) << script;
+    EXPECT_TRUE(Has(script, "note longtext\n")) << script;
+    const std::string target = FreshMariaDBDatabase("facts_mysql_textkey");
+    std::string output;
+    ASSERT_EQ(MariaDBLoad(target, dir.File("my.sql"), &output), 0) << output << script;
+    const std::string rows = "SELECT code, a, b, hash, note FROM bid_code ORDER BY code";
+    ExpectSameRows(ReadRows(source, rows), ReadRows(target, rows), {}, rows);
+}
