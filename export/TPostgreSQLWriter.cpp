@@ -193,8 +193,8 @@ bool TPostgreSQLWriter::WriteStructure(TExport& Export) {
 
 TRowForm TPostgreSQLWriter::RowForm(const TExport& Export, const std::vector<TResultColumn>& Columns) {
     FCopy = Export.CopyRows;
-    if (!FCopy) return TFactsWriter::RowForm(Export, Columns);
     FTable = Export.TableName;
+    if (!FCopy) return TFactsWriter::RowForm(Export, Columns);
     TRowForm form;
     if (!FEncodingSaid) {
         form.Begin = std::string(kClientEncoding) + "\r\n";
@@ -221,17 +221,16 @@ TRowForm TPostgreSQLWriter::RowForm(const TExport& Export, const std::vector<TRe
 }
 
 std::string TPostgreSQLWriter::RowsFailed(std::string_view Reason) const {
-    if (!FCopy) return TFactsWriter::RowsFailed(Reason);
-    // The data cannot be taken back line by line: the block ends, its transaction is rolled
-    // back, and the load stops loudly with the reason (psql with ON_ERROR_STOP) instead of
-    // going on as if the table had been loaded.
+    // The rows sent so far are rolled back (a COPY block is ended first), and the load stops
+    // loudly with the reason (psql with ON_ERROR_STOP) instead of going on as if the table
+    // had been loaded: a ROLLBACK alone succeeds and leaves the table silently empty.
     std::string message, reason;
     AppendText(message, "rows of table " + FTable + " not loaded: " + std::string(Reason), reason);
     std::string tag = "$refused$";
     for (int n = 1; message.find(tag) != std::string::npos; ++n)
         tag = "$refused" + std::to_string(n) + "$";
-    return "\\.\r\nROLLBACK;\r\nDO " + tag + " BEGIN RAISE EXCEPTION '%', " + message + "; END " + tag +
-           ";\r\n";
+    return std::string(FCopy ? "\\.\r\n" : "") + "ROLLBACK;\r\nDO " + tag + " BEGIN RAISE EXCEPTION '%', " + message +
+           "; END " + tag + ";\r\n";
 }
 
 std::string TPostgreSQLWriter::AutoIncrementDefinition(const TDriverColumn&, const TTargetType& Type, bool,

@@ -144,14 +144,18 @@ TEST(FactsDialectPostgres, TextWithNulIsRefusedNamingTableColumnAndRow) {
     EXPECT_EQ(src.Export->DumpTable(edPostgreSQL, "bid_a", file, "", true, true, false, false, ""), 4);
     const std::string error = src.Export->ErrorText;
     EXPECT_TRUE(Has(error, "bid_a") && Has(error, "NOTE") && Has(error, "row 2") && Has(error, "NUL")) << error;
-    // The half-written row is gone, the rows before it are undone, and the next table loads.
+    // The export goes on with the next table; the half-written row is gone.
     EXPECT_EQ(src.Export->DumpTable(edPostgreSQL, "bid_b", file, "", true, true, false, true, ""), 0);
     EXPECT_EQ(src.Export->ErrorText, "");
     const std::string script = Lines(ReadFile(file));
     EXPECT_FALSE(Has(script, "cut")) << script;
+    // The load fails as the export did: psql (ON_ERROR_STOP, status 3) stops at the table
+    // with the export's reason, and the rows before the refused one are undone.
     const std::string target = FreshPostgresDatabase("facts_pg_nul_target");
-    LoadIntoPostgres(target, file);
-    EXPECT_EQ(PostgresQuery(target, "SELECT count(*) FROM bid_a; SELECT id FROM bid_b;"), "0\n7\n");
+    std::string output, errors;
+    EXPECT_EQ(PostgresLoad(target, file, "", &output, &errors), 3) << errors << output;
+    EXPECT_TRUE(Has(errors, "ERROR:  rows of table bid_a not loaded: column NOTE, row 2:")) << errors;
+    EXPECT_EQ(PostgresQuery(target, "SELECT count(*), to_regclass('bid_b') IS NULL FROM bid_a;"), "0\tt\n");
 }
 
 TEST(FactsDialectPostgres, PostgresSourceLoadsIntoPostgresAndSqlite) {
