@@ -56,6 +56,11 @@ const char* const Usage =
     "  --copy                with --dialect postgresql: each table's rows as one COPY\n"
     "                        block instead of INSERTs, much faster to load; such a\n"
     "                        script loads only with psql (psql -v ON_ERROR_STOP=1 -f)\n"
+    "  --rows-per-insert N   up to N rows in one INSERT, 1 to 100000 (default 1), for\n"
+    "                        the mysql, sqlite and postgresql dialects, which also get\n"
+    "                        each table's rows in one transaction; no INSERT grows past\n"
+    "                        1,000,000 bytes unless one row alone is longer. firebird,\n"
+    "                        oracle and foxpro keep one row per INSERT\n"
     "  --progress            on a terminal: one line per table with rows done, rows in\n"
     "                        all, rate and time left, redrawn in place\n"
     "  --trace-odbc FILE     write every ODBC call and its result to FILE\n"
@@ -124,6 +129,19 @@ bool ReadMonth(std::string_view Text) {
     return value >= 1 && value <= 12;
 }
 
+// Rows per INSERT: a whole number from 1 to 100000.
+bool ReadRowsPerInsert(std::string_view Text, std::int32_t& Rows) {
+    if (Text.empty() || Text.size() > 6) return false;
+    std::int32_t value = 0;
+    for (char c : Text) {
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + (c - '0');
+    }
+    if (value < 1 || value > 100000) return false;
+    Rows = value;
+    return true;
+}
+
 // Empty when the settings file can be read; else why not.
 std::string SettingsFileProblem(const std::string& Name) {
     const int fd = ::open(Name.c_str(), O_RDONLY | O_CLOEXEC);
@@ -146,6 +164,7 @@ int main(int argc, char** argv) {
     THeadlessWindow window;
     std::string settingsFile, output = "Bid_Oracle_Data.sql", traceFile;
     bool dialectGiven = false, progressWanted = false, copyRows = false;
+    std::int32_t rowsPerInsert = 1;
     TExportDialect dialect = edOracle;
 
     for (int i = 1; i < argc; ++i) {
@@ -183,7 +202,8 @@ int main(int argc, char** argv) {
             continue;
         }
         const bool known = arg == "--settings" || arg == "--bid-link" || arg == "--since-month" ||
-                           arg == "--output" || arg == "--dialect" || arg == "--trace-odbc";
+                           arg == "--output" || arg == "--dialect" || arg == "--trace-odbc" ||
+                           arg == "--rows-per-insert";
         if (!known) {
             ErrorLine("unknown option " + arg + " (see --help)");
             return ExitUsage;
@@ -203,6 +223,10 @@ int main(int argc, char** argv) {
         }
         if (arg == "--output") output = value;
         if (arg == "--trace-odbc") traceFile = value;
+        if (arg == "--rows-per-insert" && !ReadRowsPerInsert(value, rowsPerInsert)) {
+            ErrorLine("--rows-per-insert takes a number of rows from 1 to 100000, not \"" + value + "\"");
+            return ExitUsage;
+        }
         if (arg == "--dialect") {
             if (!DialectByName(value, dialect)) {
                 ErrorLine("unknown dialect " + value + " (mysql, firebird, foxpro, tab, comma, oracle, sqlite, postgresql)");
@@ -282,6 +306,7 @@ int main(int argc, char** argv) {
     }
     if (!dialectGiven) dialect = session.Dialect();
     session.Exporter()->CopyRows = copyRows;
+    session.Exporter()->RowsPerInsert = rowsPerInsert;
 
     TExportJob job(session.Connection(), session.Exporter(), dialect, window);
     job.BaseFileName = output;

@@ -78,6 +78,7 @@ TRowForm TDialectWriter::RowForm(const TExport& Export, const std::vector<TResul
     if (!RowsBegin().empty()) form.Begin = std::string(RowsBegin()) + "\r\n";
     form.Head = "INSERT INTO " + Ident(Export.TableName) + " VALUES(";
     form.Tail = ");\r\n";
+    form.RowsPerStatement = RowsPerStatement();
     if (!RowsEnd().empty()) form.End = std::string(RowsEnd()) + "\r\n";
     return form;
 }

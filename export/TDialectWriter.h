@@ -37,6 +37,8 @@ struct TRowForm {
     char Separator = ',';
     std::string Tail;
     std::string End;
+    // Rows joined into one INSERT (VALUES(...),\r\n(...);), for the INSERT form only.
+    std::int32_t RowsPerStatement = 1;
 };
 
 // Raised by a writer for a value its target cannot hold unchanged; the row path adds the
@@ -71,6 +73,11 @@ class TDialectWriter {
     // One field of an INSERT as the row path writes it (AppendValue unless the writer has
     // forms of its own); raises TValueRefused for a value the target cannot hold unchanged.
     virtual void AppendField(std::string& Out, const TFieldData& Field, const TResultColumn& Column) const;
+    // The target reads several rows in one INSERT (VALUES (...),(...)).
+    virtual bool MultiRowValues() const { return false; }
+    // Rows per INSERT asked for by the engine; the target's own limit is RowsPerStatement.
+    std::int32_t RowsPerInsert = 1;
+    std::int32_t RowsPerStatement() const { return MultiRowValues() && RowsPerInsert > 1 ? RowsPerInsert : 1; }
     // Lines around a table's INSERTs, written only when it has rows; RowsAbort ends them
     // instead of RowsEnd when a value was refused.
     virtual std::string_view RowsBegin() const { return {}; }

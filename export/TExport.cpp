@@ -96,6 +96,7 @@ std::int32_t TExport::DumpTable(TExportDialect Dialect, const std::string& Table
             return ResultBadDialect;
         }
         FWriter = info->MakeWriter();
+        FWriter->RowsPerInsert = RowsPerInsert;
         // PostgreSQL folds unquoted names to lower case, so its own form names its tables.
         const bool postgres = Connection && Connection->DatabaseKind() == dkPostgreSQL;
         FSourceWriter = MakeDialectWriter(postgres ? edPostgreSQL : SourceDialect);

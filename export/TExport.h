@@ -79,6 +79,16 @@ class TExport {
     std::int32_t KeyChunkRows = 50000;
     // PostgreSQL form: each table's rows as one COPY block (loads with psql only), not INSERTs.
     bool CopyRows = false;
+    // Rows per INSERT where the target reads several (the MySQL, SQLite and PostgreSQL
+    // forms); with more than one, the MySQL form's rows also go inside one transaction.
+    // Every other form writes one row per INSERT.
+    std::int32_t RowsPerInsert = 1;
+    // No INSERT of several rows grows past this many bytes (a single longer row stands
+    // alone). Below 1 MiB, the smallest max_allowed_packet default any MariaDB or MySQL
+    // server has had (16 MiB today, in the server and the mariadb client), with room for the
+    // packet's header; mariadb-dump cuts its own multi-row INSERTs at about the same size
+    // (net_buffer_length, 1,046,528 bytes). SQLite and PostgreSQL take up to 1 GB.
+    std::size_t MaxInsertBytes = 1000000;
     TBannerClock Clock = TBannerClock::System();
 
     // Dumps one table; never throws. Returns 0, 1, 2, 4 or 5.

@@ -3,6 +3,7 @@
 #include "SqlText.h"
 #include "TDialectWriter.h"
 #include "TExport.h"
+#include "TInsertBatch.h"
 #include "TODBC.h"
 #include "TODBCStatement.h"
 #include "TOutFile.h"
@@ -217,30 +218,31 @@ void TExport::WriteDataSection() {
     // A row longer than a quarter of the target's statement limit may hold a literal too long.
     const std::size_t longRow = writer.StatementLimit() / 4;
     TRowNames rowNames;
+    TInsertBatch batch(prefix, form.Tail, form.RowsPerStatement, MaxInsertBytes);
     while (haveRow && !Cancelled) {
         std::string& out = FOut->Buffer();
-        const std::size_t rowStart = out.size();
-        out.append(prefix);
+        const std::size_t rowStart = batch.BeginRow(out);
         for (int i = 0; i < count; ++i) {
             if (i > 0) out += form.Separator;
             try {
                 writer.AppendField(out, Statement->FieldData(FReadIndex[i]), columns[i]);
             } catch (const TValueRefused& e) {
                 // The refused row is dropped whole; the rows before it are undone by the target.
-                out.resize(rowStart);
+                batch.DropRow(out, rowStart);
                 const std::string reason =
                     Format("column %s, row %d: %s", {columns[i].Name, counter, std::string(e.what())});
                 if (bracketed) Text(writer.RowsFailed(reason));
                 throw TValueRefused(reason);
             }
         }
-        out.append(form.Tail);
+        batch.EndRow(out, rowStart);
         if (longRow > 0 && out.size() - rowStart > longRow) WriteRowInPieces(out, rowStart, prefix, rowNames, counter);
         FOut->Commit();
         try {
             haveRow = FetchRow(counter + 1);
         } catch (const TReadError& e) {
             // A table read only in part is not committed.
+            batch.Close(FOut->Buffer());
             if (bracketed) Text(writer.RowsFailed(e.what()));
             throw;
         }
@@ -248,6 +250,7 @@ void TExport::WriteDataSection() {
         if (counter % 1000 == 0) ReportProgress(counter);
         ProcessMessages();
     }
+    batch.Close(FOut->Buffer());
     if (bracketed) Text(form.End);
     ReportProgress(-counter);
 }

@@ -15,6 +15,7 @@ class TFactsWriter : public TDialectWriter {
     explicit TFactsWriter(TExportDialect Target) : FTarget(Target) {}
 
     void AppendIdent(std::string& Out, std::string_view Name) const override;
+    bool MultiRowValues() const override { return true; }
     std::string_view RowsBegin() const override { return "BEGIN;"; }
     std::string_view RowsEnd() const override { return "COMMIT;"; }
     std::string_view RowsAbort() const override { return "ROLLBACK;"; }

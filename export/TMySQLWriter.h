@@ -13,6 +13,11 @@ class TMySQLWriter : public TDialectWriter {
     std::string_view ScriptPreamble() const override {
         return "/*!40101 SET SESSION sql_mode = REPLACE(@@sql_mode, 'NO_BACKSLASH_ESCAPES', '') */;";
     }
+    bool MultiRowValues() const override { return true; }
+    // Only with several rows per INSERT, so the default script stays as it always was.
+    std::string_view RowsBegin() const override { return RowsPerStatement() > 1 ? "START TRANSACTION;" : ""; }
+    std::string_view RowsEnd() const override { return RowsPerStatement() > 1 ? "COMMIT;" : ""; }
+    std::string_view RowsAbort() const override { return RowsPerStatement() > 1 ? "ROLLBACK;" : ""; }
     std::span<const TColInfo> TypeTable(TExportDialect Source) const override;
     std::string DeclaredType(TExportDialect Source, std::string_view CatalogueType,
                              std::string_view ShowType, std::string& Note) const override;
