@@ -154,6 +154,15 @@ TEST_F(ExportProgramTest, RefusalsBeforeConnecting) {
     }
     for (const char* month : {"1", "09", "12"})
         EXPECT_EQ(Export(std::string("--since-month ") + month, nullptr, &err), 2) << month << err;
+    for (const char* rows : {"0", "-5", "2x", "100001", "99999999999", ""}) {
+        EXPECT_EQ(Export(std::string("--rows-per-insert '") + rows + "'", nullptr, &err), 1) << rows;
+        EXPECT_NE(err.find("--rows-per-insert takes a number of rows from 1 to 100000, not \"" + std::string(rows) +
+                           "\""),
+                  std::string::npos)
+            << err;
+    }
+    for (const char* rows : {"1", "100000"})
+        EXPECT_EQ(Export(std::string("--rows-per-insert=") + rows, nullptr, &err), 2) << rows << err;
 
     std::filesystem::create_directory(Db.File("outdir"));
     for (const char* folder : {"outdir", "outdir/", "newdir/"}) {

@@ -1,0 +1,303 @@
+// Several rows per INSERT: the MySQL, SQLite and PostgreSQL forms loaded by their own
+// clients (mariadb, sqlite3, psql) and read back row by row; statements never past the byte
+// cap and never split sooner than it asks; the forms without multi-row VALUES unchanged; a
+// refused value or a broken read ending the open statement and the table's transaction.
+#include "ExportTestUtil.h"
+#include "RoundTripUtil.h"
+#include "TestEnv.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+bool Has(const std::string& Text, const std::string& Part) {
+    return Text.find(Part) != std::string::npos;
+}
+
+// The positions of the ")" that close the rows of an INSERT, found outside literals
+// (backslash escapes in every literal of the MySQL form, in E'' literals of PostgreSQL's).
+std::vector<std::size_t> RowEnds(const std::string& Insert, bool Backslashes) {
+    std::vector<std::size_t> ends;
+    const std::size_t values = Insert.find(" VALUES(");
+    if (values == std::string::npos) return ends;
+    int depth = 0;
+    for (std::size_t i = values + 7; i < Insert.size(); ++i) {
+        const char c = Insert[i];
+        if (c == '\'') {
+            const bool escapes = Backslashes || Insert[i - 1] == 'E';
+            for (++i; i < Insert.size(); ++i) {
+                if (escapes && Insert[i] == '\\') {
+                    ++i;
+                } else if (Insert[i] == '\'') {
+                    if (i + 1 < Insert.size() && Insert[i + 1] == '\'') {
+                        ++i;
+                        continue;
+                    }
+                    break;
+                }
+            }
+        } else if (c == '(') {
+            ++depth;
+        } else if (c == ')' && --depth == 0) {
+            ends.push_back(i);
+        }
+    }
+    return ends;
+}
+
+// The INSERT statements of a script, each with its ";" and line end (the test values hold
+// no ";", so a statement ends at the first ";" CR LF).
+std::vector<std::string> Inserts(const std::string& Script) {
+    std::vector<std::string> inserts;
+    for (std::size_t at = 0, end; (end = Script.find(";\r\n", at)) != std::string::npos; at = end + 3) {
+        const std::size_t start = Script.find("INSERT INTO ", at);
+        if (start != std::string::npos && start < end) inserts.push_back(Script.substr(start, end + 3 - start));
+    }
+    return inserts;
+}
+
+// Every INSERT holds at most MaxRows rows and at most MaxBytes bytes unless it holds one
+// row; and none ends sooner than it had to: a statement with fewer rows would have passed
+// the cap with the next one. Returns the rows counted.
+std::size_t ExpectFullStatements(const std::string& Script, bool Backslashes, std::size_t MaxRows,
+                                 std::size_t MaxBytes, const std::string& Label) {
+    const std::vector<std::string> inserts = Inserts(Script);
+    std::size_t rows = 0;
+    for (std::size_t i = 0; i < inserts.size(); ++i) {
+        const std::string& s = inserts[i];
+        const std::vector<std::size_t> ends = RowEnds(s, Backslashes);
+        rows += ends.size();
+        EXPECT_GE(ends.size(), 1u) << Label << ": " << s.substr(0, 200);
+        EXPECT_LE(ends.size(), MaxRows) << Label;
+        if (ends.size() > 1) {
+            EXPECT_LE(s.size(), MaxBytes) << Label << ": statement " << i + 1;
+        }
+        if (i + 1 == inserts.size() || ends.size() == MaxRows) continue;
+        // The next statement's first row, as it would have followed this one.
+        const std::string& next = inserts[i + 1];
+        const std::vector<std::size_t> nextEnds = RowEnds(next, Backslashes);
+        if (nextEnds.empty()) continue;
+        const std::size_t joined = s.size() + std::string(",\r\n(").size() + nextEnds[0] - next.find(" VALUES(") - 7;
+        EXPECT_GT(joined, MaxBytes) << Label << ": statement " << i + 1 << " of " << ends.size()
+                                    << " rows ended before the cap";
+    }
+    return rows;
+}
+
+// A MariaDB table of 601 rows whose texts and blobs run from empty to a few hundred bytes,
+// with quotes, backslashes, CR LF, non-ASCII letters and NULLs; a decimal column.
+const char* kVariedRows = R"(
+SET NAMES utf8mb4;
+CREATE TABLE m (id INT PRIMARY KEY, s TEXT, b BLOB, n DECIMAL(12,3)) DEFAULT CHARSET=utf8mb4;
+INSERT INTO m SELECT seq,
+  IF(seq % 7 = 0, NULL, SUBSTRING(REPEAT(CONCAT('it''s \\ é\r\n', MD5(seq)), 20), 1, (seq * 37) % 700)),
+  IF(seq % 11 = 0, NULL, SUBSTRING(REPEAT(UNHEX(MD5(seq)), 30), 1, (seq * 53) % 300)),
+  IF(seq % 5 = 0, NULL, seq * 1.125 - 300)
+FROM seq_1_to_601;
+CREATE TABLE e (id INT PRIMARY KEY, s TEXT);
+)";
+
+const std::string kRows = "SELECT id, s, b, n FROM m ORDER BY id";
+
+struct TVariedSource {
+    ScratchDir Dir;
+    std::string Database;
+    TSourceFixture Src;
+
+    bool Open(const std::string& Name) {
+        Database = FreshMariaDBDatabase(Name);
+        MariaDBExec(Database, kVariedRows);
+        return Src.Open(Database);
+    }
+    // Tables m and e, structure and rows, into one script.
+    std::string Export(TExportDialect Dialect, const std::string& File) {
+        EXPECT_EQ(Src.Export->DumpTable(Dialect, "m", File, "", true, true, false, false, ""), 0)
+            << Src.Export->ErrorText;
+        EXPECT_EQ(Src.Export->DumpTable(Dialect, "e", File, "", true, true, false, true, ""), 0)
+            << Src.Export->ErrorText;
+        return ReadFile(File);
+    }
+};
+
+} // namespace
+
+// A small cap against rows of every length: statements fill up to the cap and no further,
+// at most 10 rows each, and every value arrives in each target, the empty table too.
+TEST(ExportMultiRow, StatementsFillUpToTheCapAndLoadInEveryTarget) {
+    TVariedSource source;
+    ASSERT_TRUE(source.Open("multirow_src"));
+    source.Src.Export->RowsPerInsert = 10;
+    source.Src.Export->MaxInsertBytes = 2000;
+    const std::vector<TValueRow> expected = ReadRows(source.Database, kRows);
+    ASSERT_EQ(expected.size(), 601u);
+
+    {
+        const std::string file = source.Dir.File("mysql.sql");
+        const std::string script = source.Export(edMySQL, file);
+        EXPECT_EQ(ExpectFullStatements(script, true, 10, 2000, "mysql"), 601u);
+        EXPECT_TRUE(Has(script, "START TRANSACTION;\r\nINSERT INTO m VALUES(")) << script.substr(0, 3000);
+        EXPECT_TRUE(Has(script, ");\r\nCOMMIT;\r\n")) << script.substr(script.size() - 3000);
+        const std::string target = FreshMariaDBDatabase("multirow_mysql");
+        std::string output;
+        ASSERT_EQ(MariaDBLoad(target, file, &output), 0) << output;
+        ExpectSameRows(expected, ReadRows(target, kRows), {3}, "mysql");
+        EXPECT_EQ(MariaDBQuery(target, "SELECT count(*) FROM e"), "0\n");
+    }
+    {
+        const std::string file = source.Dir.File("sqlite.sql");
+        const std::string script = source.Export(edSQLite, file);
+        EXPECT_EQ(ExpectFullStatements(script, false, 10, 2000, "sqlite"), 601u);
+        const std::string target = source.Dir.File("target.db");
+        int status = 0;
+        const std::string output = SqliteLoad(target, file, &status);
+        ASSERT_EQ(status, 0) << output;
+        AddSqliteDataSource("multirow_sqlite", target);
+        ExpectSameRows(expected, ReadRows("multirow_sqlite", kRows), {3}, "sqlite");
+        EXPECT_EQ(SqliteQuery(target, "SELECT count(*) FROM e"), "0\n");
+    }
+    {
+        const std::string file = source.Dir.File("postgresql.sql");
+        const std::string script = source.Export(edPostgreSQL, file);
+        EXPECT_EQ(ExpectFullStatements(script, false, 10, 2000, "postgresql"), 601u);
+        const std::string target = FreshPostgresDatabase("multirow_pg");
+        std::string output, errors;
+        ASSERT_EQ(PostgresLoad(target, file, "", &output, &errors), 0) << errors;
+        EXPECT_FALSE(Has(errors, "ERROR")) << errors;
+        ExpectSameRows(expected, ReadRows(target, kRows), {3}, "postgresql");
+        EXPECT_EQ(PostgresQuery(target, "SELECT count(*) FROM e"), "0\n");
+    }
+}
+
+// Values around the default cap of 1,000,000 bytes, escapes included: rows that fit two to
+// a statement, rows just under the cap and one over it (alone), small rows between; the
+// mariadb client loads every one unchanged.
+TEST(ExportMultiRow, ValuesAroundTheDefaultCapLoadIntoMariaDB) {
+    ScratchDir dir;
+    const std::string source = FreshMariaDBDatabase("multirow_big_src");
+    // REPEAT of "a'\" doubles the text's bytes in the MySQL form's escapes for two of every
+    // three characters.
+    MariaDBExec(source, "CREATE TABLE big (id INT PRIMARY KEY, body LONGTEXT, data LONGBLOB);"
+                        "INSERT INTO big VALUES"
+                        " (1, REPEAT('a''\\\\', 100000), NULL), (2, REPEAT('x', 400000), NULL),"
+                        " (3, REPEAT('y', 400000), NULL), (4, REPEAT('z', 999900), NULL), (5, 'small', x'00'),"
+                        " (6, REPEAT('a''\\\\', 450000), NULL), (7, NULL, NULL), (8, '', x''),"
+                        " (9, NULL, REPEAT(x'00ff', 249000)), (10, 'after', NULL), (11, REPEAT('q', 999960), NULL),"
+                        " (12, 'last', NULL);");
+    TSourceFixture src;
+    ASSERT_TRUE(src.Open(source));
+    src.Export->RowsPerInsert = 1000;
+    EXPECT_EQ(src.Export->MaxInsertBytes, 1000000u);
+    const std::string file = dir.File("big.sql");
+    ASSERT_EQ(src.Export->DumpTable(edMySQL, "big", file, "", true, true, false, false, ""), 0)
+        << src.Export->ErrorText;
+    const std::string script = ReadFile(file);
+    EXPECT_EQ(ExpectFullStatements(script, true, 1000, 1000000, "mysql"), 12u);
+    // Row 6 (1.35 MB escaped) stands alone, and so the statements number at least four.
+    EXPECT_GE(Inserts(script).size(), 4u);
+
+    const std::string target = FreshMariaDBDatabase("multirow_big_dst");
+    std::string output;
+    ASSERT_EQ(MariaDBLoad(target, file, &output), 0) << output.substr(0, 2000);
+    const std::string digest =
+        "SELECT id, LENGTH(body), MD5(body), LENGTH(data), MD5(data) FROM big ORDER BY id";
+    EXPECT_EQ(MariaDBQuery(target, digest), MariaDBQuery(source, digest));
+}
+
+// Firebird, the Oracle form, FoxPro and the delimited forms write what they always wrote;
+// with a cap of 0 bytes every row of the SQLite and PostgreSQL forms stands alone, as
+// without the option, and the MySQL form differs only by its transaction lines.
+TEST(ExportMultiRow, FormsWithoutMultiRowValuesKeepOneRowPerInsert) {
+    TVariedSource source;
+    ASSERT_TRUE(source.Open("multirow_same"));
+    TExport& engine = *source.Src.Export;
+    auto dump = [&](TExportDialect Dialect, std::int32_t Rows, std::size_t Cap) {
+        engine.RowsPerInsert = Rows;
+        engine.MaxInsertBytes = Cap;
+        return source.Export(Dialect, source.Dir.File("same.sql"));
+    };
+    for (TExportDialect d : {edFirebird, edOracle, edFoxPro, edTabText, edCommaText}) {
+        const std::string single = dump(d, 1, 1000000);
+        EXPECT_GT(single.size(), 10000u);
+        EXPECT_EQ(dump(d, 50, 1000000), single) << FindDialect(d)->Name;
+    }
+    for (TExportDialect d : {edSQLite, edPostgreSQL})
+        EXPECT_EQ(dump(d, 50, 0), dump(d, 1, 1000000)) << FindDialect(d)->Name;
+    std::string joined = dump(edMySQL, 50, 0);
+    const std::string single = dump(edMySQL, 1, 1000000);
+    EXPECT_FALSE(Has(single, "START TRANSACTION;"));
+    for (const std::string line : {"START TRANSACTION;\r\n", "COMMIT;\r\n"}) {
+        const std::size_t at = joined.find(line);
+        ASSERT_NE(at, std::string::npos) << line;
+        joined.erase(at, line.size());
+    }
+    EXPECT_EQ(joined, single);
+}
+
+// A value PostgreSQL cannot hold (text with NUL) in the middle of a statement, and at the
+// head of one: the rows before it end their statement, the table ends in ROLLBACK, and psql
+// loads the script without an error and with no row of the table.
+TEST(ExportMultiRow, ARefusedValueEndsTheOpenStatement) {
+    ScratchDir dir;
+    const std::string source = FreshMariaDBDatabase("multirow_refused");
+    TSourceFixture src;
+    ASSERT_TRUE(src.Open(source));
+    src.Export->RowsPerInsert = 3;
+    for (int refused : {7, 8}) {
+        MariaDBExec(source, "DROP TABLE IF EXISTS t; CREATE TABLE t (id INT PRIMARY KEY, s VARCHAR(20));"
+                            "INSERT INTO t SELECT seq, CONCAT('row ', seq) FROM seq_1_to_10;"
+                            "UPDATE t SET s = CONCAT('a', CHAR(0), 'b') WHERE id = " +
+                                std::to_string(refused) + ";");
+        const std::string file = dir.File("refused.sql");
+        EXPECT_EQ(src.Export->DumpTable(edPostgreSQL, "t", file, "", true, true, false, false, ""), 4);
+        EXPECT_TRUE(Has(src.Export->ErrorText, "row " + std::to_string(refused))) << src.Export->ErrorText;
+        const std::string script = ReadFile(file);
+        EXPECT_TRUE(script.ends_with("'row " + std::to_string(refused - 1) + "');\r\nROLLBACK;\r\n"))
+            << refused << ":\n" << script;
+        const std::string target = FreshPostgresDatabase("multirow_refused_" + std::to_string(refused));
+        std::string output, errors;
+        EXPECT_EQ(PostgresLoad(target, file, "", &output, &errors), 0) << errors;
+        EXPECT_EQ(PostgresQuery(target, "SELECT count(*) FROM t"), "0\n");
+    }
+}
+
+// A read that breaks off in the middle of a table (a damaged page of the source): the open
+// statement is ended, the transaction rolled back, and each client loads the script
+// without an error and with no row of the table.
+TEST(ExportMultiRow, ABrokenReadEndsTheOpenStatement) {
+    ScratchDir dir;
+    const std::string sdb = dir.File("broken.db");
+    SqliteExec(sdb, "PRAGMA page_size = 4096; CREATE TABLE b (id integer, s text);"
+                    "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 5000)"
+                    " INSERT INTO b SELECT i, printf('%0200d', i) FROM n;");
+    {
+        std::string bytes = ReadFile(sdb);
+        ASSERT_GT(bytes.size(), 4096u * 200);
+        std::fill(bytes.begin() + 4096 * 150, bytes.begin() + 4096 * 151, '\xa5');
+        WriteFile(sdb, bytes);
+    }
+    AddSqliteDataSource("multirow_broken", sdb);
+    TSourceFixture src;
+    ASSERT_TRUE(src.Open("multirow_broken"));
+    src.Export->RowsPerInsert = 7;
+
+    const std::string mysql = dir.File("broken-mysql.sql");
+    EXPECT_EQ(src.Export->DumpTable(edMySQL, "b", mysql, "", true, true, false, false, ""), 4);
+    EXPECT_TRUE(Has(src.Export->ErrorText, "reading row ")) << src.Export->ErrorText;
+    const std::string script = ReadFile(mysql);
+    EXPECT_TRUE(script.ends_with("');\r\nROLLBACK;\r\n")) << script.substr(script.size() - std::min<std::size_t>(script.size(), 600));
+    EXPECT_GT(Inserts(script).size(), 1u);
+    const std::string target = FreshMariaDBDatabase("multirow_broken_dst");
+    std::string output;
+    EXPECT_EQ(MariaDBLoad(target, mysql, &output), 0) << output;
+    EXPECT_EQ(MariaDBQuery(target, "SELECT count(*) FROM b"), "0\n");
+
+    const std::string sqlite = dir.File("broken-sqlite.sql");
+    EXPECT_EQ(src.Export->DumpTable(edSQLite, "b", sqlite, "", true, true, false, false, ""), 4);
+    EXPECT_TRUE(ReadFile(sqlite).ends_with("');\r\nROLLBACK;\r\n"));
+    int status = 0;
+    const std::string db = dir.File("target.db");
+    EXPECT_EQ((output = SqliteLoad(db, sqlite, &status), status), 0) << output;
+    EXPECT_EQ(SqliteQuery(db, "SELECT count(*) FROM b"), "0\n");
+}
