@@ -205,7 +205,8 @@ TEST(ExportMultiRow, ValuesAroundTheDefaultCapLoadIntoMariaDB) {
     EXPECT_EQ(MariaDBQuery(target, digest), MariaDBQuery(source, digest));
 }
 
-// Firebird, the Oracle form, FoxPro and the delimited forms write what they always wrote;
+// Firebird, the Oracle form, FoxPro, the delimited forms and PostgreSQL's COPY rows write
+// what they always wrote;
 // with a cap of 0 bytes every row of the SQLite and PostgreSQL forms stands alone, as
 // without the option, and the MySQL form differs only by its transaction lines.
 TEST(ExportMultiRow, FormsWithoutMultiRowValuesKeepOneRowPerInsert) {
@@ -224,6 +225,12 @@ TEST(ExportMultiRow, FormsWithoutMultiRowValuesKeepOneRowPerInsert) {
     }
     for (TExportDialect d : {edSQLite, edPostgreSQL})
         EXPECT_EQ(dump(d, 50, 0), dump(d, 1, 1000000)) << FindDialect(d)->Name;
+    // A COPY block has no INSERTs to join.
+    engine.CopyRows = true;
+    const std::string copy = dump(edPostgreSQL, 1, 1000000);
+    EXPECT_TRUE(Has(copy, " FROM stdin;\r\n"));
+    EXPECT_EQ(dump(edPostgreSQL, 50, 1000000), copy);
+    engine.CopyRows = false;
     std::string joined = dump(edMySQL, 50, 0);
     const std::string single = dump(edMySQL, 1, 1000000);
     EXPECT_FALSE(Has(single, "START TRANSACTION;"));
