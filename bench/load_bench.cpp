@@ -1,19 +1,23 @@
-// How fast the SQLite and PostgreSQL forms load with their target's own client, beside
-// that target's own dump of the same table loaded the same way: sqlite3 .dump into sqlite3,
-// pg_dump --inserts and pg_dump's default (COPY) output into psql -v ON_ERROR_STOP=1 -f, the
-// PostgreSQL form both with INSERTs and with its rows as a COPY block (--copy).
-// Each load goes into a new, empty database; the rows are counted after it.
+// How fast the scripts of the MySQL, SQLite and PostgreSQL forms load with their target's
+// own client, with one row per INSERT and with several (--rows-per-insert), beside that
+// target's own dump of the same table loaded the same way: mariadb-dump's default output
+// into mariadb, sqlite3 .dump into sqlite3, pg_dump --inserts and pg_dump's default (COPY)
+// output into psql -v ON_ERROR_STOP=1 -f, the PostgreSQL form also with its rows as a COPY
+// block (--copy). Each load goes into a new, empty database; the rows are counted after it.
 //
-//   load_bench [--rows N] [--repeat N] [--dir DIR] [--pg-socket DIR --pg-port P] [--pg-user U]
-//              [--pg-password P]
+//   load_bench [--rows N[,N...]] [--rows-per-insert N[,N...]] [--repeat N] [--dir DIR]
+//              [--mariadb-socket PATH] [--mariadb-user U] [--mariadb-password P]
+//              [--pg-socket DIR --pg-port P] [--pg-user U] [--pg-password P]
 //
 // Each script is loaded --repeat times (default 3), each time into a new database; the
 // fastest load counts, so that a passing burst of other work on the machine weighs less.
 //
-// SQLite is always measured; PostgreSQL when a server's socket folder is given, for example
-// the private test server (scripts/postgres-test-server.sh start build/testenv/postgres,
-// then --pg-socket "$(cat build/testenv/postgres/socketdir)" --pg-port "$(cat
-// build/testenv/postgres/port)").
+// --rows defaults to 50000,200000 and --rows-per-insert to 1,100,1000. SQLite is always
+// measured; MariaDB and PostgreSQL when a server's socket is given, for example the private
+// test servers (scripts/mariadb-test-server.sh start build/testenv/mariadb, then
+// --mariadb-socket "$(cat build/testenv/mariadb/socket)"; scripts/postgres-test-server.sh
+// start build/testenv/postgres, then --pg-socket "$(cat build/testenv/postgres/socketdir)"
+// --pg-port "$(cat build/testenv/postgres/port)"). User and password default to ferrocan.
 #include "TExport.h"
 #include "TODBC.h"
 
@@ -25,6 +29,8 @@
 #include <fstream>
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -54,6 +60,16 @@ std::string Output(const std::string& Command) {
     return text;
 }
 
+std::vector<long> Numbers(const std::string& List) {
+    std::vector<long> numbers;
+    for (std::size_t at = 0; at != std::string::npos;) {
+        const std::size_t comma = List.find(',', at);
+        numbers.push_back(std::atol(List.substr(at, comma == std::string::npos ? comma : comma - at).c_str()));
+        at = comma == std::string::npos ? comma : comma + 1;
+    }
+    return numbers;
+}
+
 // Seconds of wall time a shell command takes; negative when it fails.
 double Timed(const std::string& Command) {
     const auto start = std::chrono::steady_clock::now();
@@ -75,13 +91,14 @@ double Fastest(int Repeat, const std::function<bool()>& Prepare, const std::stri
 }
 
 bool Export(const std::string& Dsn, const std::string& User, const std::string& Password, TExportDialect Dialect,
-            const std::string& File, bool CopyRows = false) {
+            long RowsPerInsert, const std::string& File, bool CopyRows = false) {
     TODBC connection;
     if (!connection.Connect(Dsn, User, Password)) {
         std::fprintf(stderr, "cannot connect to %s\n", Dsn.c_str());
         return false;
     }
     TExport engine(&connection, DialectForKind(connection.DatabaseKind()));
+    engine.RowsPerInsert = static_cast<std::int32_t>(RowsPerInsert);
     engine.CopyRows = CopyRows;
     fs::remove(File);
     const int result = engine.DumpTable(Dialect, "b", File, "", true, true, false, false, "");
@@ -90,113 +107,176 @@ bool Export(const std::string& Dsn, const std::string& User, const std::string& 
 }
 
 struct TLoad {
-    const char* Name;
-    double Seconds;
+    TLoad(std::string Name, std::string File) : Name(std::move(Name)), File(std::move(File)) {}
+    std::string Name;
+    std::string File;
+    double Seconds = -1;
     std::string Rows;
 };
 
-void Report(const char* Target, long Rows, int Repeat, const TLoad* Loads, int Count, int Native) {
+// The engine's scripts of one form, one per rows-per-insert value, named "<Stem>-<n>.sql".
+bool AddForms(std::vector<TLoad>& Loads, const std::string& Dsn, const std::string& User,
+              const std::string& Password, TExportDialect Dialect, const std::vector<long>& PerInsert,
+              const std::string& Dir, const std::string& Stem) {
+    for (long n : PerInsert) {
+        const std::string file = Dir + "/" + Stem + "-" + std::to_string(n) + ".sql";
+        if (!Export(Dsn, User, Password, Dialect, n, file)) return false;
+        Loads.push_back({"ferrocan --dialect " + Stem + (n > 1 ? " --rows-per-insert " + std::to_string(n) : ""),
+                         file});
+    }
+    return true;
+}
+
+void Report(const char* Target, long Rows, int Repeat, const std::vector<TLoad>& Loads, std::size_t Native) {
     std::printf("%s, %ld rows of 8 columns, each script loaded into an empty database (best of %d):\n", Target,
                 Rows, Repeat);
-    for (int i = 0; i < Count; ++i) {
-        const TLoad& l = Loads[i];
+    for (const TLoad& l : Loads) {
         if (l.Seconds < 0) {
-            std::printf("  %-36s FAILED\n", l.Name);
+            std::printf("  %-52s FAILED\n", l.Name.c_str());
             continue;
         }
-        std::printf("  %-36s %7.2f s  %5.2fx %s  (rows loaded: %s)\n", l.Name, l.Seconds,
-                    l.Seconds / Loads[Native].Seconds, Loads[Native].Name, l.Rows.c_str());
+        std::printf("  %-52s %7.2f s  %5.2fx %s  (%.1f MB, rows loaded: %s)\n", l.Name.c_str(), l.Seconds,
+                    l.Seconds / Loads[Native].Seconds, Loads[Native].Name.c_str(),
+                    static_cast<double>(fs::file_size(l.File)) / 1e6, l.Rows.c_str());
     }
+    std::fflush(stdout);
+}
+
+// The table every target gets: the same 8 columns and values in each database's own SQL.
+const char* const kSqliteMake =
+    "CREATE TABLE b (id integer primary key, name varchar(40), price decimal(10,2), qty integer,"
+    " made date, note varchar(80), code char(8), ratio double precision);"
+    "WITH RECURSIVE s(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM s WHERE n < %ld)"
+    " INSERT INTO b SELECT n, 'name ' || n, n * 0.25, n %% 1000, '2024-01-01', 'it''s row ' || n,"
+    " 'C' || (n %% 10000), n / 7.0 FROM s;";
+const char* const kPostgresMake =
+    "CREATE TABLE b (id integer primary key, name varchar(40), price numeric(10,2), qty integer, made date,"
+    " note varchar(80), code char(8), ratio double precision);"
+    "INSERT INTO b SELECT n, 'name ' || n, n * 0.25, n %% 1000, DATE '2024-01-01', 'it''s row ' || n,"
+    " 'C' || (n %% 10000), n / 7.0 FROM generate_series(1, %ld) n;";
+const char* const kMariaDBMake =
+    "CREATE TABLE b (id int primary key, name varchar(40), price decimal(10,2), qty int, made date,"
+    " note varchar(80), code char(8), ratio double);"
+    "INSERT INTO b SELECT seq, concat('name ', seq), seq * 0.25, seq %% 1000, '2024-01-01',"
+    " concat('it''s row ', seq), concat('C', seq %% 10000), seq / 7 FROM seq_1_to_%ld;";
+
+std::string Make(const char* Pattern, long Rows) {
+    char text[1024];
+    std::snprintf(text, sizeof text, Pattern, Rows);
+    return text;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    long rows = 200000;
+    std::vector<long> counts{50000, 200000}, perInsert{1, 100, 1000};
     int repeat = 3;
     std::string dir = (fs::temp_directory_path() / "ferrocan-load-bench").string();
     std::string pgSocket, pgPort = "5432", pgUser = "ferrocan", pgPassword = "ferrocan";
+    std::string mySocket, myUser = "ferrocan", myPassword = "ferrocan";
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string key = argv[i], value = argv[i + 1];
-        if (key == "--rows") rows = std::atol(value.c_str());
+        if (key == "--rows") counts = Numbers(value);
+        if (key == "--rows-per-insert") perInsert = Numbers(value);
         if (key == "--repeat") repeat = std::max(1, std::atoi(value.c_str()));
         if (key == "--dir") dir = value;
         if (key == "--pg-socket") pgSocket = value;
         if (key == "--pg-port") pgPort = value;
         if (key == "--pg-user") pgUser = value;
         if (key == "--pg-password") pgPassword = value;
+        if (key == "--mariadb-socket") mySocket = value;
+        if (key == "--mariadb-user") myUser = value;
+        if (key == "--mariadb-password") myPassword = value;
     }
     fs::remove_all(dir);
     fs::create_directories(dir);
     {
         std::ofstream(dir + "/odbcinst.ini") << "[SQLite3]\nDriver=/usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so\n"
-                                                "[PostgreSQL]\nDriver=/usr/lib/x86_64-linux-gnu/odbc/psqlodbcw.so\n";
+                                                "[PostgreSQL]\nDriver=/usr/lib/x86_64-linux-gnu/odbc/psqlodbcw.so\n"
+                                                "[MariaDB]\nDriver=/usr/lib/x86_64-linux-gnu/odbc/libmaodbc.so\n";
         std::ofstream ini(dir + "/odbc.ini");
         ini << "[bench_sqlite]\nDriver=SQLite3\nDatabase=" << dir << "/source.db\nStepAPI=1\n";
         if (!pgSocket.empty())
             ini << "[bench_pg]\nDriver=PostgreSQL\nServername=" << pgSocket << "\nPort=" << pgPort
                 << "\nDatabase=ferrocan_load_src\nUsername=" << pgUser << "\nPassword=" << pgPassword << "\n";
+        if (!mySocket.empty())
+            ini << "[bench_mariadb]\nDriver=MariaDB\nSocket=" << mySocket
+                << "\nDatabase=ferrocan_load_src\nCharset=utf8mb4\n";
     }
     setenv("ODBCSYSINI", dir.c_str(), 1);
     setenv("ODBCINI", (dir + "/odbc.ini").c_str(), 1);
 
-    // SQLite: the table, its form and the shell's dump, each loaded by the shell.
-    const std::string source = dir + "/source.db";
-    std::ofstream(dir + "/make.sql")
-        << "CREATE TABLE b (id integer primary key, name varchar(40), price decimal(10,2), qty integer,"
-           " made date, note varchar(80), code char(8), ratio double precision);"
-           "WITH RECURSIVE s(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM s WHERE n < "
-        << rows
-        << ") INSERT INTO b SELECT n, 'name ' || n, n * 0.25, n % 1000, '2024-01-01', 'it''s row ' || n,"
-           " 'C' || (n % 10000), n / 7.0 FROM s;";
-    if (!Shell("sqlite3 " + Quoted(source) + " < " + Quoted(dir + "/make.sql"))) return 1;
-    if (!Export("bench_sqlite", "", "", edSQLite, dir + "/sqlite-form.sql")) return 1;
-    if (!Shell("sqlite3 " + Quoted(source) + " '.dump b' > " + Quoted(dir + "/sqlite-dump.sql"))) return 1;
-    auto sqliteLoad = [&](const char* Name, const std::string& File) {
-        const std::string db = dir + "/load.db";
-        const double seconds = Fastest(
-            repeat, [&] { return fs::remove(db) || !fs::exists(db); },
-            "sqlite3 -bail " + Quoted(db) + " < " + Quoted(File) + " > /dev/null");
-        return TLoad{Name, seconds, Output("sqlite3 " + Quoted(db) + " 'SELECT count(*) FROM b'")};
-    };
-    const TLoad sqlite[] = {sqliteLoad("sqlite3 .dump", dir + "/sqlite-dump.sql"),
-                            sqliteLoad("ferrocan --dialect sqlite", dir + "/sqlite-form.sql")};
-    Report("SQLite (sqlite3)", rows, repeat, sqlite, 2, 0);
+    for (long rows : counts) {
+        // MariaDB: the MySQL form beside mariadb-dump's default output (multi-row INSERTs of
+        // up to about 1 MB, each committed on its own, keys disabled and the table locked).
+        if (!mySocket.empty()) {
+            const std::string client = "MYSQL_PWD=" + Quoted(myPassword) + " mariadb --no-defaults -S " +
+                                       Quoted(mySocket) + " -u" + Quoted(myUser) + " ";
+            auto fresh = [&](const std::string& Name) {
+                return Shell(client + "-e " +
+                             Quoted("DROP DATABASE IF EXISTS " + Name + "; CREATE DATABASE " + Name +
+                                    " CHARACTER SET utf8mb4"));
+            };
+            if (!fresh("ferrocan_load_src")) return 1;
+            if (!Shell(client + "ferrocan_load_src -e " + Quoted(Make(kMariaDBMake, rows)))) return 1;
+            std::vector<TLoad> loads{{"mariadb-dump (default)", dir + "/my-dump.sql"}};
+            if (!Shell("MYSQL_PWD=" + Quoted(myPassword) + " mariadb-dump --no-defaults -S " + Quoted(mySocket) +
+                       " -u" + Quoted(myUser) + " ferrocan_load_src b > " + Quoted(loads[0].File)))
+                return 1;
+            if (!AddForms(loads, "bench_mariadb", myUser, myPassword, edMySQL, perInsert, dir, "mysql")) return 1;
+            for (TLoad& l : loads) {
+                l.Seconds = Fastest(repeat, [&] { return fresh("ferrocan_load_dst"); },
+                                    client + "ferrocan_load_dst < " + Quoted(l.File));
+                l.Rows = Output(client + "-N ferrocan_load_dst -e 'SELECT count(*) FROM b'");
+            }
+            Report("MariaDB (mariadb)", rows, repeat, loads, 0);
+            Shell(client + "-e 'DROP DATABASE ferrocan_load_src; DROP DATABASE ferrocan_load_dst'");
+        }
 
-    if (pgSocket.empty()) return 0;
-    const std::string env = "PGPASSWORD=" + Quoted(pgPassword) + " PGHOST=" + Quoted(pgSocket) +
-                            " PGPORT=" + Quoted(pgPort) + " PGUSER=" + Quoted(pgUser) + " ";
-    const std::string psql = env + "psql -X -q -v ON_ERROR_STOP=1 ";
-    auto fresh = [&](const std::string& Name) {
-        return Shell(psql + "-d postgres -c " + Quoted("DROP DATABASE IF EXISTS " + Name + " WITH (FORCE)") +
-                     " -c " + Quoted("CREATE DATABASE " + Name + " TEMPLATE template0 ENCODING 'UTF8'"));
-    };
-    if (!fresh("ferrocan_load_src")) return 1;
-    const std::string make =
-        "CREATE TABLE b (id integer primary key, name varchar(40), price numeric(10,2), qty integer, made date,"
-        " note varchar(80), code char(8), ratio double precision);"
-        "INSERT INTO b SELECT n, 'name ' || n, n * 0.25, n % 1000, DATE '2024-01-01', 'it''s row ' || n,"
-        " 'C' || (n % 10000), n / 7.0 FROM generate_series(1, " +
-        std::to_string(rows) + ") n;";
-    if (!Shell(psql + "-d ferrocan_load_src -c " + Quoted(make))) return 1;
-    if (!Export("bench_pg", pgUser, pgPassword, edPostgreSQL, dir + "/pg-form.sql")) return 1;
-    if (!Export("bench_pg", pgUser, pgPassword, edPostgreSQL, dir + "/pg-copy-form.sql", true)) return 1;
-    const std::string pgDump = env + "pg_dump --no-owner -d ferrocan_load_src -t b ";
-    if (!Shell(pgDump + "--inserts > " + Quoted(dir + "/pg-inserts.sql"))) return 1;
-    if (!Shell(pgDump + "> " + Quoted(dir + "/pg-copy.sql"))) return 1;
-    auto pgLoad = [&](const char* Name, const std::string& File) {
-        const double seconds = Fastest(repeat, [&] { return fresh("ferrocan_load_dst"); },
-                                       psql + "-d ferrocan_load_dst -f " + Quoted(File) + " > /dev/null");
-        return TLoad{Name, seconds, Output(psql + "-At -d ferrocan_load_dst -c 'SELECT count(*) FROM b'")};
-    };
-    const TLoad pg[] = {pgLoad("pg_dump --inserts", dir + "/pg-inserts.sql"),
-                        pgLoad("pg_dump (COPY)", dir + "/pg-copy.sql"),
-                        pgLoad("ferrocan --dialect postgresql", dir + "/pg-form.sql"),
-                        pgLoad("ferrocan --dialect postgresql --copy", dir + "/pg-copy-form.sql")};
-    Report("PostgreSQL (psql -v ON_ERROR_STOP=1 -f)", rows, repeat, pg, 4, 0);
-    std::printf("  against pg_dump (COPY): ferrocan %.2fx, ferrocan --copy %.2fx\n", pg[2].Seconds / pg[1].Seconds,
-                pg[3].Seconds / pg[1].Seconds);
-    Shell(psql + "-d postgres -c 'DROP DATABASE IF EXISTS ferrocan_load_src WITH (FORCE)' -c "
-                 "'DROP DATABASE IF EXISTS ferrocan_load_dst WITH (FORCE)'");
+        // SQLite: the SQLite form beside the shell's dump, each loaded by the shell.
+        const std::string source = dir + "/source.db";
+        fs::remove(source);
+        std::ofstream(dir + "/make.sql") << Make(kSqliteMake, rows);
+        if (!Shell("sqlite3 " + Quoted(source) + " < " + Quoted(dir + "/make.sql"))) return 1;
+        std::vector<TLoad> sqlite{{"sqlite3 .dump", dir + "/sqlite-dump.sql"}};
+        if (!Shell("sqlite3 " + Quoted(source) + " '.dump b' > " + Quoted(sqlite[0].File))) return 1;
+        if (!AddForms(sqlite, "bench_sqlite", "", "", edSQLite, perInsert, dir, "sqlite")) return 1;
+        for (TLoad& l : sqlite) {
+            const std::string db = dir + "/load.db";
+            l.Seconds = Fastest(
+                repeat, [&] { return fs::remove(db) || !fs::exists(db); },
+                "sqlite3 -bail " + Quoted(db) + " < " + Quoted(l.File) + " > /dev/null");
+            l.Rows = Output("sqlite3 " + Quoted(db) + " 'SELECT count(*) FROM b'");
+        }
+        Report("SQLite (sqlite3)", rows, repeat, sqlite, 0);
+
+        if (pgSocket.empty()) continue;
+        const std::string env = "PGPASSWORD=" + Quoted(pgPassword) + " PGHOST=" + Quoted(pgSocket) +
+                                " PGPORT=" + Quoted(pgPort) + " PGUSER=" + Quoted(pgUser) + " ";
+        const std::string psql = env + "psql -X -q -v ON_ERROR_STOP=1 ";
+        auto fresh = [&](const std::string& Name) {
+            return Shell(psql + "-d postgres -c " + Quoted("DROP DATABASE IF EXISTS " + Name + " WITH (FORCE)") +
+                         " -c " + Quoted("CREATE DATABASE " + Name + " TEMPLATE template0 ENCODING 'UTF8'"));
+        };
+        if (!fresh("ferrocan_load_src")) return 1;
+        if (!Shell(psql + "-d ferrocan_load_src -c " + Quoted(Make(kPostgresMake, rows)))) return 1;
+        std::vector<TLoad> pg{{"pg_dump --inserts", dir + "/pg-inserts.sql"}, {"pg_dump (COPY)", dir + "/pg-copy.sql"}};
+        const std::string pgDump = env + "pg_dump --no-owner -d ferrocan_load_src -t b ";
+        if (!Shell(pgDump + "--inserts > " + Quoted(pg[0].File))) return 1;
+        if (!Shell(pgDump + "> " + Quoted(pg[1].File))) return 1;
+        if (!AddForms(pg, "bench_pg", pgUser, pgPassword, edPostgreSQL, perInsert, dir, "postgresql")) return 1;
+        pg.emplace_back("ferrocan --dialect postgresql --copy", dir + "/postgresql-copy.sql");
+        if (!Export("bench_pg", pgUser, pgPassword, edPostgreSQL, 1, pg.back().File, true)) return 1;
+        for (TLoad& l : pg) {
+            l.Seconds = Fastest(repeat, [&] { return fresh("ferrocan_load_dst"); },
+                                psql + "-d ferrocan_load_dst -f " + Quoted(l.File) + " > /dev/null");
+            l.Rows = Output(psql + "-At -d ferrocan_load_dst -c 'SELECT count(*) FROM b'");
+        }
+        Report("PostgreSQL (psql -v ON_ERROR_STOP=1 -f)", rows, repeat, pg, 0);
+        for (std::size_t i = 2; i < pg.size(); ++i)
+            std::printf("  against pg_dump (COPY): %s %.2fx\n", pg[i].Name.c_str(), pg[i].Seconds / pg[1].Seconds);
+        Shell(psql + "-d postgres -c 'DROP DATABASE IF EXISTS ferrocan_load_src WITH (FORCE)' -c "
+                     "'DROP DATABASE IF EXISTS ferrocan_load_dst WITH (FORCE)'");
+    }
     return 0;
 }
