@@ -56,14 +56,8 @@ static std::string PortableDefault(const std::string& Default) {
     case TColumnDefault::Number:
     case TColumnDefault::Boolean:
         return d.Value;
-    case TColumnDefault::CurrentTimestamp:
-        return "CURRENT_TIMESTAMP";
-    case TColumnDefault::CurrentDate:
-        return "CURRENT_DATE";
-    case TColumnDefault::CurrentTime:
-        return "CURRENT_TIME";
     default:
-        return {};
+        return std::string(StandardClock(d.Kind));
     }
 }
 

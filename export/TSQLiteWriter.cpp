@@ -119,16 +119,7 @@ std::string TSQLiteWriter::AutoIncrementDefinition(const TDriverColumn&, const T
 }
 
 std::string TSQLiteWriter::DefaultExpression(TColumnDefault::TKind Kind, const TValueShape&) const {
-    switch (Kind) {
-    case TColumnDefault::CurrentTimestamp:
-        return "CURRENT_TIMESTAMP";
-    case TColumnDefault::CurrentDate:
-        return "CURRENT_DATE";
-    case TColumnDefault::CurrentTime:
-        return "CURRENT_TIME";
-    default:
-        return {};
-    }
+    return std::string(StandardClock(Kind));
 }
 
 std::string TSQLiteWriter::DefaultNumberOrBoolean(const TColumnDefault& Default, const TValueShape&) const {

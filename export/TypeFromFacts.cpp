@@ -575,3 +575,16 @@ TColumnDefault ParseDefault(std::string_view Raw) {
         return {TColumnDefault::Literal, text};
     return {TColumnDefault::Unknown, text};
 }
+
+std::string_view StandardClock(TColumnDefault::TKind Kind) {
+    switch (Kind) {
+    case TColumnDefault::CurrentTimestamp:
+        return "CURRENT_TIMESTAMP";
+    case TColumnDefault::CurrentDate:
+        return "CURRENT_DATE";
+    case TColumnDefault::CurrentTime:
+        return "CURRENT_TIME";
+    default:
+        return {};
+    }
+}

@@ -83,3 +83,6 @@ struct TColumnDefault {
 // an optional ::cast after it), a number, the current date/time expressions of the usual
 // databases; every other expression is Unknown (left out by the writers, with a comment).
 TColumnDefault ParseDefault(std::string_view Text);
+// The standard SQL keyword of a clock default (CURRENT_TIMESTAMP, CURRENT_DATE,
+// CURRENT_TIME); empty for any other kind.
+std::string_view StandardClock(TColumnDefault::TKind Kind);

@@ -277,15 +277,8 @@ TEST(ExportMultiRow, ARefusedValueEndsTheOpenStatement) {
 TEST(ExportMultiRow, ABrokenReadEndsTheOpenStatement) {
     ScratchDir dir;
     const std::string sdb = dir.File("broken.db");
-    SqliteExec(sdb, "PRAGMA page_size = 4096; CREATE TABLE b (id integer, s text);"
-                    "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 5000)"
-                    " INSERT INTO b SELECT i, printf('%0200d', i) FROM n;");
-    {
-        std::string bytes = ReadFile(sdb);
-        ASSERT_GT(bytes.size(), 4096u * 200);
-        std::fill(bytes.begin() + 4096 * 150, bytes.begin() + 4096 * 151, '\xa5');
-        WriteFile(sdb, bytes);
-    }
+    MakeBrokenSqliteTable(sdb);
+    if (HasFatalFailure()) return;
     AddSqliteDataSource("multirow_broken", sdb);
     TSourceFixture src;
     ASSERT_TRUE(src.Open("multirow_broken"));

@@ -436,16 +436,8 @@ TEST(ExportSqlite, FoxProTargetText) {
 TEST(ExportSqlite, ABrokenReadEndsTheTableWithItsCause) {
     ScratchDir dir;
     const std::string sdb = dir.File("broken.db");
-    SqliteExec(sdb, "PRAGMA page_size = 4096; CREATE TABLE b (id integer, s text);"
-                    "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 5000)"
-                    " INSERT INTO b SELECT i, printf('%0200d', i) FROM n;");
-    // Overwrite a page in the middle of the table's leaves.
-    {
-        std::string bytes = ReadFile(sdb);
-        ASSERT_GT(bytes.size(), 4096u * 200);
-        std::fill(bytes.begin() + 4096 * 150, bytes.begin() + 4096 * 151, '\xa5');
-        WriteFile(sdb, bytes);
-    }
+    MakeBrokenSqliteTable(sdb);
+    if (HasFatalFailure()) return;
     AddSqliteDataSource("fx_broken_src", sdb);
     TSourceFixture src;
     ASSERT_TRUE(src.Open("fx_broken_src"));

@@ -1,5 +1,9 @@
 #include "ExportTestUtil.h"
 
+#include "TestEnv.h"
+
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 TBannerClock PinnedClock() {
@@ -45,4 +49,14 @@ std::string Lines(const std::string& Text) {
         r += Text[i];
     }
     return r;
+}
+
+void MakeBrokenSqliteTable(const std::string& Path) {
+    SqliteExec(Path, "PRAGMA page_size = 4096; CREATE TABLE b (id integer, s text);"
+                     "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 5000)"
+                     " INSERT INTO b SELECT i, printf('%0200d', i) FROM n;");
+    std::string bytes = ReadFile(Path);
+    ASSERT_GT(bytes.size(), 4096u * 200);
+    std::fill(bytes.begin() + 4096 * 150, bytes.begin() + 4096 * 151, '\xa5');
+    WriteFile(Path, bytes);
 }

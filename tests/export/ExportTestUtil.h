@@ -24,5 +24,9 @@ struct TSourceFixture {
                       const std::string& Where = "", bool Append = false);
 };
 
+// A SQLite database of 5000 rows in table b (id integer, s text) with a page in the middle
+// of the table's leaves overwritten, so a read of b breaks off part way.
+void MakeBrokenSqliteTable(const std::string& Path);
+
 // Text with every CR LF turned into LF.
 std::string Lines(const std::string& Text);
