@@ -1,6 +1,7 @@
 #include "TODBC.h"
 
 #include "ODBCDiagnostics.h"
+#include "SqliteTuning.h"
 #include "TIniFile.h"
 #include "TODBCStatement.h"
 #include "Text.h"
@@ -27,6 +28,11 @@ void AddConnectPair(std::string& Text, const std::string& Key, const std::string
 bool IsFile(const std::string& Name) {
     std::error_code ec;
     return std::filesystem::is_regular_file(Name, ec);
+}
+
+// Settings that the driver's own libraries take only before it first opens a database.
+void PrepareDriver(SQLHENV Env, const std::string& DataSource, const std::string& ConnectString) {
+    if (IsSqliteDriver(ConnectDriver(Env, DataSource, ConnectString))) QuietSqliteMemoryStatistics();
 }
 
 } // namespace
@@ -105,6 +111,7 @@ bool TODBC::ConnectOnWorker(const std::string& DataSource, const std::string& Us
     // The first route's diagnostics, kept for when the second route says nothing.
     std::string firstError;
     if (!DataSource.empty()) {
+        PrepareDriver(EnvHandle, DataSource, "");
         ret = ODBC_CALL(SQLConnect, DbcHandle, Chars(DataSource), SQL_NTS, Chars(UserName), SQL_NTS,
                         Chars(Password), SQL_NTS);
         if (!SQLSucceeded(ret)) firstError = DiagnosticRecords(SQL_HANDLE_DBC, DbcHandle);
@@ -122,6 +129,7 @@ bool TODBC::ConnectOnWorker(const std::string& DataSource, const std::string& Us
     } else {
         std::string text =
             BuildConnectString(DataSource, UserName, Password, Database, DriverName, ConnectOptions);
+        PrepareDriver(EnvHandle, "", text);
         SQLCHAR out[1024] = {};
         SQLSMALLINT outLength = 0;
         ret = ODBC_CALL(SQLDriverConnect, DbcHandle, nullptr, Chars(text), SQL_NTS, out, 1023, &outLength,

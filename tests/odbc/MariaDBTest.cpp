@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <dlfcn.h>
 
 namespace {
 
@@ -66,6 +67,12 @@ TEST_F(MariaDBTest, ConnectsUnboundAndReadsRows) {
     EXPECT_FALSE(st.FieldIsNull(4));
     EXPECT_EQ(st.FieldByName("note"), "");
     EXPECT_FALSE(st.Fetch());
+}
+
+TEST_F(MariaDBTest, AConnectElsewhereLoadsNoSqliteLibrary) {
+    TODBC conn;
+    ASSERT_TRUE(conn.Connect(dsn, "", ""));
+    EXPECT_EQ(dlopen("libsqlite3.so.0", RTLD_LAZY | RTLD_NOLOAD), nullptr);
 }
 
 TEST_F(MariaDBTest, KindFromTheDbmsName) {

@@ -1,4 +1,5 @@
 // The database layer against the real SQLite ODBC driver.
+#include "SqliteTuning.h"
 #include "TODBC.h"
 #include "TODBCStatement.h"
 #include "TestEnv.h"
@@ -6,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
 #include <filesystem>
 
 #include <chrono>
@@ -465,6 +467,79 @@ TEST_F(SqliteTest, DirectExecutionPumpsAndWakesPromptly) {
         ASSERT_TRUE(st.ExecSQL("select 1"));
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(900));
     InstallUiHooks(old);
+}
+
+TEST_F(SqliteTest, CancelRunningStopsALongStatement) {
+    auto conn = Connected();
+    TODBCStatement st(conn.get(), false, false);
+    int pumps = 0;
+    UiHooks old = InstallUiHooks({[&] {
+                                      if (++pumps == 3) conn->CancelRunning();
+                                  },
+                                  nullptr});
+    // Work enough for minutes, all inside SQLExecDirect.
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(st.ExecSQL("create temp table big as with recursive c(x) as "
+                            "(select 1 union all select x+1 from c limit 500000000) select x from c"));
+    auto elapsed = std::chrono::steady_clock::now() - start;
+    InstallUiHooks(old);
+    EXPECT_LT(elapsed, std::chrono::seconds(20));
+    EXPECT_TRUE(st.Failed());
+    EXPECT_FALSE(st.Executing);
+    TODBCStatement next(conn.get(), false, false);
+    ASSERT_TRUE(next.ExecSQL("select count(*) from items"));
+    EXPECT_EQ(next.FieldAsString(0), "3");
+}
+
+// Every route to a driver (data source, its library named directly, a file data source,
+// a connection string by driver or by data source) finds the library of the driver it
+// reaches; only the SQLite one's counts as SQLite.
+TEST_F(SqliteTest, TheDriverOfEveryConnectRoute) {
+    TODBC conn;
+    auto driver = [&](const std::string& source, const std::string& text) {
+        std::string found;
+        conn.OnWorker([&] { found = ConnectDriver(conn.EnvHandle, source, text); });
+        return found;
+    };
+    const std::string library = driver("ferro_sqlite", "");
+    EXPECT_EQ(std::filesystem::path(library).filename(), "libsqlite3odbc.so") << library;
+    EXPECT_TRUE(IsSqliteDriver(library));
+    AddDataSource("ferro_by_file", library, "Database=" + db + "\n");
+    AddDataSource("ferro_fb", "Firebird Emulated", "Database=" + db + "\n");
+    AddDataSource("ferro_maria", "MariaDB", "Database=none\n");
+    EXPECT_EQ(driver("ferro_by_file", ""), library);
+    EXPECT_EQ(driver("FERRO_FB", ""), library) << "names compare without case";
+    EXPECT_EQ(driver("", "DRIVER={SQLite3};Database=" + db), library);
+    EXPECT_EQ(driver("", " uid=x ; driver = {Firebird Emulated} ;Database=" + db), library);
+    EXPECT_EQ(driver("", "DSN=ferro_fb;UID=clerk"), library);
+    EXPECT_EQ(driver("", TODBC::BuildConnectString(db, "", "", "", "SQLite3", "")), library);
+    std::string file = dir.File("items.dsn");
+    WriteFile(file, "[ODBC]\nDRIVER=Firebird Emulated\nDatabase=" + db + "\n");
+    EXPECT_EQ(driver("", TODBC::FileDsnConnectString(file)), library);
+
+    const std::string maria = driver("ferro_maria", "DRIVER={SQLite3}");
+    EXPECT_EQ(std::filesystem::path(maria).filename(), "libmaodbc.so") << "the data source goes first";
+    EXPECT_FALSE(IsSqliteDriver(maria));
+    EXPECT_EQ(driver("", "DRIVER={MariaDB};PWD={a;b}"), maria);
+    EXPECT_EQ(driver("", "DRIVER={No Such Driver}"), "No Such Driver") << "an unregistered name stays as given";
+    EXPECT_EQ(driver("no_such_source", ""), "");
+    EXPECT_EQ(driver("", "Database=" + db + ";PWD={x=DRIVER={SQLite3}}"), "");
+}
+
+// The SQLite library counts no allocations once a SQLite connect has set it up, which spares
+// the export a lock per allocation.
+TEST_F(SqliteTest, ASqliteConnectLeavesTheLibraryWithoutMemoryStatistics) {
+    auto conn = Connected();
+    TODBCStatement st(conn.get(), true, false);
+    ASSERT_TRUE(st.ExecSQL("select name, note from items order by id"));
+    EXPECT_EQ(st.FieldAsString(0), "apple");
+    void* sqlite = dlopen("libsqlite3.so.0", RTLD_NOW | RTLD_NOLOAD);
+    ASSERT_NE(sqlite, nullptr);
+    auto memoryUsed = reinterpret_cast<long long (*)()>(dlsym(sqlite, "sqlite3_memory_used"));
+    ASSERT_NE(memoryUsed, nullptr);
+    EXPECT_EQ(memoryUsed(), 0) << "an open database with its statement counts its memory";
+    EXPECT_TRUE(QuietSqliteMemoryStatistics()) << "once taken, reported so again";
+    dlclose(sqlite);
 }
 
 TEST_F(SqliteTest, ADamagedPageFailsTheFetchRatherThanEndingTheRows) {
