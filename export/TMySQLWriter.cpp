@@ -3,6 +3,7 @@
 #include "ReservedWords.h"
 #include "SqlText.h"
 #include "TExport.h"
+#include "TODBCStatement.h"
 
 #include <array>
 
@@ -56,6 +57,48 @@ constexpr TColInfo kFromMySQL[] = {
 };
 
 } // namespace
+
+bool IsMySQLBareNumber(SQLSMALLINT SqlType, std::string_view Text) {
+    const bool integer = SqlType == SQL_TINYINT || SqlType == SQL_SMALLINT || SqlType == SQL_INTEGER ||
+                         SqlType == SQL_BIGINT;
+    const bool decimal = SqlType == SQL_DECIMAL || SqlType == SQL_NUMERIC;
+    const bool floating = SqlType == SQL_REAL || SqlType == SQL_FLOAT || SqlType == SQL_DOUBLE;
+    if (!integer && !decimal && !floating) return false;
+    auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    std::size_t i = 0, digits = 0;
+    const std::size_t n = Text.size();
+    if (i < n && Text[i] == '-') ++i;
+    // A literal keeps leading zeros in a text column, a bare number does not.
+    if (i + 1 < n && Text[i] == '0' && digit(Text[i + 1])) return false;
+    while (i < n && digit(Text[i]))
+        ++i, ++digits;
+    if (digits == 0) return false;
+    if (integer) return i == n && digits <= 65;
+    if (i < n && Text[i] == '.') {
+        ++i;
+        const std::size_t fraction = i;
+        while (i < n && digit(Text[i]))
+            ++i, ++digits;
+        if (i == fraction) return false;
+    }
+    if (digits > 65) return false;
+    if (i == n) return true;
+    // An exponent makes a floating-point literal, which the server reads as it reads text.
+    if (!floating || (Text[i] != 'e' && Text[i] != 'E')) return false;
+    ++i;
+    if (i < n && (Text[i] == '+' || Text[i] == '-')) ++i;
+    const std::size_t exponent = i;
+    while (i < n && digit(Text[i]) && i - exponent < 4)
+        ++i;
+    return i == n && i > exponent;
+}
+
+void TMySQLWriter::AppendField(std::string& Out, const TFieldData& Field, const TResultColumn& Column) const {
+    if (RowsPerStatement() > 1 && !Field.Null && !Column.Binary && IsMySQLBareNumber(Column.SqlType, Field.Bytes))
+        Out.append(Field.Bytes);
+    else
+        AppendValue(Out, Field, Column.Type, Column.Binary);
+}
 
 std::span<const TColInfo> TMySQLWriter::TypeTable(TExportDialect Source) const {
     if (Source == edMySQL) return kFromMySQL;

@@ -14,6 +14,9 @@ class TMySQLWriter : public TDialectWriter {
         return "/*!40101 SET SESSION sql_mode = REPLACE(@@sql_mode, 'NO_BACKSLASH_ESCAPES', '') */;";
     }
     bool MultiRowValues() const override { return true; }
+    // With several rows per INSERT, numbers that MariaDB reads back exactly go bare; every
+    // other value, and every value of the one-row form, as AppendValue writes it.
+    void AppendField(std::string& Out, const TFieldData& Field, const TResultColumn& Column) const override;
     // Only with several rows per INSERT, so the default script stays as it always was.
     std::string_view RowsBegin() const override { return RowsPerStatement() > 1 ? "START TRANSACTION;" : ""; }
     std::string_view RowsEnd() const override { return RowsPerStatement() > 1 ? "COMMIT;" : ""; }
@@ -35,3 +38,9 @@ class TMySQLWriter : public TDialectWriter {
     std::string ClockExpression(TClockDefault Clock, const std::string& Precision) const override;
     bool IsReserved(std::string_view Name) const override;
 };
+
+// Text, a value of a column of that ODBC type, reads back as the same value when MySQL or
+// MariaDB takes it as a bare literal: integers and decimals in plain form (no leading
+// zero, no '+'), floating values also with an exponent, at most 65 digits (a longer plain
+// literal is cut short by the server without an error).
+bool IsMySQLBareNumber(SQLSMALLINT SqlType, std::string_view Text);
