@@ -88,7 +88,7 @@ bool IsMySQLBareNumber(SQLSMALLINT SqlType, std::string_view Text) {
     ++i;
     if (i < n && (Text[i] == '+' || Text[i] == '-')) ++i;
     const std::size_t exponent = i;
-    while (i < n && digit(Text[i]) && i - exponent < 4)
+    while (i < n && digit(Text[i]) && i - exponent < 3)
         ++i;
     return i == n && i > exponent;
 }

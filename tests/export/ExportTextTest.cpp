@@ -3,6 +3,7 @@
 #include "SqlText.h"
 #include "TDialectWriter.h"
 #include "TFirebirdWriter.h"
+#include "TMySQLWriter.h"
 #include "TExport.h"
 #include "TOutFile.h"
 #include "TypeMapping.h"
@@ -176,6 +177,33 @@ TEST(SqlText, IsNumber) {
     for (const char* no :
          {"", " ", "abc", "1,5", "1.5x", "e5", "1e", "--1", "CURRENT_TIMESTAMP", "'0'", "1 ", "."})
         EXPECT_FALSE(IsNumber(no)) << no;
+}
+
+// Which values of numeric columns the MySQL form may write bare: only forms the server
+// reads back as the same number; the round trip itself is ExportMultiRow's.
+TEST(MySQLWriter, BareNumbersOnlyInPlainForms) {
+    const std::string digits65 = "-" + std::string(55, '9') + "." + std::string(10, '1');
+    for (SQLSMALLINT t : {SQL_TINYINT, SQL_INTEGER, SQL_BIGINT, SQL_DECIMAL, SQL_NUMERIC, SQL_REAL, SQL_DOUBLE})
+        for (const std::string& yes : {std::string("0"), std::string("-1"), std::string("18446744073709551615")})
+            EXPECT_TRUE(IsMySQLBareNumber(t, yes)) << t << " " << yes;
+    for (SQLSMALLINT t : {SQL_DECIMAL, SQL_DOUBLE})
+        for (const std::string& yes : {std::string("0.5"), std::string("-0.000001"), digits65})
+            EXPECT_TRUE(IsMySQLBareNumber(t, yes)) << t << " " << yes;
+    for (const char* yes : {"1.7976931348623157e308", "5e-324", "-2.5E+10", "1e0"})
+        EXPECT_TRUE(IsMySQLBareNumber(SQL_DOUBLE, yes)) << yes;
+    // An exponent only for floating columns: a decimal or integer column would take the
+    // double it makes, not the text.
+    for (SQLSMALLINT t : {SQL_INTEGER, SQL_DECIMAL})
+        EXPECT_FALSE(IsMySQLBareNumber(t, "1e5")) << t;
+    EXPECT_FALSE(IsMySQLBareNumber(SQL_INTEGER, "1.5"));
+    // Past 65 digits the server cuts a plain literal short.
+    EXPECT_FALSE(IsMySQLBareNumber(SQL_DECIMAL, digits65 + "1"));
+    EXPECT_FALSE(IsMySQLBareNumber(SQL_DOUBLE, "0." + std::string(70, '0') + "123"));
+    for (const char* no : {"", "-", "007", "-01", "+1", " 1", "1 ", "1.", ".5", "1e", "1e+", "1e1000", "0x1F",
+                           "NaN", "nan", "Infinity", "-inf", "1,5", "1.5.1", "--1"})
+        EXPECT_FALSE(IsMySQLBareNumber(SQL_DOUBLE, no)) << no;
+    for (SQLSMALLINT t : {SQL_VARCHAR, SQL_CHAR, SQL_BIT, SQL_TYPE_DATE, SQL_BINARY, SQL_UNKNOWN_TYPE})
+        EXPECT_FALSE(IsMySQLBareNumber(t, "5")) << t;
 }
 
 namespace {
