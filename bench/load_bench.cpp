@@ -9,8 +9,9 @@
 //              [--mariadb-socket PATH] [--mariadb-user U] [--mariadb-password P]
 //              [--pg-socket DIR --pg-port P] [--pg-user U] [--pg-password P]
 //
-// Each script is loaded --repeat times (default 3), each time into a new database; the
-// fastest load counts, so that a passing burst of other work on the machine weighs less.
+// Each script is loaded --repeat times (default 3), each time into a new database, the
+// scripts of one target taking turns; the fastest load counts, so that a passing burst of
+// other work on the machine weighs less.
 // For a MariaDB server on this machine the least processor time the server spent on a load
 // is shown beside it: on a shared machine it moves far less than the wall time.
 //
@@ -99,26 +100,44 @@ double ProcessSeconds(long Pid) {
     return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
-struct TRun {
-    double Seconds = -1;   // wall time of the load
-    double ServerCpu = -1; // processor time the server spent on it; negative when unknown
+struct TLoad {
+    TLoad(std::string Name, std::string File) : Name(std::move(Name)), File(std::move(File)) {}
+    std::string Name;
+    std::string File;
+    double Seconds = -1;   // the fastest load's wall time; negative when a load failed
+    double ServerCpu = -1; // the least processor time the server spent on a load; negative when unknown
+    std::string Rows;      // counted after the last load
 };
 
-// The fastest of Repeat runs of Command, each after Prepare, and the least server processor
-// time among them (ServerPid's, when given), which a busy machine disturbs far less than the
-// wall time; Seconds negative when any run fails.
-TRun Fastest(int Repeat, const std::function<bool()>& Prepare, const std::string& Command, long ServerPid = 0) {
-    TRun best;
-    for (int i = 0; i < Repeat; ++i) {
-        if (!Prepare()) return {};
-        const double cpu = ProcessSeconds(ServerPid);
-        const double seconds = Timed(Command);
-        const double used = cpu < 0 ? -1 : ProcessSeconds(ServerPid) - cpu;
-        if (seconds < 0) return {};
-        if (best.Seconds < 0 || seconds < best.Seconds) best.Seconds = seconds;
-        if (used >= 0 && (best.ServerCpu < 0 || used < best.ServerCpu)) best.ServerCpu = used;
-    }
-    return best;
+// Loads every script Repeat times, each load after Prepare, taking turns (one round of all
+// scripts, then the next), so that a passing burst of other work on the machine falls on
+// every contender alike. Keeps each script's fastest load and the least processor time
+// ServerPid (when given) spent on one, which a busy machine disturbs far less than the wall
+// time. A script whose load fails is not loaded again.
+void LoadAll(std::vector<TLoad>& Loads, int Repeat, const std::function<bool()>& Prepare,
+             const std::function<std::string(const TLoad&)>& Command, const std::string& CountCommand,
+             long ServerPid = 0) {
+    std::vector<bool> failed(Loads.size(), false);
+    for (int round = 0; round < Repeat; ++round)
+        for (std::size_t i = 0; i < Loads.size(); ++i) {
+            TLoad& l = Loads[i];
+            if (failed[i] || !Prepare()) {
+                failed[i] = true;
+                l.Seconds = -1;
+                continue;
+            }
+            const double cpu = ProcessSeconds(ServerPid);
+            const double seconds = Timed(Command(l));
+            const double used = cpu < 0 ? -1 : ProcessSeconds(ServerPid) - cpu;
+            l.Rows = Output(CountCommand);
+            if (seconds < 0) {
+                failed[i] = true;
+                l.Seconds = -1;
+                continue;
+            }
+            if (l.Seconds < 0 || seconds < l.Seconds) l.Seconds = seconds;
+            if (used >= 0 && (l.ServerCpu < 0 || used < l.ServerCpu)) l.ServerCpu = used;
+        }
 }
 
 bool Export(const std::string& Dsn, const std::string& User, const std::string& Password, TExportDialect Dialect,
@@ -136,15 +155,6 @@ bool Export(const std::string& Dsn, const std::string& User, const std::string& 
     if (result != 0) std::fprintf(stderr, "export failed: %s\n", engine.ErrorText.c_str());
     return result == 0;
 }
-
-struct TLoad {
-    TLoad(std::string Name, std::string File) : Name(std::move(Name)), File(std::move(File)) {}
-    std::string Name;
-    std::string File;
-    double Seconds = -1;
-    double ServerCpu = -1;
-    std::string Rows;
-};
 
 // The engine's scripts of one form, one per rows-per-insert value, named "<Stem>-<n>.sql".
 bool AddForms(std::vector<TLoad>& Loads, const std::string& Dsn, const std::string& User,
@@ -262,13 +272,10 @@ int main(int argc, char** argv) {
             // The server's process, when it runs on this machine, for its processor time.
             long serverPid = 0;
             std::ifstream(Output(client + "-N -e 'SELECT @@pid_file'")) >> serverPid;
-            for (TLoad& l : loads) {
-                const TRun run = Fastest(repeat, [&] { return fresh("ferrocan_load_dst"); },
-                                         client + "ferrocan_load_dst < " + Quoted(l.File), serverPid);
-                l.Seconds = run.Seconds;
-                l.ServerCpu = run.ServerCpu;
-                l.Rows = Output(client + "-N ferrocan_load_dst -e 'SELECT count(*) FROM b'");
-            }
+            LoadAll(
+                loads, repeat, [&] { return fresh("ferrocan_load_dst"); },
+                [&](const TLoad& l) { return client + "ferrocan_load_dst < " + Quoted(l.File); },
+                client + "-N ferrocan_load_dst -e 'SELECT count(*) FROM b'", serverPid);
             Report("MariaDB (mariadb)", rows, repeat, loads, 0);
             Shell(client + "-e 'DROP DATABASE ferrocan_load_src; DROP DATABASE ferrocan_load_dst'");
         }
@@ -281,13 +288,11 @@ int main(int argc, char** argv) {
         std::vector<TLoad> sqlite{{"sqlite3 .dump", dir + "/sqlite-dump.sql"}};
         if (!Shell("sqlite3 " + Quoted(source) + " '.dump b' > " + Quoted(sqlite[0].File))) return 1;
         if (!AddForms(sqlite, "bench_sqlite", "", "", edSQLite, perInsert, dir, "sqlite")) return 1;
-        for (TLoad& l : sqlite) {
-            const std::string db = dir + "/load.db";
-            l.Seconds = Fastest(
-                repeat, [&] { return fs::remove(db) || !fs::exists(db); },
-                "sqlite3 -bail " + Quoted(db) + " < " + Quoted(l.File) + " > /dev/null").Seconds;
-            l.Rows = Output("sqlite3 " + Quoted(db) + " 'SELECT count(*) FROM b'");
-        }
+        const std::string db = dir + "/load.db";
+        LoadAll(
+            sqlite, repeat, [&] { return fs::remove(db) || !fs::exists(db); },
+            [&](const TLoad& l) { return "sqlite3 -bail " + Quoted(db) + " < " + Quoted(l.File) + " > /dev/null"; },
+            "sqlite3 " + Quoted(db) + " 'SELECT count(*) FROM b'");
         Report("SQLite (sqlite3)", rows, repeat, sqlite, 0);
 
         if (pgSocket.empty()) continue;
@@ -307,12 +312,10 @@ int main(int argc, char** argv) {
         if (!AddForms(pg, "bench_pg", pgUser, pgPassword, edPostgreSQL, perInsert, dir, "postgresql")) return 1;
         pg.emplace_back("ferrocan --dialect postgresql --copy", dir + "/postgresql-copy.sql");
         if (!Export("bench_pg", pgUser, pgPassword, edPostgreSQL, 1, pg.back().File, true)) return 1;
-        for (TLoad& l : pg) {
-            l.Seconds = Fastest(repeat, [&] { return fresh("ferrocan_load_dst"); },
-                                psql + "-d ferrocan_load_dst -f " + Quoted(l.File) + " > /dev/null")
-                            .Seconds;
-            l.Rows = Output(psql + "-At -d ferrocan_load_dst -c 'SELECT count(*) FROM b'");
-        }
+        LoadAll(
+            pg, repeat, [&] { return fresh("ferrocan_load_dst"); },
+            [&](const TLoad& l) { return psql + "-d ferrocan_load_dst -f " + Quoted(l.File) + " > /dev/null"; },
+            psql + "-At -d ferrocan_load_dst -c 'SELECT count(*) FROM b'");
         Report("PostgreSQL (psql -v ON_ERROR_STOP=1 -f)", rows, repeat, pg, 0);
         for (std::size_t i = 2; i < pg.size(); ++i)
             std::printf("  against pg_dump (COPY): %s %.2fx\n", pg[i].Name.c_str(), pg[i].Seconds / pg[1].Seconds);
