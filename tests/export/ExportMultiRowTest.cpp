@@ -396,3 +396,27 @@ FROM (SELECT seq, CAST(seq AS SIGNED) AS n FROM seq_1_to_300) s;
     EXPECT_EQ(MariaDBQuery(source, differ), "");
     EXPECT_EQ(MariaDBQuery(target, "SELECT count(*) FROM num"), "308\n");
 }
+
+// A row the target refuses (a duplicate in a unique secondary index, which a target with
+// unique checks off might let pass) stops the mariadb client loudly, and the table's open
+// transaction goes with the connection: none of the rows before it stays.
+TEST(ExportMultiRow, ADuplicateKeyFailsTheMariaDBLoadAndKeepsNoRow) {
+    ScratchDir dir;
+    const std::string source = FreshMariaDBDatabase("multirow_dup_src");
+    const char* table = "CREATE TABLE t (id INT PRIMARY KEY, u INT, s VARCHAR(20), UNIQUE KEY t_u (u));";
+    MariaDBExec(source, std::string(table) +
+                            "INSERT INTO t SELECT seq, seq * 10, CONCAT('row ', seq) FROM seq_1_to_10;");
+    TSourceFixture src;
+    ASSERT_TRUE(src.Open(source));
+    src.Export->RowsPerInsert = 3;
+    const std::string file = dir.File("dup.sql");
+    ASSERT_EQ(src.Export->DumpTable(edMySQL, "t", file, "", false, true, false, false, ""), 0)
+        << src.Export->ErrorText;
+
+    const std::string target = FreshMariaDBDatabase("multirow_dup_dst");
+    MariaDBExec(target, std::string(table) + "INSERT INTO t VALUES (100, 80, 'there before');");
+    std::string output;
+    EXPECT_NE(MariaDBLoad(target, file, &output), 0) << output;
+    EXPECT_TRUE(Has(output, "Duplicate entry '80'")) << output;
+    EXPECT_EQ(MariaDBQuery(target, "SELECT id, u, s FROM t ORDER BY id"), "100\t80\tthere before\n");
+}
