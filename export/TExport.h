@@ -127,6 +127,12 @@ class TExport {
     // Fetches the next row (number Row); false at the end, TReadError on a failure.
     bool FetchRow(std::int32_t Row);
     void ResolveReadColumns();
+    // Where the engine builds the row select itself: the columns whose driver text may lose
+    // digits get an exact text of theirs selected after the table's columns.
+    void PlanExactFloats();
+    // The value of result column Index of the current row, with the exact text of a
+    // floating-point value where the driver's text would not give the stored number back.
+    TFieldData ReadField(int Index);
     // Decides whether the rows are read in key-ordered chunks and prepares them.
     bool PlanKeyChunks();
     // Selects the next chunk (the first when no key was read yet); true when a row is current.
@@ -167,6 +173,17 @@ class TExport {
     std::vector<int> FReadIndex;         // per result column: the column its value is read from
     std::vector<std::uint8_t> FReadType; // per result column: its type code
     std::vector<bool> FReadBinary;       // per result column: read as raw bytes
+    // Exact texts of floating-point columns, selected after the table's columns.
+    struct TExactFloat {
+        int Column = 0; // the table's column
+        bool Single = false;
+    };
+    std::vector<TExactFloat> FExactPlan;  // one per extra column, in select order
+    std::string FExactList;               // the extra select items, each after ", "
+    int FExactBase = 0;                   // the table's column count: the first extra column
+    std::vector<int> FExactColumn;        // per result column: its extra column, -1 when none
+    std::vector<bool> FExactSingle;       // per result column: a single-precision value
+    std::vector<std::string> FExactText;  // per result column: the text written instead
     // Key-ordered chunks of the current row select.
     bool FChunked = false;
     std::vector<std::string> FChunkKey;  // key columns, quoted for the source

@@ -1,4 +1,5 @@
 // Rows: INSERT statements for the SQL dialects, delimited lines for the text dialects.
+#include "ExactFloats.h"
 #include "KeyChunks.h"
 #include "SqlText.h"
 #include "TDialectWriter.h"
@@ -110,7 +111,7 @@ bool TExport::RunKeyChunk() {
         const std::string after = DoublePercents(AfterKeyCondition(FChunkKey, FChunkLast));
         where = where.empty() ? after : "(" + where + ") AND (" + after + ")";
     }
-    std::string sql = "SELECT * FROM %s";
+    std::string sql = "SELECT *" + DoublePercents(FExactList) + " FROM %s";
     if (!where.empty()) sql += " WHERE " + where;
     sql += " ORDER BY ";
     for (std::size_t i = 0; i < FChunkKey.size(); ++i) {
@@ -126,6 +127,7 @@ bool TExport::RunKeyChunk() {
 // True when a row is current. A select that fails raises TReadError; a where clause whose
 // percent signs are no valid directives raises FormatError.
 bool TExport::RunRowSelect() {
+    PlanExactFloats();
     if (PlanKeyChunks()) {
         const bool haveRow = RunKeyChunk();
         if (Statement->Failed()) throw TReadError("the row select failed: " + Statement->LastError());
@@ -139,7 +141,7 @@ bool TExport::RunRowSelect() {
             return haveRow;
         }
     }
-    std::string sql = SelectSQL.empty() ? std::string("SELECT * FROM %s") : SelectSQL;
+    std::string sql = SelectSQL.empty() ? "SELECT *" + DoublePercents(FExactList) + " FROM %s" : SelectSQL;
     if (!WhereClause.empty()) sql += " WHERE " + WhereClause;
     bool haveRow;
     if (!SelectSQL.empty())
@@ -182,7 +184,20 @@ bool TExport::FetchRow(std::int32_t Row) {
 // Each value is read by its column's name, so a repeated name reads the first column of
 // that name; the lookup is done once per select instead of once per field.
 void TExport::ResolveReadColumns() {
-    const int count = Statement->ColumnCount();
+    int count = Statement->ColumnCount();
+    FExactColumn.assign(static_cast<std::size_t>(std::max(count, 0)), -1);
+    if (!FExactPlan.empty()) {
+        if (count != FExactBase + static_cast<int>(FExactPlan.size()))
+            throw TReadError("the table's columns changed while it was read");
+        count = FExactBase;
+        for (std::size_t j = 0; j < FExactPlan.size(); ++j)
+            FExactColumn[FExactPlan[j].Column] = FExactBase + static_cast<int>(j);
+    }
+    FExactColumn.resize(count);
+    FExactSingle.assign(count, false);
+    for (const TExactFloat& plan : FExactPlan)
+        FExactSingle[plan.Column] = plan.Single;
+    FExactText.resize(count);
     FReadIndex.assign(count, 0);
     FReadType.assign(count, ctUnknown);
     FReadBinary.assign(count, false);
@@ -192,6 +207,41 @@ void TExport::ResolveReadColumns() {
         FReadType[i] = Statement->ColumnType(i);
         FReadBinary[i] = Statement->ColumnIsBinary(i);
     }
+}
+
+void TExport::PlanExactFloats() {
+    FExactPlan.clear();
+    FExactList.clear();
+    FExactBase = 0;
+    if (!SelectSQL.empty() || !Connection) return;
+    const TDatabaseKind kind = Connection->DatabaseKind();
+    if (kind != dkMySQL && !SameText(Connection->DbmsName(), "SQLite")) return;
+    // The columns as the row select will see them; a failure is left to the row select.
+    Statement->ExecSQL("SELECT * FROM " + SourceIdent(TableName) + " WHERE 1=0", true, false);
+    if (Statement->Failed()) return;
+    const int count = Statement->ColumnCount();
+    for (int i = 0; i < count; ++i) {
+        const std::string name = Statement->ColumnName(i);
+        // Names are kept to 128 characters: a longer one could not be selected by it.
+        if (name.size() >= 128) continue;
+        bool single = false;
+        const std::string item = ExactFloatExpression(kind, Connection->DbmsName(), Statement->ColumnSqlType(i),
+                                                      Statement->ColumnType(i), SourceIdent(name), single);
+        if (item.empty()) continue;
+        FExactList += ", " + item;
+        FExactPlan.push_back({i, single});
+    }
+    FExactBase = count;
+}
+
+TFieldData TExport::ReadField(int Index) {
+    TFieldData field = Statement->FieldData(FReadIndex[Index]);
+    const int exact = FExactColumn[Index];
+    if (exact < 0 || field.Null) return field;
+    const TFieldData text = Statement->FieldData(exact);
+    if (!text.Null && ExactFloatText(field.Bytes, text.Bytes, FExactSingle[Index], FExactText[Index]))
+        field.Bytes = FExactText[Index];
+    return field;
 }
 
 void TExport::WriteDataSection() {
@@ -225,7 +275,7 @@ void TExport::WriteDataSection() {
         for (int i = 0; i < count; ++i) {
             if (i > 0) out += form.Separator;
             try {
-                writer.AppendField(out, Statement->FieldData(FReadIndex[i]), columns[i]);
+                writer.AppendField(out, ReadField(i), columns[i]);
             } catch (const TValueRefused& e) {
                 // The refused row is dropped whole; the rows before it are undone by the target.
                 batch.DropRow(out, rowStart);
@@ -256,7 +306,7 @@ void TExport::WriteDataSection() {
 }
 
 void TExport::WriteDelimitedHeader(const std::string& Delimiter) {
-    const int count = Statement->ColumnCount();
+    const int count = static_cast<int>(FReadIndex.size());
     std::string& out = FOut->Buffer();
     for (int i = 0; i < count; ++i) {
         if (i > 0) out.append(Delimiter);
@@ -278,7 +328,7 @@ void TExport::WriteDelimitedRows(bool WithHeader) {
         std::string& out = FOut->Buffer();
         for (int i = 0; i < count; ++i) {
             if (i > 0) out.append(delimiter);
-            const TFieldData field = Statement->FieldData(FReadIndex[i]);
+            const TFieldData field = ReadField(i);
             if (FReadBinary[i] && !field.Null) {
                 // Raw bytes would break the line; a binary value is written as its hex digits.
                 std::string hex;

@@ -49,7 +49,7 @@ void TExport::ReadRowNames(TRowNames& Names) {
     std::vector<std::string> columns;
     for (bool row = catalogue.Columns("", "", TableName, ""); row; row = catalogue.Fetch(fdNext, 1))
         columns.push_back(catalogue.FieldByName("column_name"));
-    for (int i = 0; i < Statement->ColumnCount(); ++i) {
+    for (int i = 0; i < static_cast<int>(FReadIndex.size()); ++i) {
         std::string name = Statement->ColumnName(i);
         for (const std::string& c : columns)
             if (SameText(c, name)) {
@@ -70,7 +70,7 @@ bool TExport::WriteRowInPieces(std::string& Out, std::size_t RowStart, const std
     std::vector<std::string> literals(count);
     bool fits = Out.size() - RowStart <= insertLimit;
     for (int i = 0; i < count; ++i) {
-        FWriter->AppendValue(literals[i], Statement->FieldData(FReadIndex[i]), static_cast<TColumnType>(FReadType[i]),
+        FWriter->AppendValue(literals[i], ReadField(i), static_cast<TColumnType>(FReadType[i]),
                              FReadBinary[i]);
         if (literals[i].size() > (FReadBinary[i] ? 2 * pieceLimit : pieceLimit)) fits = false;
     }
@@ -83,7 +83,7 @@ bool TExport::WriteRowInPieces(std::string& Out, std::size_t RowStart, const std
         int at = -1;
         for (int i = 0; i < count && at < 0; ++i)
             if (SameText(Names.Columns[i], name)) at = i;
-        if (at < 0 || Statement->FieldData(FReadIndex[at]).Null || literals[at].size() > pieceLimit) {
+        if (at < 0 || ReadField(at).Null || literals[at].size() > pieceLimit) {
             where.clear();
             break;
         }
@@ -102,7 +102,7 @@ bool TExport::WriteRowInPieces(std::string& Out, std::size_t RowStart, const std
             insert += literals[i];
             continue;
         }
-        const std::size_t bytes = Statement->FieldData(FReadIndex[i]).Bytes.size();
+        const std::size_t bytes = ReadField(i).Bytes.size();
         if (!TextLike(type, FReadBinary[i]) || where.empty())
             throw std::runtime_error(Format(
                 "row %d, column %s: a value of %s bytes is longer than one statement of the target takes, and "
@@ -117,7 +117,7 @@ bool TExport::WriteRowInPieces(std::string& Out, std::size_t RowStart, const std
     for (int i : deferred) {
         const auto type = static_cast<TColumnType>(FReadType[i]);
         const std::string column = Ident(Names.Columns[i]);
-        std::string_view rest = Statement->FieldData(FReadIndex[i]).Bytes;
+        std::string_view rest = ReadField(i).Bytes;
         std::string literal;
         while (!rest.empty()) {
             const std::size_t n = PieceLength(*FWriter, rest, type, FReadBinary[i], pieceLimit, literal);

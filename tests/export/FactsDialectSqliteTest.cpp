@@ -142,3 +142,50 @@ TEST(FactsDialectSqlite, RowFilterAndEmptyTablesWriteOnlyWhatIsAsked) {
     EXPECT_EQ(source.Src.Progress.front(), 1);
     EXPECT_EQ(source.Src.Progress.back(), -3);
 }
+
+// The SQLite driver gives a real with 15 significant digits, so 0.1 + 0.2 would come back
+// as 0.3 and the largest double as infinity. Reals that need all 17 digits, from the
+// smallest subnormal to the largest double, beside reals, integers and texts that the 15
+// digits already give, in declared REAL, DOUBLE and NUMERIC columns: the SQLite script
+// loaded by sqlite3 holds every value bit for bit, and the delimited form has the digits.
+TEST(FactsDialectSqlite, RealsKeepEveryDigitIntoSqlite) {
+    ScratchDir dir;
+    const std::string db = dir.File("reals.db");
+    SqliteExec(db, R"(
+CREATE TABLE reals(id INTEGER PRIMARY KEY, r REAL, d DOUBLE, n NUMERIC);
+INSERT INTO reals VALUES
+ (1, 0.1 + 0.2, 1.7976931348623157e308, 1e0 / 3e0),
+ (2, 0.1, 2.5, 12.5),
+ (3, -2.2250738585072014e-308, 9007199254740993.0, 7),
+ (4, NULL, 4.9406564584124654e-324, 'text 0.1'),
+ (5, 16777217, 1e22, 0.30000000000000004),
+ (6, -0.0, 123456789.12345678, 1e-7 / 3);
+INSERT INTO reals SELECT value + 100, (random() % 1000000) * 1.0e-3 / 7, random() / 3.0, random() * 1e-300 / 9
+  FROM generate_series(1, 300);
+)");
+    AddSqliteDataSource("facts_sqlite_reals", db);
+    TSourceFixture src;
+    ASSERT_TRUE(src.Open("facts_sqlite_reals"));
+    const std::string file = dir.File("reals.sql");
+    ASSERT_EQ(src.Dump(edSQLite, "reals", file), 0) << src.Export->ErrorText;
+    const std::string script = Lines(ReadFile(file));
+    for (const char* text : {"(1,0.30000000000000004,1.7976931348623157e+308,0.3333333333333333)", "(2,0.1,2.5,12.5)",
+                             "(3,-2.2250738585072014e-308,9007199254740992,7)", "(4,NULL,4.94065645841247e-324,'text 0.1')",
+                             "(5,16777217.0,1.0e+22,0.30000000000000004)"})
+        EXPECT_TRUE(Has(script, text)) << text << "\n" << script.substr(0, 3000);
+
+    const std::string target = dir.File("target.db");
+    int status = 0;
+    const std::string output = SqliteLoad(target, file, &status);
+    ASSERT_EQ(status, 0) << output << "\n" << script.substr(0, 3000);
+    EXPECT_EQ(SqliteQuery(target, "SELECT count(*) FROM reals"), "306\n");
+    // IS compares doubles exactly; typeof tells an integer or text that became a real.
+    EXPECT_EQ(SqliteQuery(target, "ATTACH '" + db + "' AS s; SELECT s.reals.id FROM s.reals LEFT JOIN main.reals t "
+                                  "ON t.id = s.reals.id WHERE NOT (t.r IS s.reals.r AND t.d IS s.reals.d AND "
+                                  "t.n IS s.reals.n AND typeof(t.n) = typeof(s.reals.n)) OR t.id IS NULL;"),
+              "");
+
+    const std::string comma = dir.File("reals.csv");
+    ASSERT_EQ(src.Export->DumpTable(edCommaText, "reals", comma, "id = 1", false, true, false, false, ""), 0);
+    EXPECT_TRUE(Has(ReadFile(comma), "0.30000000000000004,1.7976931348623157e+308")) << ReadFile(comma);
+}
