@@ -36,9 +36,11 @@ std::string ExactFloatExpression(TDatabaseKind Kind, std::string_view DbmsName, 
                                  TColumnType Type, std::string_view Ident, bool& Single) {
     Single = false;
     // A float widens to a double exactly, and the server's text of a double has every digit.
+    // Times one widens it on every server version (a cast to DOUBLE is newer on some) and
+    // keeps a negative zero, which adding zero would not.
     if (Kind == dkMySQL && SqlType == SQL_REAL) {
         Single = true;
-        return "CAST(" + std::string(Ident) + " AS DOUBLE)";
+        return "(" + std::string(Ident) + " * 1e0)";
     }
     // Any numeric column of SQLite may hold reals; only they get an exact text, with more
     // digits than a double needs: SQLite's own conversion may be off in the 17th digit.
