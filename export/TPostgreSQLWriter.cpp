@@ -12,6 +12,14 @@
 
 namespace {
 
+// "-0", "-0.0", "-0e5": a bare one is minus an integer or decimal zero, which has no sign,
+// so a negative zero of a floating-point column would load as zero.
+bool IsNegativeZero(std::string_view Text) {
+    if (!Text.starts_with('-')) return false;
+    const std::string_view mantissa = Text.substr(1, Text.find_first_of("eE") - 1);
+    return mantissa.find_first_not_of("0.") == std::string_view::npos && mantissa.find('0') != std::string_view::npos;
+}
+
 // Key words that PostgreSQL does not take as a bare column or table name in every place
 // (its reserved words, and those allowed only as a column name or only as a function or
 // type name), sorted.
@@ -127,7 +135,7 @@ void TPostgreSQLWriter::AppendField(std::string& Out, const TFieldData& Field, c
         Out += '\'';
         return;
     }
-    if (IsNumericType(Column.SqlType) && IsSqlNumber(Field.Bytes)) {
+    if (IsNumericType(Column.SqlType) && IsSqlNumber(Field.Bytes) && !IsNegativeZero(Field.Bytes)) {
         Out.append(Field.Bytes);
         return;
     }
