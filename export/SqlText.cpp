@@ -1,5 +1,6 @@
 #include "SqlText.h"
 
+#include <sqlext.h>
 
 #include <array>
 
@@ -234,4 +235,20 @@ bool IsNumber(std::string_view Text) {
         if (expDigits == 0) return false;
     }
     return i == n;
+}
+
+bool IsIntegerSqlType(SQLSMALLINT Type) {
+    return Type == SQL_TINYINT || Type == SQL_SMALLINT || Type == SQL_INTEGER || Type == SQL_BIGINT;
+}
+
+bool IsDecimalSqlType(SQLSMALLINT Type) {
+    return Type == SQL_DECIMAL || Type == SQL_NUMERIC;
+}
+
+bool IsFloatSqlType(SQLSMALLINT Type) {
+    return Type == SQL_REAL || Type == SQL_FLOAT || Type == SQL_DOUBLE;
+}
+
+bool IsNumericSqlType(SQLSMALLINT Type) {
+    return IsIntegerSqlType(Type) || IsDecimalSqlType(Type) || IsFloatSqlType(Type);
 }

@@ -7,6 +7,12 @@
 #include <string>
 #include <string_view>
 
+// Classes of a result column's ODBC type, for the targets that write such values bare.
+bool IsIntegerSqlType(SQLSMALLINT Type);
+bool IsDecimalSqlType(SQLSMALLINT Type);
+bool IsFloatSqlType(SQLSMALLINT Type);
+bool IsNumericSqlType(SQLSMALLINT Type);
+
 // ASCII letters, digits, '_' and '$', not starting with a digit.
 bool IsPlainIdentifier(std::string_view Name);
 // Name between Quote characters, doubled inside (a NUL left out).

@@ -181,9 +181,12 @@ class TExport {
     std::vector<TExactFloat> FExactPlan;  // one per extra column, in select order
     std::string FExactList;               // the extra select items, each after ", "
     int FExactBase = 0;                   // the table's column count: the first extra column
-    std::vector<int> FExactColumn;        // per result column: its extra column, -1 when none
-    std::vector<bool> FExactSingle;       // per result column: a single-precision value
-    std::vector<std::string> FExactText;  // per result column: the text written instead
+    struct TExactRead {
+        int Column = -1;     // the extra column of its exact text, -1 when none
+        bool Single = false; // a single-precision value
+        std::string Text;    // the text written instead
+    };
+    std::vector<TExactRead> FExactRead;   // per result column
     // Key-ordered chunks of the current row select.
     bool FChunked = false;
     std::vector<std::string> FChunkKey;  // key columns, quoted for the source

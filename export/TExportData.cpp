@@ -185,19 +185,14 @@ bool TExport::FetchRow(std::int32_t Row) {
 // that name; the lookup is done once per select instead of once per field.
 void TExport::ResolveReadColumns() {
     int count = Statement->ColumnCount();
-    FExactColumn.assign(static_cast<std::size_t>(std::max(count, 0)), -1);
     if (!FExactPlan.empty()) {
         if (count != FExactBase + static_cast<int>(FExactPlan.size()))
             throw TReadError("the table's columns changed while it was read");
         count = FExactBase;
-        for (std::size_t j = 0; j < FExactPlan.size(); ++j)
-            FExactColumn[FExactPlan[j].Column] = FExactBase + static_cast<int>(j);
     }
-    FExactColumn.resize(count);
-    FExactSingle.assign(count, false);
-    for (const TExactFloat& plan : FExactPlan)
-        FExactSingle[plan.Column] = plan.Single;
-    FExactText.resize(count);
+    FExactRead.assign(static_cast<std::size_t>(std::max(count, 0)), {});
+    for (std::size_t j = 0; j < FExactPlan.size(); ++j)
+        FExactRead[FExactPlan[j].Column] = {FExactBase + static_cast<int>(j), FExactPlan[j].Single, {}};
     FReadIndex.assign(count, 0);
     FReadType.assign(count, ctUnknown);
     FReadBinary.assign(count, false);
@@ -236,11 +231,10 @@ void TExport::PlanExactFloats() {
 
 TFieldData TExport::ReadField(int Index) {
     TFieldData field = Statement->FieldData(FReadIndex[Index]);
-    const int exact = FExactColumn[Index];
-    if (exact < 0 || field.Null) return field;
-    const TFieldData text = Statement->FieldData(exact);
-    if (!text.Null && ExactFloatText(field.Bytes, text.Bytes, FExactSingle[Index], FExactText[Index]))
-        field.Bytes = FExactText[Index];
+    TExactRead& exact = FExactRead[Index];
+    if (exact.Column < 0 || field.Null) return field;
+    const TFieldData text = Statement->FieldData(exact.Column);
+    if (!text.Null && ExactFloatText(field.Bytes, text.Bytes, exact.Single, exact.Text)) field.Bytes = exact.Text;
     return field;
 }
 

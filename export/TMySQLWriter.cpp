@@ -59,11 +59,8 @@ constexpr TColInfo kFromMySQL[] = {
 } // namespace
 
 bool IsMySQLBareNumber(SQLSMALLINT SqlType, std::string_view Text) {
-    const bool integer = SqlType == SQL_TINYINT || SqlType == SQL_SMALLINT || SqlType == SQL_INTEGER ||
-                         SqlType == SQL_BIGINT;
-    const bool decimal = SqlType == SQL_DECIMAL || SqlType == SQL_NUMERIC;
-    const bool floating = SqlType == SQL_REAL || SqlType == SQL_FLOAT || SqlType == SQL_DOUBLE;
-    if (!integer && !decimal && !floating) return false;
+    if (!IsNumericSqlType(SqlType)) return false;
+    const bool integer = IsIntegerSqlType(SqlType), floating = IsFloatSqlType(SqlType);
     auto digit = [](char c) { return c >= '0' && c <= '9'; };
     std::size_t i = 0, digits = 0;
     const std::size_t n = Text.size();

@@ -45,23 +45,6 @@ constexpr std::array<std::string_view, 152> kReserved{
 // The script's bytes are UTF-8, whatever encoding psql starts with.
 constexpr std::string_view kClientEncoding = "SET client_encoding = 'UTF8';";
 
-bool IsNumericType(SQLSMALLINT Type) {
-    switch (Type) {
-    case SQL_TINYINT:
-    case SQL_SMALLINT:
-    case SQL_INTEGER:
-    case SQL_BIGINT:
-    case SQL_DECIMAL:
-    case SQL_NUMERIC:
-    case SQL_REAL:
-    case SQL_FLOAT:
-    case SQL_DOUBLE:
-        return true;
-    default:
-        return false;
-    }
-}
-
 bool IsDateType(SQLSMALLINT Type) {
     return Type == SQL_TYPE_DATE || Type == SQL_TYPE_TIMESTAMP || Type == SQL_DATE || Type == SQL_TIMESTAMP;
 }
@@ -135,7 +118,7 @@ void TPostgreSQLWriter::AppendField(std::string& Out, const TFieldData& Field, c
         Out += '\'';
         return;
     }
-    if (IsNumericType(Column.SqlType) && IsSqlNumber(Field.Bytes) && !IsNegativeZero(Field.Bytes)) {
+    if (IsNumericSqlType(Column.SqlType) && IsSqlNumber(Field.Bytes) && !IsNegativeZero(Field.Bytes)) {
         Out.append(Field.Bytes);
         return;
     }

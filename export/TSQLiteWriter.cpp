@@ -1,5 +1,6 @@
 #include "TSQLiteWriter.h"
 
+#include "SqlText.h"
 #include "TODBCStatement.h"
 
 #include <sqlext.h>
@@ -52,14 +53,6 @@ bool IsPlainTypeDeclaration(std::string_view Type) {
     return true;
 }
 
-bool IsIntegerType(SQLSMALLINT Type) {
-    return Type == SQL_TINYINT || Type == SQL_SMALLINT || Type == SQL_INTEGER || Type == SQL_BIGINT;
-}
-
-bool IsFloatType(SQLSMALLINT Type) {
-    return Type == SQL_REAL || Type == SQL_FLOAT || Type == SQL_DOUBLE;
-}
-
 } // namespace
 
 bool TSQLiteWriter::IsKeyword(std::string_view LowerName) const {
@@ -100,8 +93,8 @@ void TSQLiteWriter::AppendField(std::string& Out, const TFieldData& Field, const
     }
     // Bare numbers load fastest; anything else, and integers beyond 64 bits, as text that the
     // column's affinity converts only where nothing is lost.
-    if ((IsIntegerType(Column.SqlType) && IsInt64Text(Field.Bytes)) ||
-        (IsFloatType(Column.SqlType) && IsSqlNumber(Field.Bytes)) ||
+    if ((IsIntegerSqlType(Column.SqlType) && IsInt64Text(Field.Bytes)) ||
+        (IsFloatSqlType(Column.SqlType) && IsSqlNumber(Field.Bytes)) ||
         (Column.SqlType == SQL_BIT && (Field.Bytes == "0" || Field.Bytes == "1"))) {
         Out.append(Field.Bytes);
         return;
