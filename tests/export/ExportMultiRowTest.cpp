@@ -10,6 +10,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
+#include <sstream>
 
 namespace {
 
@@ -424,3 +426,68 @@ TEST(ExportMultiRow, ADuplicateKeyFailsTheMariaDBLoadAndKeepsNoRow) {
     EXPECT_TRUE(Has(output, "Duplicate entry '80'")) << output;
     EXPECT_EQ(MariaDBQuery(target, "SELECT id, u, s FROM t ORDER BY id"), "100\t80\tthere before\n");
 }
+
+// Each line's fields (split at '|' or tab) as the shortest text of their double, NULL as it
+// stands: texts of one value in different spellings compare equal, any other bit does not.
+static std::vector<std::string> DoubleLines(const std::string& Text) {
+    std::vector<std::string> lines;
+    std::istringstream in(Text);
+    for (std::string line; std::getline(in, line);) {
+        std::string canonical;
+        std::size_t at = 0;
+        while (at <= line.size()) {
+            const std::size_t end = std::min(line.find_first_of("|\t", at), line.size());
+            const std::string field = line.substr(at, end - at);
+            double value = 0;
+            const auto [ptr, ec] = std::from_chars(field.data(), field.data() + field.size(), value);
+            char text[64];
+            canonical += ec == std::errc() && ptr == field.data() + field.size()
+                             ? std::string(text, std::to_chars(text, text + sizeof text, value).ptr)
+                             : "<" + field + ">";
+            canonical += ' ';
+            at = end + 1;
+        }
+        lines.push_back(canonical);
+    }
+    return lines;
+}
+
+// The SQLite driver gives reals with 15 digits; the MySQL form (one row per INSERT, and
+// joined rows with bare numbers) and the PostgreSQL form still load every bit of them.
+TEST(ExportMultiRow, SqliteRealsLoadBitForBitIntoMariaDBAndPostgres) {
+    ScratchDir dir;
+    const std::string db = dir.File("reals.db");
+    SqliteExec(db, R"(
+CREATE TABLE reals(id INTEGER PRIMARY KEY, r REAL, d DOUBLE);
+INSERT INTO reals VALUES (1, 0.1 + 0.2, 1.7976931348623157e308), (2, 0.1, 2.5),
+ (3, -2.2250738585072014e-308, 4.9406564584124654e-324), (4, NULL, 1e22), (5, 16777217, 1e-7 / 3);
+INSERT INTO reals SELECT value + 100, random() / 7.0, random() * 1e-300 / 9 FROM generate_series(1, 200);
+)");
+    const std::vector<std::string> expected = DoubleLines(
+        SqliteQuery(db, "SELECT id, CASE WHEN r IS NULL THEN 'NULL' ELSE printf('%!.20e', r) END,"
+                        " printf('%!.20e', d) FROM reals ORDER BY id"));
+    ASSERT_EQ(expected.size(), 205u);
+    EXPECT_EQ(expected[0], "1 0.30000000000000004 1.7976931348623157e+308 ");
+    AddSqliteDataSource("multirow_reals", db);
+
+    for (const std::int32_t rows : {1, 7}) {
+        SCOPED_TRACE(rows);
+        TSourceFixture src;
+        ASSERT_TRUE(src.Open("multirow_reals"));
+        src.Export->RowsPerInsert = rows;
+        const std::string mysql = dir.File("reals" + std::to_string(rows) + ".sql");
+        ASSERT_EQ(src.Dump(edMySQL, "reals", mysql), 0) << src.Export->ErrorText;
+        const std::string maria = FreshMariaDBDatabase("multirow_reals_" + std::to_string(rows));
+        std::string output;
+        ASSERT_EQ(MariaDBLoad(maria, mysql, &output), 0) << output;
+        EXPECT_EQ(DoubleLines(MariaDBQuery(maria, "SELECT id, r, d FROM reals ORDER BY id")), expected);
+
+        const std::string pgFile = dir.File("reals_pg" + std::to_string(rows) + ".sql");
+        ASSERT_EQ(src.Dump(edPostgreSQL, "reals", pgFile), 0) << src.Export->ErrorText;
+        const std::string pg = FreshPostgresDatabase("multirow_reals_" + std::to_string(rows));
+        std::string errors;
+        ASSERT_EQ(PostgresLoad(pg, pgFile, "", &output, &errors), 0) << errors;
+        EXPECT_EQ(DoubleLines(PostgresQuery(pg, "SELECT id, r, d FROM reals ORDER BY id")), expected);
+    }
+}
+
