@@ -461,7 +461,8 @@ TEST(ExportMultiRow, SqliteRealsLoadBitForBitIntoMariaDBAndPostgres) {
 CREATE TABLE reals(id INTEGER PRIMARY KEY, r REAL, d DOUBLE);
 INSERT INTO reals VALUES (1, 0.1 + 0.2, 1.7976931348623157e308), (2, 0.1, 2.5),
  (3, -2.2250738585072014e-308, 4.9406564584124654e-324), (4, NULL, 1e22), (5, 16777217, 1e-7 / 3);
-INSERT INTO reals SELECT value + 100, random() / 7.0, random() * 1e-300 / 9 FROM generate_series(1, 200);
+INSERT INTO reals SELECT value + 100, (value * 2654435761 % 4294967291 - 2147483645) * 4294967291.0 / 7.0,
+ (value * 40503 % 65521 - 32760) * 1e-300 / 9 FROM generate_series(1, 200);
 )");
     const std::vector<std::string> expected = DoubleLines(
         SqliteQuery(db, "SELECT id, CASE WHEN r IS NULL THEN 'NULL' ELSE printf('%!.20e', r) END,"
