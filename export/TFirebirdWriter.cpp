@@ -300,34 +300,44 @@ void TFirebirdWriter::WriteFromFirebird(TExport& Export) const {
         if (Export.DropFirst) Export.LineFmt("DROP GENERATOR %s;", {generator});
         Export.LineFmt("CREATE GENERATOR %s;", {generator});
     }
+    // The source's own triggers come after the rows: loading must not fire them (a trigger
+    // that numbers, stamps or audits every insert would rewrite the rows it loads).
+    FCopiedTriggers.clear();
     const std::string table = Ident(tableName);
     for (bool row = statement.ExecSQLFmt("SELECT * FROM rdb$triggers WHERE rdb$relation_name = '%s'",
                                          {LiteralBody(tableName)});
          row; row = statement.Fetch(fdNext, 1)) {
-        const std::int32_t kind = statement.FieldAsInteger("rdb$trigger_type") + 1;
-        Export.Line("SET TERM !! ;");
-        Export.LineFmt("CREATE TRIGGER %s FOR %s", {Ident(statement.FieldByName("rdb$trigger_name")), table});
-        // Firebird's single-action trigger types: odd values fire before, even after;
-        // bits 2 and 4 tell insert, update and delete apart.
-        std::string text = kind % 2 == 0 ? "BEFORE " : "AFTER ";
-        switch (kind & 6) {
-        case 2:
-            text += "INSERT ";
-            break;
-        case 4:
-            text += "UPDATE ";
-            break;
-        case 6:
-            text += "DELETE ";
-            break;
-        default:
-            break;
-        }
+        FCopiedTriggers.push_back("SET TERM !! ;");
+        FCopiedTriggers.push_back("CREATE TRIGGER " + Ident(statement.FieldByName("rdb$trigger_name")) + " FOR " +
+                                  table);
+        std::string text = statement.FieldAsInteger("rdb$trigger_inactive") == 1 ? "INACTIVE " : "";
+        text += TriggerEvents(statement.FieldAsInteger("rdb$trigger_type"));
+        if (const std::int32_t position = statement.FieldAsInteger("rdb$trigger_sequence"); position != 0)
+            text += "POSITION " + std::to_string(position) + " ";
         text += statement.FieldByName("rdb$trigger_source");
         text += " !!";
-        Export.Line(text);
-        Export.Line("SET TERM ; !!");
+        FCopiedTriggers.push_back(std::move(text));
+        FCopiedTriggers.push_back("SET TERM ; !!");
     }
+}
+
+std::string TFirebirdWriter::TriggerEvents(std::int32_t Type) {
+    // One more than Firebird's trigger type: even fires before, odd after; each two-bit slot
+    // from bit 1 up names one event (1 insert, 2 update, 3 delete), so a single-action type
+    // has one slot and "INSERT OR UPDATE" two.
+    const std::int32_t kind = Type + 1;
+    std::string text = kind % 2 == 0 ? "BEFORE " : "AFTER ";
+    static constexpr std::string_view events[] = {"", "INSERT", "UPDATE", "DELETE"};
+    bool first = true;
+    for (int shift = 1; shift <= 5; shift += 2) {
+        const std::string_view event = events[(kind >> shift) & 3];
+        if (event.empty()) continue;
+        if (!first) text += "OR ";
+        text += event;
+        text += ' ';
+        first = false;
+    }
+    return text;
 }
 
 void TFirebirdWriter::WriteAfterRows(TExport& Export) const {
@@ -336,6 +346,12 @@ void TFirebirdWriter::WriteAfterRows(TExport& Export) const {
         for (const std::string& line : FClockTriggers)
             Export.Line(line);
         FClockTriggers.clear();
+    }
+    if (!FCopiedTriggers.empty()) {
+        Export.SectionHeader("Triggers");
+        for (const std::string& line : FCopiedTriggers)
+            Export.Line(line);
+        FCopiedTriggers.clear();
     }
     if (Export.SourceDialect != edFirebird) return;
     // The generator list stays open while each value is read, hence a second statement.

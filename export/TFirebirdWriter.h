@@ -41,4 +41,7 @@ class TFirebirdWriter : public TDialectWriter {
     // long value's appending UPDATEs) never fires them.
     void MakeClockTriggers(const TExport& Export, const TTableFacts& Facts) const;
     mutable std::vector<std::string> FClockTriggers; // lines
+    mutable std::vector<std::string> FCopiedTriggers; // lines: a Firebird source's triggers
+    // "BEFORE INSERT ", "AFTER INSERT OR UPDATE " … for a trigger type of Firebird's catalogue.
+    static std::string TriggerEvents(std::int32_t Type);
 };

@@ -177,12 +177,16 @@ std::string EmulatedFirebird(const ScratchDir& Dir, const std::string& Dsn) {
         "decimal(8,2));"
         "INSERT INTO items VALUES (1,'pen','1992-06-19 22:22:17',1.5),(2,'O''Hara',NULL,-2);"
         "CREATE TABLE \"rdb$triggers\" (\"rdb$trigger_name\" varchar(31), \"rdb$relation_name\" varchar(31),"
-        " \"rdb$trigger_type\" int, \"rdb$trigger_source\" text);"
+        " \"rdb$trigger_type\" int, \"rdb$trigger_source\" text, \"rdb$trigger_inactive\" int,"
+        " \"rdb$trigger_sequence\" int);"
         "INSERT INTO \"rdb$triggers\" VALUES"
         " ('AI_INSERT$ITEMS$ID','items',1,'AS BEGIN IF (NEW.ID IS NULL) THEN NEW.ID = GEN_ID(GEN$ITEMS$ID, "
-        "1); END'),"
-        " ('TD_UPDATE$ITEMS$STAMP','items',3,'AS BEGIN NEW.STAMP = CURRENT_TIMESTAMP; END'),"
-        " ('OTHER','other',1,'AS BEGIN END');"
+        "1); END',0,0),"
+        " ('TD_UPDATE$ITEMS$STAMP','items',3,'AS BEGIN NEW.STAMP = CURRENT_TIMESTAMP; END',NULL,NULL),"
+        // Fires on every insert and update, so loading rows must not meet it.
+        " ('BUMP$ITEMS','items',17,'AS BEGIN NEW.PRICE = NEW.PRICE + 1000; END',0,5),"
+        " ('OLD$ITEMS','items',1,'AS BEGIN NEW.NAME = ''off''; END',1,0),"
+        " ('OTHER','other',1,'AS BEGIN END',0,0);"
         "CREATE TABLE \"rdb$generators\" (\"rdb$generator_name\" varchar(31));"
         "INSERT INTO \"rdb$generators\" VALUES ('GEN$ITEMS$ID'),('GEN$OTHER$ID');");
     AddDataSource(Dsn, "Firebird Emulated", "Database=" + sdb + "\nStepAPI=1\n");
@@ -197,19 +201,23 @@ TEST(ExportSqlite, EmulatedFirebirdSource) {
     ASSERT_TRUE(src.Open("fx_fb_src"));
     ASSERT_EQ(src.Export->SourceDialect, edFirebird);
     const std::string fb = Dump(src, edFirebird, "items", dir.File("fb.sql"));
+    EXPECT_TRUE(Has(fb, "/*\n Generators and Triggers for table 'items'\n*/\nCREATE GENERATOR GEN$ITEMS$ID;\n"
+                        "/*  Grant Statement for table 'items' */\nGRANT ALL ON items TO PUBLIC;\n"))
+        << fb;
+    EXPECT_FALSE(Has(fb, "GEN$OTHER$ID"));
+    // The triggers and generator values follow the rows; gen_id fails on SQLite, so the value reads 0.
+    // A trigger keeps its events, its position and whether it is switched off.
     EXPECT_TRUE(
-        Has(fb, "/*\n Generators and Triggers for table 'items'\n*/\nCREATE GENERATOR GEN$ITEMS$ID;\n"
+        Has(fb, "INSERT INTO items VALUES('2','O''Hara',null,'-2');\n/*\n Triggers for table 'items'\n*/\n"
                 "SET TERM !! ;\nCREATE TRIGGER AI_INSERT$ITEMS$ID FOR items\n"
                 "BEFORE INSERT AS BEGIN IF (NEW.ID IS NULL) THEN NEW.ID = GEN_ID(GEN$ITEMS$ID, 1); END !!\n"
                 "SET TERM ; !!\nSET TERM !! ;\nCREATE TRIGGER TD_UPDATE$ITEMS$STAMP FOR items\n"
                 "BEFORE UPDATE AS BEGIN NEW.STAMP = CURRENT_TIMESTAMP; END !!\nSET TERM ; !!\n"
-                "/*  Grant Statement for table 'items' */\nGRANT ALL ON items TO PUBLIC;\n"))
-        << fb;
-    EXPECT_FALSE(Has(fb, "GEN$OTHER$ID"));
-    // The values follow the rows; gen_id fails on SQLite, so the value reads 0.
-    EXPECT_TRUE(Has(fb,
-                    "INSERT INTO items VALUES('2','O''Hara',null,'-2');\n/*\n"
-                    " Current Generator Values for table 'items'\n*/\nSET GENERATOR GEN$ITEMS$ID TO 0;\n"))
+                "SET TERM !! ;\nCREATE TRIGGER BUMP$ITEMS FOR items\n"
+                "BEFORE INSERT OR UPDATE POSITION 5 AS BEGIN NEW.PRICE = NEW.PRICE + 1000; END !!\n"
+                "SET TERM ; !!\nSET TERM !! ;\nCREATE TRIGGER OLD$ITEMS FOR items\n"
+                "INACTIVE BEFORE INSERT AS BEGIN NEW.NAME = 'off'; END !!\nSET TERM ; !!\n"
+                "/*\n Current Generator Values for table 'items'\n*/\nSET GENERATOR GEN$ITEMS$ID TO 0;\n"))
         << fb;
 
     // MySQL target: table D, the trigger parse gives the auto-increment and timestamp columns.
@@ -229,9 +237,13 @@ TEST(ExportSqlite, EmulatedFirebirdSource) {
               "1|pen|1992-06-19 22:22:17.0000|1.50\n2|O'Hara||-2.00\n");
     // The generator holds the value the source gave (0: the emulation has no gen_id).
     EXPECT_EQ(FirebirdQuery(fdb, "SELECT GEN_ID(GEN$ITEMS$ID, 0) FROM rdb$database"), "0\n");
-    EXPECT_EQ(FirebirdQuery(fdb, "SELECT TRIM(rdb$trigger_name), rdb$trigger_type FROM rdb$triggers"
-                                 " WHERE rdb$relation_name = 'ITEMS' ORDER BY 1"),
-              "AI_INSERT$ITEMS$ID|1\nTD_UPDATE$ITEMS$STAMP|3\n");
+    EXPECT_EQ(FirebirdQuery(fdb, "SELECT TRIM(rdb$trigger_name), rdb$trigger_type, rdb$trigger_inactive,"
+                                 " rdb$trigger_sequence FROM rdb$triggers WHERE rdb$relation_name = 'ITEMS' ORDER BY 1"),
+              "AI_INSERT$ITEMS$ID|1|0|0\nBUMP$ITEMS|17|0|5\nOLD$ITEMS|1|1|0\nTD_UPDATE$ITEMS$STAMP|3|0|0\n");
+    // The loaded rows never met the triggers, which work from then on.
+    FirebirdRunScript(fdb, "INSERT INTO items (id, name, price) VALUES (3, 'new', 1);");
+    EXPECT_EQ(FirebirdQuery(fdb, "SELECT id, name, price FROM items ORDER BY id"),
+              "1|pen|1.50\n2|O'Hara|-2.00\n3|new|1001.00\n");
 }
 
 TEST(ExportSqlite, BadInputNeverThrows) {
