@@ -73,3 +73,27 @@ bool ExactFloatText(std::string_view Driver, std::string_view Exact, bool Single
     Out.assign(text, std::to_chars(text, text + sizeof text, *exact).ptr);
     return true;
 }
+
+void AppendFarFromHalfway(std::string& Out, std::string_view Text) {
+    if constexpr (std::numeric_limits<long double>::digits >= 64) {
+        double value = 0;
+        long double precise = 0;
+        const char* end = Text.data() + Text.size();
+        if (Text.find_first_of(".eE") != std::string_view::npos &&
+            std::from_chars(Text.data(), end, value).ptr == end && std::fabs(value) >= 1e-291 &&
+            std::isfinite(value) && std::from_chars(Text.data(), end, precise).ptr == end) {
+            // The text's distance from the value, in steps to the neighbour on its side (below
+            // a power of two that step is half the one above). The value has 53 bits, the text
+            // read in extended precision 64: the distance is off by far less than the margin.
+            const long double magnitude = std::fabs(value), text = std::fabs(precise);
+            const long double step = text < magnitude ? magnitude - std::nextafter(std::fabs(value), 0.0)
+                                                      : std::nextafter(std::fabs(value), HUGE_VAL) - magnitude;
+            if (std::fabs(text - magnitude) > step * (31.0L / 64)) {
+                char digits[32];
+                Out.append(digits, std::to_chars(digits, digits + sizeof digits, value, std::chars_format::general, 17).ptr);
+                return;
+            }
+        }
+    }
+    Out.append(Text);
+}

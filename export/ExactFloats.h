@@ -18,3 +18,11 @@ std::string ExactFloatExpression(TDatabaseKind Kind, std::string_view DbmsName, 
 // False when Driver already reads back as that value (or Exact is no number); otherwise Out
 // gets the shortest text that does, of a float when Single.
 bool ExactFloatText(std::string_view Driver, std::string_view Exact, bool Single, std::string& Out);
+
+// Appends Text, the exact text of a double in a form every target reads as a number, for a
+// reader that scales by powers of ten in extended precision (SQLite 3.40): where Text lies
+// within 1/64 of a step of halfway to a neighbouring double, such a reader may round it to
+// that neighbour, and the nearest text of 17 significant digits, at most 0.45 of a step from
+// the value, is written instead. Texts without a point or exponent (integers) and values
+// below 1e-291, which that reader may miss whatever their text, are appended as they stand.
+void AppendFarFromHalfway(std::string& Out, std::string_view Text);

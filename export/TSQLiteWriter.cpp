@@ -1,5 +1,6 @@
 #include "TSQLiteWriter.h"
 
+#include "ExactFloats.h"
 #include "SqlText.h"
 #include "TODBCStatement.h"
 
@@ -93,8 +94,11 @@ void TSQLiteWriter::AppendField(std::string& Out, const TFieldData& Field, const
     }
     // Bare numbers load fastest; anything else, and integers beyond 64 bits, as text that the
     // column's affinity converts only where nothing is lost.
+    if (IsFloatSqlType(Column.SqlType) && IsSqlNumber(Field.Bytes)) {
+        AppendFarFromHalfway(Out, Field.Bytes);
+        return;
+    }
     if ((IsIntegerSqlType(Column.SqlType) && IsInt64Text(Field.Bytes)) ||
-        (IsFloatSqlType(Column.SqlType) && IsSqlNumber(Field.Bytes)) ||
         (Column.SqlType == SQL_BIT && (Field.Bytes == "0" || Field.Bytes == "1"))) {
         Out.append(Field.Bytes);
         return;
