@@ -1,5 +1,7 @@
 #include "SqlText.h"
 
+#include "Text.h"
+
 #include <sqlext.h>
 
 #include <array>
@@ -251,4 +253,13 @@ bool IsFloatSqlType(SQLSMALLINT Type) {
 
 bool IsNumericSqlType(SQLSMALLINT Type) {
     return IsIntegerSqlType(Type) || IsDecimalSqlType(Type) || IsFloatSqlType(Type);
+}
+
+int InfinitySign(std::string_view Text) {
+    int sign = 1;
+    if (!Text.empty() && (Text[0] == '+' || Text[0] == '-')) {
+        sign = Text[0] == '-' ? -1 : 1;
+        Text.remove_prefix(1);
+    }
+    return SameText(Text, "inf") || SameText(Text, "infinity") ? sign : 0;
 }

@@ -49,3 +49,6 @@ bool ParseQuotedLiteral(std::string_view Text, bool Backslashes, std::string& Va
 
 // The whole text is a floating-point number: leading blanks, sign, digits, '.', exponent.
 bool IsNumber(std::string_view Text);
+// 1 or -1 when Text is a driver's spelling of an infinity (inf, Infinity, with a sign or
+// without, any case), else 0.
+int InfinitySign(std::string_view Text);

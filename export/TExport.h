@@ -22,6 +22,7 @@ class TDialectWriter;
 struct TNameList;
 struct TTableFacts;
 struct TColumnFacts;
+struct TResultColumn;
 
 // Raised by the rows writers when the select or a fetch fails.
 class TReadError : public std::runtime_error {
@@ -133,6 +134,9 @@ class TExport {
     // The value of result column Index of the current row, with the exact text of a
     // floating-point value where the driver's text would not give the stored number back.
     TFieldData ReadField(int Index);
+    // The same for an INSERT: a SQLite target keeps the class of each value of a column
+    // declared without a type, so Column is then repointed to a description of that class.
+    TFieldData ReadField(int Index, const TResultColumn*& Column);
     // Decides whether the rows are read in key-ordered chunks and prepares them.
     bool PlanKeyChunks();
     // Selects the next chunk (the first when no key was read yet); true when a row is current.
@@ -177,6 +181,7 @@ class TExport {
     struct TExactFloat {
         int Column = 0; // the table's column
         bool Single = false;
+        bool Classed = false; // a SQLite column without a declared type: the value's class too
     };
     std::vector<TExactFloat> FExactPlan;  // one per extra column, in select order
     std::string FExactList;               // the extra select items, each after ", "
@@ -184,7 +189,8 @@ class TExport {
     struct TExactRead {
         int Column = -1;     // the extra column of its exact text, -1 when none
         bool Single = false; // a single-precision value
-        std::string Text;    // the text written instead
+        bool Classed = false; // the extra column is a storage class item
+        std::string Text;    // the text (or a blob's bytes) written instead
     };
     std::vector<TExactRead> FExactRead;   // per result column
     // Key-ordered chunks of the current row select.

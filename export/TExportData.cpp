@@ -1,5 +1,6 @@
 // Rows: INSERT statements for the SQL dialects, delimited lines for the text dialects.
 #include "ExactFloats.h"
+#include "SqliteStorageClass.h"
 #include "KeyChunks.h"
 #include "SqlText.h"
 #include "TDialectWriter.h"
@@ -192,7 +193,8 @@ void TExport::ResolveReadColumns() {
     }
     FExactRead.assign(static_cast<std::size_t>(std::max(count, 0)), {});
     for (std::size_t j = 0; j < FExactPlan.size(); ++j)
-        FExactRead[FExactPlan[j].Column] = {FExactBase + static_cast<int>(j), FExactPlan[j].Single, {}};
+        FExactRead[FExactPlan[j].Column] = {FExactBase + static_cast<int>(j), FExactPlan[j].Single,
+                                            FExactPlan[j].Classed, {}};
     FReadIndex.assign(count, 0);
     FReadType.assign(count, ctUnknown);
     FReadBinary.assign(count, false);
@@ -210,7 +212,15 @@ void TExport::PlanExactFloats() {
     FExactBase = 0;
     if (!SelectSQL.empty() || !Connection) return;
     const TDatabaseKind kind = Connection->DatabaseKind();
-    if (kind != dkMySQL && !SameText(Connection->DbmsName(), "SQLite")) return;
+    const bool sqlite = SameText(Connection->DbmsName(), "SQLite");
+    if (kind != dkMySQL && !sqlite) return;
+    std::vector<std::string> untyped;
+    if (sqlite)
+        for (bool row = Statement->ExecSQL("SELECT name FROM pragma_table_info('" + LiteralBody(TableName) +
+                                               "') WHERE type = ''",
+                                           true, false);
+             row; row = Statement->Fetch(fdNext, 1))
+            untyped.push_back(Statement->FieldByName("name"));
     // The columns as the row select will see them; a failure is left to the row select.
     Statement->ExecSQL("SELECT * FROM " + SourceIdent(TableName) + " WHERE 1=0", true, false);
     if (Statement->Failed()) return;
@@ -220,11 +230,15 @@ void TExport::PlanExactFloats() {
         // Names are kept to 128 characters: a longer one could not be selected by it.
         if (name.size() >= 128) continue;
         bool single = false;
-        const std::string item = ExactFloatExpression(kind, Connection->DbmsName(), Statement->ColumnSqlType(i),
-                                                      Statement->ColumnType(i), SourceIdent(name), single);
+        const bool classed = std::any_of(untyped.begin(), untyped.end(),
+                                         [&name](const std::string& u) { return SameText(u, name); });
+        const std::string item =
+            classed ? StorageClassExpression(SourceIdent(name))
+                    : ExactFloatExpression(kind, Connection->DbmsName(), Statement->ColumnSqlType(i),
+                                           Statement->ColumnType(i), SourceIdent(name), single);
         if (item.empty()) continue;
         FExactList += ", " + item;
-        FExactPlan.push_back({i, single});
+        FExactPlan.push_back({i, single, classed});
     }
     FExactBase = count;
 }
@@ -234,7 +248,37 @@ TFieldData TExport::ReadField(int Index) {
     TExactRead& exact = FExactRead[Index];
     if (exact.Column < 0 || field.Null) return field;
     const TFieldData text = Statement->FieldData(exact.Column);
-    if (!text.Null && ExactFloatText(field.Bytes, text.Bytes, exact.Single, exact.Text)) field.Bytes = exact.Text;
+    std::string_view digits = text.Bytes;
+    if (exact.Classed && ReadStorageClass(text.Bytes, text.Null, digits) != TStorageClass::Real) return field;
+    if (!text.Null && ExactFloatText(field.Bytes, digits, exact.Single, exact.Text)) field.Bytes = exact.Text;
+    return field;
+}
+
+TFieldData TExport::ReadField(int Index, const TResultColumn*& Column) {
+    TFieldData field = ReadField(Index);
+    TExactRead& exact = FExactRead[Index];
+    if (!exact.Classed || field.Null || Dialect != edSQLite) return field;
+    static const TResultColumn integer{{}, ctInteger, SQL_BIGINT, false};
+    static const TResultColumn real{{}, ctFloat, SQL_DOUBLE, false};
+    static const TResultColumn blob{{}, ColumnTypeOf(SQL_LONGVARBINARY), SQL_LONGVARBINARY, true};
+    const TFieldData item = Statement->FieldData(exact.Column);
+    std::string_view content;
+    switch (ReadStorageClass(item.Bytes, item.Null, content)) {
+    case TStorageClass::Integer:
+        Column = &integer;
+        break;
+    case TStorageClass::Real:
+        Column = &real;
+        break;
+    case TStorageClass::Blob:
+        if (DecodeHex(content, exact.Text)) {
+            Column = &blob;
+            field.Bytes = exact.Text;
+        }
+        break;
+    case TStorageClass::Text:
+        break;
+    }
     return field;
 }
 
@@ -269,7 +313,9 @@ void TExport::WriteDataSection() {
         for (int i = 0; i < count; ++i) {
             if (i > 0) out += form.Separator;
             try {
-                writer.AppendField(out, ReadField(i), columns[i]);
+                const TResultColumn* column = &columns[i];
+                const TFieldData field = ReadField(i, column);
+                writer.AppendField(out, field, *column);
             } catch (const TValueRefused& e) {
                 // The refused row is dropped whole; the rows before it are undone by the target.
                 batch.DropRow(out, rowStart);

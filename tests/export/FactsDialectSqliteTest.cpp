@@ -291,3 +291,51 @@ INSERT INTO tiny VALUES (2001, 4503599627370497 * pow(2, -1074)), (2002, -3 * po
     }
     RecordProperty("OneStepOff", off);
 }
+
+// A column declared without a type holds integers, reals, texts and blobs side by side, and
+// the driver gives each as text. The SQLite script keeps every value's class and content
+// (a number-like text stays text, a real stays a real even when it is whole), and writes an
+// infinity as a number SQLite reads back as one. Other forms get a real's every digit.
+TEST(FactsDialectSqlite, UntypedColumnsKeepEachValuesClass) {
+    ScratchDir dir;
+    const std::string db = dir.File("loose.db");
+    SqliteExec(db, R"(
+CREATE TABLE loose(id INTEGER PRIMARY KEY, u, r REAL, t TEXT);
+INSERT INTO loose VALUES
+ (1, 7, 9e999, '12'),
+ (2, 0.1 + 0.2, -9e999, 'x'),
+ (3, '12', 2.0, NULL),
+ (4, x'00ff0a27', NULL, 'y'),
+ (5, x'', 0.5, ''),
+ (6, 'it''s', 1.5, 'z'),
+ (7, NULL, 3.25, 'w'),
+ (8, 9223372036854775807, 1e-30, 'v'),
+ (9, 2.0, 0.0, 'u'),
+ (10, -9e999, 1.0, 'q'),
+ (11, 'X''00FF''', 1.0, 'p');
+)");
+    AddSqliteDataSource("facts_sqlite_loose", db);
+    TSourceFixture src;
+    ASSERT_TRUE(src.Open("facts_sqlite_loose"));
+    const std::string file = dir.File("loose.sql");
+    ASSERT_EQ(src.Dump(edSQLite, "loose", file), 0) << src.Export->ErrorText;
+    const std::string script = ReadFile(file);
+    EXPECT_TRUE(Has(script, "VALUES(1,7,9e999,'12')")) << script;
+    EXPECT_TRUE(Has(script, "VALUES(2,0.30000000000000004,-9e999,'x')")) << script;
+
+    const std::string target = dir.File("target.db");
+    int status = 0;
+    const std::string output = SqliteLoad(target, file, &status);
+    ASSERT_EQ(status, 0) << output << "\n" << script;
+    EXPECT_EQ(SqliteQuery(target, "SELECT count(*) FROM loose"), "11\n");
+    EXPECT_EQ(SqliteQuery(target, "ATTACH '" + db + "' AS s; SELECT s.loose.id, quote(t.u), quote(t.r) FROM s.loose "
+                                  "LEFT JOIN main.loose t ON t.id = s.loose.id WHERE NOT (t.u IS s.loose.u AND "
+                                  "typeof(t.u) = typeof(s.loose.u) AND t.r IS s.loose.r AND typeof(t.r) = "
+                                  "typeof(s.loose.r) AND t.t IS s.loose.t) OR t.id IS NULL;"),
+              "");
+
+    // A text column elsewhere: the real's every digit, as text.
+    const std::string pg = dir.File("loose_pg.sql");
+    ASSERT_EQ(src.Dump(edPostgreSQL, "loose", pg), 0) << src.Export->ErrorText;
+    EXPECT_TRUE(Has(ReadFile(pg), "VALUES(2,'0.30000000000000004',")) << ReadFile(pg);
+}
