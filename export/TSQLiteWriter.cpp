@@ -92,18 +92,18 @@ void TSQLiteWriter::AppendField(std::string& Out, const TFieldData& Field, const
         Out += '\'';
         return;
     }
-    // SQLite reads no word for infinity, only a number beyond the largest double.
+    // Bare numbers load fastest; anything else, and integers beyond 64 bits, as text that the
+    // column's affinity converts only where nothing is lost.
     if (IsFloatSqlType(Column.SqlType)) {
+        if (IsSqlNumber(Field.Bytes)) {
+            AppendFarFromHalfway(Out, Field.Bytes);
+            return;
+        }
+        // SQLite reads no word for infinity, only a number beyond the largest double.
         if (const int sign = InfinitySign(Field.Bytes); sign != 0) {
             Out.append(sign < 0 ? "-9e999" : "9e999");
             return;
         }
-    }
-    // Bare numbers load fastest; anything else, and integers beyond 64 bits, as text that the
-    // column's affinity converts only where nothing is lost.
-    if (IsFloatSqlType(Column.SqlType) && IsSqlNumber(Field.Bytes)) {
-        AppendFarFromHalfway(Out, Field.Bytes);
-        return;
     }
     if ((IsIntegerSqlType(Column.SqlType) && IsInt64Text(Field.Bytes)) ||
         (Column.SqlType == SQL_BIT && (Field.Bytes == "0" || Field.Bytes == "1"))) {
