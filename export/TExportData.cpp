@@ -341,7 +341,8 @@ void TExport::WriteDataSection() {
         ProcessMessages();
     }
     batch.Close(FOut->Buffer());
-    if (bracketed) Text(form.End);
+    // A table cut short by a cancel is not committed either.
+    if (bracketed) Text(haveRow ? writer.RowsFailed("the export was interrupted") : form.End);
     ReportProgress(-counter);
 }
 
