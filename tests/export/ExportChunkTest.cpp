@@ -6,8 +6,13 @@
 #include "ODBCApi.h"
 #include "TestEnv.h"
 
+#include "TODBCStatement.h"
+#include "UiHooks.h"
+
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <regex>
 #include <sstream>
 
 namespace {
@@ -41,7 +46,13 @@ class ExportChunks : public ::testing::Test {
                         "create table empty_t like t;"
                         "create table nokey(a int, b varchar(5)); insert into nokey values(3,'x'),(1,'y'),(2,null);"
                         "create table floatkey(f double primary key, v int);"
-                        "insert into floatkey select seq / 3, seq from seq_1_to_20;");
+                        "insert into floatkey select seq / 3, seq from seq_1_to_20;"
+                        // Values longer than any first buffer, read in pieces with SQLGetData.
+                        "create table longv(a int, b varchar(3), txt longtext, bin longblob, primary key(a, b));"
+                        "insert into longv select seq div 3, concat('x', seq % 3), "
+                        "if(seq % 4 = 0, null, repeat(concat('t', seq, ''''), 30000 + seq * 7)), "
+                        "if(seq % 5 = 0, null, unhex(repeat('00ff275c', seq * 3000))) from seq_1_to_20;"
+                        "create table gone like t; insert into gone select * from t;");
         ASSERT_TRUE(src.Open(db, MariaDBUser(), MariaDBPassword()));
     }
     void TearDown() override {
@@ -66,6 +77,16 @@ class ExportChunks : public ::testing::Test {
         return InsertLines(ReadFile(file));
     }
 
+    // Dumps Table with chunks of ChunkRows, Pump called for each event pump; the result code.
+    std::int32_t DumpPumping(const std::string& Table, const std::string& Where, std::int32_t ChunkRows,
+                             const std::string& File, std::function<void()> Pump) {
+        src.Export->KeyChunkRows = ChunkRows;
+        UiHooks old = InstallUiHooks({std::move(Pump), nullptr});
+        const std::int32_t result = src.Export->DumpTable(edMySQL, Table, File, Where, false, true, false, false, "");
+        InstallUiHooks(old);
+        return result;
+    }
+
     std::string db;
     ScratchDir dir;
     TSourceFixture src;
@@ -85,6 +106,75 @@ TEST_F(ExportChunks, ChunksGiveTheRowsOfOneSelectInKeyOrder) {
     EXPECT_EQ(Rows("empty_t", "", 7), "");
     // One chunk holding everything.
     EXPECT_EQ(Rows("t", "", 1000), whole);
+}
+
+TEST_F(ExportChunks, LongValuesAndNullsComeWholeThroughEveryChunk) {
+    const std::string whole = Rows("longv", "1=1 order by a, b", 0);
+    ASSERT_EQ(std::count(whole.begin(), whole.end(), '\n'), 20);
+    ASSERT_GT(whole.size(), 20u * 60000u) << "the long values are in the script";
+    std::size_t selects = 0;
+    EXPECT_EQ(Rows("longv", "", 3, &selects), whole);
+    EXPECT_GE(selects, 7u) << "20 rows in chunks of 3";
+    EXPECT_EQ(Rows("longv", "", 4), whole) << "a last chunk that is full";
+}
+
+// The select of a later chunk fails (its table was dropped while the first chunk was
+// read): the table fails, naming the row reached, and the rows before it are the table's
+// first rows.
+TEST_F(ExportChunks, ALaterChunkThatFailsFailsTheTable) {
+    const std::string whole = Rows("gone", "1=1 order by a, b", 0);
+    src.Export->KeyChunkRows = 7;
+    bool dropped = false;
+    src.Export->OnProgress = [&](const std::string&, std::int32_t Row) {
+        if (Row != 1 || dropped) return;
+        dropped = true;
+        MariaDBExec(db, "drop table gone");
+    };
+    const std::string file = dir.File("gone.sql");
+    const std::int32_t result = src.Export->DumpTable(edMySQL, "gone", file, "", false, true, false, false, "");
+    src.Export->OnProgress = nullptr;
+    ASSERT_TRUE(dropped);
+    EXPECT_NE(result, 0);
+    std::smatch match;
+    const std::string error = src.Export->ErrorText;
+    ASSERT_TRUE(std::regex_search(error, match, std::regex("reading row ([0-9]+) failed"))) << error;
+    EXPECT_NE(error.find("doesn't exist"), std::string::npos) << error;
+    // The second chunk's select runs at its first row.
+    const int failedRow = std::stoi(match[1]);
+    EXPECT_EQ(failedRow, 8) << error;
+    const std::string written = InsertLines(ReadFile(file));
+    EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), failedRow - 1);
+    EXPECT_EQ(whole.substr(0, written.size()), written);
+}
+
+// Ctrl-C while the select of a later chunk runs (each row after the first chunks sleeps a
+// second): the select is cancelled, the table stops at most after the rows before it, and
+// the connection serves the next statement.
+TEST_F(ExportChunks, CancelStopsTheSelectOfALaterChunk) {
+    const std::string whole = Rows("t", "1=1 order by a, b", 0);
+    // The second chunk's select is slow, or the third's.
+    for (const char* where : {"a < 2 or sleep(1) = 0", "a < 4 or sleep(1) = 0"}) {
+        SCOPED_TRACE(where);
+        int pumps = 0;
+        const std::string file = dir.File("cancel.sql");
+        const auto start = std::chrono::steady_clock::now();
+        DumpPumping("t", where, 7, file, [&] {
+            // Interrupted while a select runs; from then on every pump passes it on, as the
+            // program's pump does.
+            if (pumps < 5 && !(src.Export->Statement->Executing && ++pumps == 5)) return;
+            src.Export->Cancelled = true;
+            src.Connection.CancelRunning();
+        });
+        const std::string written = InsertLines(ReadFile(file));
+        UiHooks old = InstallUiHooks({[&] { src.Connection.CancelRunning(); }, nullptr});
+        EXPECT_TRUE(src.Export->Statement->ExecSQL("select 5", true));
+        InstallUiHooks(old);
+        const auto elapsed = std::chrono::steady_clock::now() - start;
+        EXPECT_LT(elapsed, std::chrono::seconds(4)) << "a chunk of 7 sleeping rows takes 7 s";
+        EXPECT_EQ(src.Export->Statement->FieldAsString(0), "5");
+        EXPECT_LE(std::count(written.begin(), written.end(), '\n'), 14);
+        EXPECT_EQ(whole.substr(0, written.size()), written);
+    }
 }
 
 TEST_F(ExportChunks, WhatChunksCannotServeIsReadInOneSelect) {
