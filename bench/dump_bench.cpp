@@ -3,7 +3,7 @@
 // in its own child process so its peak memory is its own.
 //
 //   dump_bench [--rows N[,N...]] [--dir DIR] [--mariadb-socket PATH] [--mariadb-user U]
-//              [--mariadb-password P] [--only plain|threaded|engine|serial] [--repeat N]
+//              [--mariadb-password P] [--only plain|exact|threaded|engine|serial] [--repeat N]
 //
 // --only runs that one contender in this process, without a child, on the table an earlier
 // run left in the same --dir (SQLite, or MariaDB when a socket is given), for a profiler.
@@ -14,7 +14,9 @@
 // Connector/ODBC 3.1.17 and later honour that with a forward-only cursor; 3.1.15 (Debian 12)
 // still holds the whole result in memory, so the plain loop's peak grows with the row count
 // (the engine reads such a driver in key-ordered chunks).
+#include "ExactFloats.h"
 #include "ODBCApi.h"
+#include "TColInfoList.h"
 #include "TExport.h"
 #include "TODBC.h"
 
@@ -89,9 +91,10 @@ bool DumpWithEngine(const std::string& Dsn, const std::string& User, const std::
 // The same INSERT text through bound SQL_C_CHAR buffers and stdio, without the engine.
 // Threaded: a second thread is started (and ended) first. From then on glibc's mutexes take
 // atomic instructions, as in every program that has a worker thread, and drivers lock
-// several of them per value.
+// several of them per value. Exact: the reals as DumpTable writes them from SQLite, whose
+// driver gives 15 digits: the same extra select items, each value's text made the same way.
 bool DumpPlain(const std::string& Dsn, const std::string& User, const std::string& Password,
-               const std::string& Table, const std::string& File, bool Threaded = false) {
+               const std::string& Table, const std::string& File, bool Threaded = false, bool Exact = false) {
     if (Threaded) std::thread([] {}).join();
     if (!LoadODBC()) return false;
     SQLHENV env = SQL_NULL_HENV;
@@ -107,18 +110,43 @@ bool DumpPlain(const std::string& Dsn, const std::string& User, const std::strin
             ODBCApi.SQLConnect(dbc, chars(Dsn), SQL_NTS, chars(User), SQL_NTS, chars(Password), SQL_NTS)))
         return false;
     ODBCApi.SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt);
-    const std::string sql = "SELECT * FROM " + Table;
-    if (!SQLSucceeded(ODBCApi.SQLExecDirect(stmt, chars(sql), SQL_NTS))) return false;
+    std::string sql = "SELECT * FROM " + Table;
     SQLSMALLINT columns = 0;
-    ODBCApi.SQLNumResultCols(stmt, &columns);
+    std::vector<int> exactColumn;  // per table column: its extra column, -1 for none
+    std::vector<TExactForm> forms; // per table column
+    if (Exact) {
+        const std::string probe = sql + " WHERE 1=0";
+        if (!SQLSucceeded(ODBCApi.SQLExecDirect(stmt, chars(probe), SQL_NTS))) return false;
+        ODBCApi.SQLNumResultCols(stmt, &columns);
+        std::string items;
+        int extra = columns;
+        for (SQLSMALLINT c = 0; c < columns; ++c) {
+            SQLCHAR name[256];
+            SQLSMALLINT nameLength = 0, type = 0, digits = 0, nullable = 0;
+            SQLULEN size = 0;
+            ODBCApi.SQLDescribeCol(stmt, c + 1, name, sizeof name, &nameLength, &type, &size, &digits, &nullable);
+            TExactForm form = TExactForm::Double;
+            const std::string item = ExactFloatExpression(dkUnknown, "SQLite", type, ColumnTypeOf(type),
+                                                          reinterpret_cast<const char*>(name), form);
+            exactColumn.push_back(item.empty() ? -1 : extra++);
+            forms.push_back(form);
+            if (!item.empty()) items += ", " + item;
+        }
+        ODBCApi.SQLFreeStmt(stmt, SQL_CLOSE);
+        sql = "SELECT *" + items + " FROM " + Table;
+    }
+    if (!SQLSucceeded(ODBCApi.SQLExecDirect(stmt, chars(sql), SQL_NTS))) return false;
+    SQLSMALLINT selected = 0;
+    ODBCApi.SQLNumResultCols(stmt, &selected);
+    if (!Exact) columns = selected;
     constexpr SQLLEN width = 256;
-    std::vector<char> buffers(columns * width);
-    std::vector<SQLLEN> lengths(columns);
-    for (SQLSMALLINT c = 0; c < columns; ++c)
+    std::vector<char> buffers(selected * width);
+    std::vector<SQLLEN> lengths(selected);
+    for (SQLSMALLINT c = 0; c < selected; ++c)
         ODBCApi.SQLBindCol(stmt, c + 1, SQL_C_CHAR, buffers.data() + c * width, width, &lengths[c]);
     FILE* out = std::fopen(File.c_str(), "wb");
     if (!out) return false;
-    std::string line;
+    std::string line, exact;
     const std::string prefix = "INSERT INTO " + Table + " VALUES(";
     while (SQLSucceeded(ODBCApi.SQLFetch(stmt))) {
         line.assign(prefix);
@@ -130,7 +158,16 @@ bool DumpPlain(const std::string& Dsn, const std::string& User, const std::strin
             }
             line += '\'';
             const char* v = buffers.data() + c * width;
-            for (SQLLEN i = 0; i < lengths[c] && i < width - 1; ++i) {
+            SQLLEN length = std::min(lengths[c], width - 1);
+            if (Exact && exactColumn[c] >= 0 && lengths[exactColumn[c]] != SQL_NULL_DATA &&
+                ExactFloatText(std::string_view(v, length),
+                               std::string_view(buffers.data() + exactColumn[c] * width,
+                                                std::min(lengths[exactColumn[c]], width - 1)),
+                               forms[c], exact)) {
+                v = exact.data();
+                length = static_cast<SQLLEN>(exact.size());
+            }
+            for (SQLLEN i = 0; i < length; ++i) {
                 if (v[i] == '\'') line += '\'';
                 line += v[i];
             }
@@ -172,12 +209,16 @@ void Report(const char* Name, const TRun& Run, const TRun& Base) {
 
 void Compare(const std::string& Label, const std::string& Dsn, const std::string& User,
              const std::string& Password, TExportDialect Dialect, const std::string& Dir, long Rows,
-             const std::string& ToolName, const std::string& ToolCommand, int Repeat) {
+             const std::string& ToolName, const std::string& ToolCommand, int Repeat, bool ExactReals = false) {
     std::printf("%s, %ld rows of 8 columns%s:\n", Label.c_str(), Rows, Repeat > 1 ? ", best of each" : "");
-    TRun plain, threaded, engine, serial, tool;
+    TRun plain, exact, threaded, engine, serial, tool;
     // Round by round, so that each contender meets the same spells of load from elsewhere.
     for (int round = 0; round < Repeat; ++round) {
         Keep(plain, Measure([&] { return DumpPlain(Dsn, User, Password, "b", Dir + "/plain.sql"); }), round);
+        if (ExactReals)
+            Keep(exact,
+                 Measure([&] { return DumpPlain(Dsn, User, Password, "b", Dir + "/exact.sql", false, true); }),
+                 round);
         Keep(threaded,
              Measure([&] { return DumpPlain(Dsn, User, Password, "b", Dir + "/threaded.sql", true); }), round);
         Keep(engine,
@@ -191,12 +232,21 @@ void Compare(const std::string& Label, const std::string& Dsn, const std::string
         Keep(tool, Measure([&] { return Shell(ToolCommand); }), round);
     }
     Report("plain ODBC loop", plain, plain);
+    if (ExactReals) Report("plain loop, exact reals", exact, plain);
     Report("plain loop, threaded process", threaded, plain);
     Report("DumpTable", engine, plain);
     Report("DumpTable without read-ahead", serial, plain);
     Report(ToolName.c_str(), tool, plain);
     std::printf("  INSERT lines the same bytes as the plain loop's: %s\n",
                 EndsWithFile(Dir + "/engine.sql", Dir + "/plain.sql") ? "yes" : "no");
+    if (!ExactReals) return;
+    // The lossy loop writes the driver's 15-digit reals; this one does DumpTable's job.
+    std::printf("  DumpTable against the plain loop with exact reals: %.2fx (cpu %.2fx); without read-ahead"
+                " %.2fx (cpu %.2fx)\n",
+                engine.Seconds / exact.Seconds, engine.CpuSeconds / exact.CpuSeconds, serial.Seconds / exact.Seconds,
+                serial.CpuSeconds / exact.CpuSeconds);
+    std::printf("  INSERT lines the same bytes as the exact loop's: %s\n",
+                EndsWithFile(Dir + "/engine.sql", Dir + "/exact.sql") ? "yes" : "no");
 }
 
 } // namespace
@@ -249,11 +299,12 @@ int main(int argc, char** argv) {
         const std::string u = maria ? user : "", p = maria ? password : "";
         if (only == "plain") return DumpPlain(dsn, u, p, "b", dir + "/plain.sql") ? 0 : 1;
         if (only == "threaded") return DumpPlain(dsn, u, p, "b", dir + "/threaded.sql", true) ? 0 : 1;
+        if (only == "exact") return DumpPlain(dsn, u, p, "b", dir + "/exact.sql", false, !maria) ? 0 : 1;
         if (only == "serial")
             return DumpWithEngine(dsn, u, p, "b", dir + "/serial.sql", maria ? edMySQL : edOracle, false) ? 0 : 1;
         if (only == "engine")
             return DumpWithEngine(dsn, u, p, "b", dir + "/engine.sql", maria ? edMySQL : edOracle) ? 0 : 1;
-        std::fprintf(stderr, "--only takes plain, threaded, engine or serial\n");
+        std::fprintf(stderr, "--only takes plain, exact, threaded, engine or serial\n");
         return 2;
     }
 
@@ -270,7 +321,7 @@ int main(int argc, char** argv) {
             << ") INSERT INTO b " << select << " FROM s;";
         if (!Shell("sqlite3 " + db + " < " + dir + "/load.sql")) return 1;
         Compare("SQLite (StepAPI=1)", "bench_sqlite", "", "", edOracle, dir, rows, "sqlite3 .dump",
-                "sqlite3 " + db + " '.dump b' > " + dir + "/tool.sql", repeat);
+                "sqlite3 " + db + " '.dump b' > " + dir + "/tool.sql", repeat, true);
     }
     if (!socket.empty()) {
         const std::string client = "mariadb --no-defaults -S " + socket + " -u" + user + " -p" + password;

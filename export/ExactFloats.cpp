@@ -30,33 +30,70 @@ bool ReadsAsFloat(std::string_view Text, float Value) {
            std::bit_cast<std::uint32_t>(static_cast<float>(*read)) == std::bit_cast<std::uint32_t>(Value);
 }
 
+// Whether the last digit of a number's text stands for tenths or less.
+bool ReachesTenths(std::string_view Text) {
+    const std::size_t point = Text.find('.');
+    const std::size_t e = Text.find_first_of("eE");
+    if (point == std::string_view::npos || (e != std::string_view::npos && e < point)) return false;
+    const long decimals = static_cast<long>((e == std::string_view::npos ? Text.size() : e) - point - 1);
+    long exponent = 0;
+    if (e != std::string_view::npos) {
+        std::string_view digits = Text.substr(e + 1);
+        if (!digits.empty() && digits[0] == '+') digits.remove_prefix(1);
+        if (std::from_chars(digits.data(), digits.data() + digits.size(), exponent).ptr != digits.data() + digits.size())
+            return false;
+    }
+    return exponent - decimals <= -1;
+}
+
 } // namespace
 
 std::string ExactFloatExpression(TDatabaseKind Kind, std::string_view DbmsName, SQLSMALLINT SqlType,
-                                 TColumnType Type, std::string_view Ident, bool& Single) {
-    Single = false;
+                                 TColumnType Type, std::string_view Ident, TExactForm& Form) {
+    Form = TExactForm::Double;
     // A float widens to a double exactly, and the server's text of a double has every digit.
     // Times one widens it on every server version (a cast to DOUBLE is newer on some) and
     // keeps a negative zero, which adding zero would not.
     if (Kind == dkMySQL && SqlType == SQL_REAL) {
-        Single = true;
+        Form = TExactForm::Single;
         return "(" + std::string(Ident) + " * 1e0)";
     }
-    // Any numeric column of SQLite may hold reals; only they get an exact text, with more
-    // digits than a double needs: SQLite's own conversion may be off in the 17th digit.
-    // Integers and texts stay as the driver gives them.
-    if (Kind == dkUnknown && SameText(DbmsName, "SQLite") && Type == ctFloat)
-        return "CASE WHEN typeof(" + std::string(Ident) + ") = 'real' THEN printf('%!.20e', " +
-               std::string(Ident) + ") END";
+    // Any numeric column of SQLite may hold reals; only they get an exact form. Integers and
+    // texts stay as the driver gives them. From 2^-8 to 2^40 the bits after the point times
+    // 2^60 are an integer, taken off and scaled exactly, and the driver's 15 digits are close
+    // enough to tell the whole part; that costs a fraction of a printf, which the other reals
+    // get, with more digits than a double needs: SQLite's printf may be off in the 17th.
+    if (Kind == dkUnknown && SameText(DbmsName, "SQLite") && Type == ctFloat) {
+        Form = TExactForm::Fraction;
+        const std::string c(Ident);
+        return "CASE WHEN typeof(" + c + ") = 'real' THEN CASE WHEN abs(" + c + ") >= 0.00390625 AND abs(" + c +
+               ") < 1099511627776.0 THEN CAST((" + c + " - CAST(" + c + " AS INTEGER)) * 1152921504606846976 AS INTEGER)"
+               " ELSE printf('%!.20e', " + c + ") END END";
+    }
     return {};
 }
 
-bool ExactFloatText(std::string_view Driver, std::string_view Exact, bool Single, std::string& Out) {
-    const std::optional<double> exact = ReadDouble(Exact);
+bool ExactFloatText(std::string_view Driver, std::string_view Exact, TExactForm Form, std::string& Out) {
+    std::optional<double> driver;
+    std::optional<double> exact;
+    if (Form == TExactForm::Fraction && Exact.find_first_of(".eE") == std::string_view::npos) {
+        // The value is its whole part plus Exact / 2^60 (both exact doubles, their sum the
+        // value), and lies within 2^40, where the driver's 15 digits reach below the point:
+        // within half a tenth of the value, the driver's text tells the whole part.
+        std::int64_t bits = 0;
+        const auto [end, ec] = std::from_chars(Exact.data(), Exact.data() + Exact.size(), bits);
+        driver = ReadDouble(Driver);
+        if (ec != std::errc() || end != Exact.data() + Exact.size() || !driver || !ReachesTenths(Driver))
+            return false;
+        const double fraction = std::ldexp(static_cast<double>(bits), -60);
+        exact = std::nearbyint(*driver - fraction) + fraction;
+    } else {
+        exact = ReadDouble(Exact);
+    }
     // Infinity keeps the driver's spelling, which each target's handling expects.
     if (!exact || !std::isfinite(*exact)) return false;
     char text[64];
-    if (Single) {
+    if (Form == TExactForm::Single) {
         const auto value = static_cast<float>(*exact);
         if (ReadsAsFloat(Driver, value)) return false;
         auto written = std::to_chars(text, text + sizeof text, value);
@@ -67,7 +104,7 @@ bool ExactFloatText(std::string_view Driver, std::string_view Exact, bool Single
         Out.assign(text, written.ptr);
         return true;
     }
-    const std::optional<double> driver = ReadDouble(Driver);
+    if (!driver) driver = ReadDouble(Driver);
     // Compared bit for bit, so that a negative zero is told from zero.
     if (driver && std::bit_cast<std::uint64_t>(*driver) == std::bit_cast<std::uint64_t>(*exact)) return false;
     Out.assign(text, std::to_chars(text, text + sizeof text, *exact).ptr);

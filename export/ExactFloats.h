@@ -9,15 +9,22 @@
 #include <string>
 #include <string_view>
 
-// The select expression giving an exact text of the column Ident (quoted for the source),
-// or empty when the driver's own text is exact. Single is set for single-precision columns.
-std::string ExactFloatExpression(TDatabaseKind Kind, std::string_view DbmsName, SQLSMALLINT SqlType,
-                                 TColumnType Type, std::string_view Ident, bool& Single);
+// What the extra select item of a column gives.
+enum class TExactForm : unsigned char {
+    Double,   // a text of the value with every digit
+    Single,   // the same of a single-precision value
+    Fraction, // the bits after the point as an integer, or, outside its range, a text as Double
+};
 
-// Driver is the driver's text of a value, Exact the source's exact text of the same value.
+// The select expression giving an exact form of the column Ident (quoted for the source),
+// or empty when the driver's own text is exact.
+std::string ExactFloatExpression(TDatabaseKind Kind, std::string_view DbmsName, SQLSMALLINT SqlType,
+                                 TColumnType Type, std::string_view Ident, TExactForm& Form);
+
+// Driver is the driver's text of a value, Exact the extra item of the same value, of Form.
 // False when Driver already reads back as that value (or Exact is no number); otherwise Out
-// gets the shortest text that does, of a float when Single.
-bool ExactFloatText(std::string_view Driver, std::string_view Exact, bool Single, std::string& Out);
+// gets the shortest text that does, of a float for Single.
+bool ExactFloatText(std::string_view Driver, std::string_view Exact, TExactForm Form, std::string& Out);
 
 // Appends Text, the exact text of a double in a form every target reads as a number, for a
 // reader that scales by powers of ten in extended precision (SQLite 3.40): where Text lies

@@ -19,6 +19,7 @@ class TODBCStatement;
 class TOutFile;
 class TOutDevice;
 class TDialectWriter;
+enum class TExactForm : unsigned char; // ExactFloats.h
 struct TNameList;
 struct TTableFacts;
 struct TColumnFacts;
@@ -180,17 +181,17 @@ class TExport {
     // Exact texts of floating-point columns, selected after the table's columns.
     struct TExactFloat {
         int Column = 0; // the table's column
-        bool Single = false;
+        TExactForm Form{};
         bool Classed = false; // a SQLite column without a declared type: the value's class too
     };
     std::vector<TExactFloat> FExactPlan;  // one per extra column, in select order
     std::string FExactList;               // the extra select items, each after ", "
     int FExactBase = 0;                   // the table's column count: the first extra column
     struct TExactRead {
-        int Column = -1;     // the extra column of its exact text, -1 when none
-        bool Single = false; // a single-precision value
-        bool Classed = false; // the extra column is a storage class item
-        std::string Text;    // the text (or a blob's bytes) written instead
+        int Column = -1;                      // the extra column of its exact form, -1 when none
+        TExactForm Form{};                    // what that column gives
+        bool Classed = false;                 // the extra column is a storage class item
+        std::string Text;                     // the text (or a blob's bytes) written instead
     };
     std::vector<TExactRead> FExactRead;   // per result column
     // Key-ordered chunks of the current row select.

@@ -193,7 +193,7 @@ void TExport::ResolveReadColumns() {
     }
     FExactRead.assign(static_cast<std::size_t>(std::max(count, 0)), {});
     for (std::size_t j = 0; j < FExactPlan.size(); ++j)
-        FExactRead[FExactPlan[j].Column] = {FExactBase + static_cast<int>(j), FExactPlan[j].Single,
+        FExactRead[FExactPlan[j].Column] = {FExactBase + static_cast<int>(j), FExactPlan[j].Form,
                                             FExactPlan[j].Classed, {}};
     FReadIndex.assign(count, 0);
     FReadType.assign(count, ctUnknown);
@@ -229,16 +229,16 @@ void TExport::PlanExactFloats() {
         const std::string name = Statement->ColumnName(i);
         // Names are kept to 128 characters: a longer one could not be selected by it.
         if (name.size() >= 128) continue;
-        bool single = false;
+        TExactForm form = TExactForm::Double;
         const bool classed = std::any_of(untyped.begin(), untyped.end(),
                                          [&name](const std::string& u) { return SameText(u, name); });
         const std::string item =
             classed ? StorageClassExpression(SourceIdent(name))
                     : ExactFloatExpression(kind, Connection->DbmsName(), Statement->ColumnSqlType(i),
-                                           Statement->ColumnType(i), SourceIdent(name), single);
+                                           Statement->ColumnType(i), SourceIdent(name), form);
         if (item.empty()) continue;
         FExactList += ", " + item;
-        FExactPlan.push_back({i, single, classed});
+        FExactPlan.push_back({i, form, classed});
     }
     FExactBase = count;
 }
@@ -250,7 +250,7 @@ TFieldData TExport::ReadField(int Index) {
     const TFieldData text = Statement->FieldData(exact.Column);
     std::string_view digits = text.Bytes;
     if (exact.Classed && ReadStorageClass(text.Bytes, text.Null, digits) != TStorageClass::Real) return field;
-    if (!text.Null && ExactFloatText(field.Bytes, digits, exact.Single, exact.Text)) field.Bytes = exact.Text;
+    if (!text.Null && ExactFloatText(field.Bytes, digits, exact.Form, exact.Text)) field.Bytes = exact.Text;
     return field;
 }
 

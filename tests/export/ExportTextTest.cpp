@@ -1,5 +1,6 @@
 // The engine's pure pieces: quoting, comment escaping, number test, type texts, banner
 // locale parsing and the output writer with a device that fails.
+#include "ExactFloats.h"
 #include "SqlText.h"
 #include "TDialectWriter.h"
 #include "TFirebirdWriter.h"
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cmath>
 #include <map>
 
 TEST(SqlText, ValuesQuoteByTypeAndTarget) {
@@ -215,6 +217,30 @@ std::string Type(TExportDialect target, TExportDialect source, std::map<std::str
     });
 }
 } // namespace
+
+// SQLite's bits after the point (times 2^60) and the driver's text make the value only where
+// that text is close enough to tell its whole part; a coarser text, as a driver giving 6
+// digits would write 1234567.875, could be a whole number off and is not used.
+TEST(ExactFloats, FractionAndDriverTextMakeTheValue) {
+    std::string out;
+    const auto fraction = [](double Value) {
+        return std::to_string(static_cast<long long>(std::ldexp(Value - std::trunc(Value), 60)));
+    };
+    // 0.1 + 0.2 from its 15 digits; negative values, whose whole part is cut towards zero.
+    ASSERT_TRUE(ExactFloatText("0.3", fraction(0.1 + 0.2), TExactForm::Fraction, out));
+    EXPECT_EQ(out, "0.30000000000000004");
+    ASSERT_TRUE(ExactFloatText("-3.0", fraction(-3 + 0x1p-51), TExactForm::Fraction, out));
+    EXPECT_EQ(out, "-2.9999999999999996");
+    ASSERT_TRUE(ExactFloatText("1099511627776.0", fraction(0x1p40 - 0x1p-12), TExactForm::Fraction, out));
+    EXPECT_EQ(out, "1099511627775.9998");
+    // Exact already: the driver's spelling stays.
+    EXPECT_FALSE(ExactFloatText("12.5", fraction(12.5), TExactForm::Fraction, out));
+    EXPECT_FALSE(ExactFloatText("1.23457e+06", fraction(1234567.875), TExactForm::Fraction, out));
+    EXPECT_FALSE(ExactFloatText("1234568", fraction(1234567.875), TExactForm::Fraction, out));
+    // Outside the fraction's range the item is a text with every digit.
+    ASSERT_TRUE(ExactFloatText("1.79769313486232e+308", "1.79769313486231570815e+308", TExactForm::Fraction, out));
+    EXPECT_EQ(out, "1.7976931348623157e+308");
+}
 
 TEST(ExportDialect, OneListNamesEveryDialect) {
     // Codes are the list's positions, names and codes map both ways.
