@@ -2,12 +2,14 @@
 
 #include "Text.h"
 
+#include <algorithm>
 #include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <limits>
 #include <optional>
+#include <string>
 
 namespace {
 
@@ -30,20 +32,35 @@ bool ReadsAsFloat(std::string_view Text, float Value) {
            std::bit_cast<std::uint32_t>(static_cast<float>(*read)) == std::bit_cast<std::uint32_t>(Value);
 }
 
-// Whether the last digit of a number's text stands for tenths or less.
+// Whether the last digit of a number's text stands for tenths or less. One pass: this runs
+// for every real of an SQLite table.
 bool ReachesTenths(std::string_view Text) {
-    const std::size_t point = Text.find('.');
-    const std::size_t e = Text.find_first_of("eE");
-    if (point == std::string_view::npos || (e != std::string_view::npos && e < point)) return false;
-    const long decimals = static_cast<long>((e == std::string_view::npos ? Text.size() : e) - point - 1);
+    std::size_t i = 0;
+    while (i < Text.size() && Text[i] != '.') ++i;
+    if (i == Text.size()) return false;
+    long decimals = 0;
+    for (++i; i < Text.size() && Text[i] >= '0' && Text[i] <= '9'; ++i) ++decimals;
+    if (i == Text.size()) return decimals >= 1;
+    if (Text[i] != 'e' && Text[i] != 'E') return false;
     long exponent = 0;
-    if (e != std::string_view::npos) {
-        std::string_view digits = Text.substr(e + 1);
-        if (!digits.empty() && digits[0] == '+') digits.remove_prefix(1);
-        if (std::from_chars(digits.data(), digits.data() + digits.size(), exponent).ptr != digits.data() + digits.size())
-            return false;
-    }
+    std::string_view digits = Text.substr(i + 1);
+    if (!digits.empty() && digits[0] == '+') digits.remove_prefix(1);
+    if (std::from_chars(digits.data(), digits.data() + digits.size(), exponent).ptr != digits.data() + digits.size())
+        return false;
     return exponent - decimals <= -1;
+}
+
+// An integer below 2^60 (19 digits) with an optional minus sign, as SQLite writes one.
+std::optional<std::int64_t> ReadFractionBits(std::string_view Text) {
+    const bool negative = !Text.empty() && Text[0] == '-';
+    if (negative) Text.remove_prefix(1);
+    if (Text.empty() || Text.size() > 19) return std::nullopt;
+    std::int64_t value = 0;
+    for (char c : Text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    return negative ? -value : value;
 }
 
 } // namespace
@@ -76,16 +93,16 @@ std::string ExactFloatExpression(TDatabaseKind Kind, std::string_view DbmsName, 
 bool ExactFloatText(std::string_view Driver, std::string_view Exact, TExactForm Form, std::string& Out) {
     std::optional<double> driver;
     std::optional<double> exact;
-    if (Form == TExactForm::Fraction && Exact.find_first_of(".eE") == std::string_view::npos) {
+    // The printf text of the other reals always has an exponent, the bits never.
+    if (Form == TExactForm::Fraction && Exact.find('e') == std::string_view::npos) {
         // The value is its whole part plus Exact / 2^60 (both exact doubles, their sum the
         // value), and lies within 2^40, where the driver's 15 digits reach below the point:
         // within half a tenth of the value, the driver's text tells the whole part.
-        std::int64_t bits = 0;
-        const auto [end, ec] = std::from_chars(Exact.data(), Exact.data() + Exact.size(), bits);
+        const std::optional<std::int64_t> bits = ReadFractionBits(Exact);
+        if (!bits || !ReachesTenths(Driver)) return false;
         driver = ReadDouble(Driver);
-        if (ec != std::errc() || end != Exact.data() + Exact.size() || !driver || !ReachesTenths(Driver))
-            return false;
-        const double fraction = std::ldexp(static_cast<double>(bits), -60);
+        if (!driver) return false;
+        const double fraction = std::ldexp(static_cast<double>(*bits), -60);
         exact = std::nearbyint(*driver - fraction) + fraction;
     } else {
         exact = ReadDouble(Exact);
