@@ -151,3 +151,74 @@ void AppendFarFromHalfway(std::string& Out, std::string_view Text) {
     }
     Out.append(Text);
 }
+
+namespace {
+
+// What Firebird 3 makes of a number's text (its conversion of a text to a double, step for
+// step, each step rounded on its own); nullopt where it refuses the text.
+std::optional<double> ReadAsFirebird(std::string_view Text) {
+    static constexpr double kUpper[] = {1e0, 1e32, 1e64, 1e96, 1e128, 1e160, 1e192, 1e224, 1e256, 1e288};
+    static constexpr double kLower[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10,
+                                        1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21,
+                                        1e22, 1e23, 1e24, 1e25, 1e26, 1e27, 1e28, 1e29, 1e30, 1e31};
+    double value = 0;
+    int scale = 0;
+    bool fraction = false, negative = false;
+    std::size_t i = 0;
+    for (; i < Text.size() && Text[i] != 'e' && Text[i] != 'E'; ++i) {
+        const char c = Text[i];
+        if (c >= '0' && c <= '9') {
+            if (fraction) ++scale;
+            // Two roundings, as Firebird's build does them, never one fused step.
+            volatile double tens = value * 10.0;
+            value = tens + (c - '0');
+        } else if (c == '.') {
+            fraction = true;
+        } else if (c == '-' && i == 0) {
+            negative = true;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (i < Text.size()) {
+        int exponent = 0;
+        std::string_view digits = Text.substr(i + 1);
+        if (!digits.empty() && digits[0] == '+') digits.remove_prefix(1);
+        if (std::from_chars(digits.data(), digits.data() + digits.size(), exponent).ptr != digits.data() + digits.size())
+            return std::nullopt;
+        scale -= exponent;
+    }
+    if (negative) value = -value;
+    if (scale > 308 || scale < -308) return std::nullopt;
+    const int magnitude = scale < 0 ? -scale : scale;
+    const double power = kUpper[magnitude >> 5] * kLower[magnitude & 31];
+    if (scale > 0) value /= power;
+    if (scale < 0) value *= power;
+    if (std::isinf(value)) return std::nullopt;
+    return value;
+}
+
+} // namespace
+
+bool ExactProductText(std::string_view Text, std::string& Out) {
+    const std::optional<double> value = ReadDouble(Text);
+    if (!value || !std::isfinite(*value)) return false;
+    const std::optional<double> firebird = ReadAsFirebird(TrimView(Text));
+    if (firebird && std::bit_cast<std::uint64_t>(*firebird) == std::bit_cast<std::uint64_t>(*value)) return false;
+    int exponent = 0;
+    auto whole = static_cast<std::uint64_t>(std::ldexp(std::frexp(std::fabs(*value), &exponent), 53));
+    exponent -= 53;
+    while (whole != 0 && whole % 2 == 0) {
+        whole /= 2;
+        ++exponent;
+    }
+    // Fewer than 16 digits: gathered without rounding. Each power of two is an integer of at
+    // most 2^62, and each step's result is exact, down to the subnormals.
+    Out.assign(std::signbit(*value) ? "-" : "");
+    Out += std::to_string(whole) + "e0";
+    for (; exponent > 0; exponent -= std::min(exponent, 62))
+        Out += "*" + std::to_string(std::uint64_t{1} << std::min(exponent, 62));
+    for (; exponent < 0; exponent += std::min(-exponent, 62))
+        Out += "/" + std::to_string(std::uint64_t{1} << std::min(-exponent, 62));
+    return true;
+}

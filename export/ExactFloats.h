@@ -33,3 +33,10 @@ bool ExactFloatText(std::string_view Driver, std::string_view Exact, TExactForm 
 // the value, is written instead. Texts without a point or exponent (integers) and values
 // below 1e-291, which that reader may miss whatever their text, are appended as they stand.
 void AppendFarFromHalfway(std::string& Out, std::string_view Text);
+
+// Firebird 3 reads a decimal text by gathering its digits in a double, which rounds past 16
+// digits, and scaling once by a power of ten, itself rounded past 10^22; it refuses a text
+// whose scale passes 308. True when Text, the exact text of a finite double, would not come
+// back that way: Out then gets the value as a product of exact numbers, its 53-bit integer
+// times or divided by powers of two, which Firebird computes without rounding.
+bool ExactProductText(std::string_view Text, std::string& Out);

@@ -1,5 +1,6 @@
 #include "TFirebirdWriter.h"
 
+#include "ExactFloats.h"
 #include "ReservedWords.h"
 #include "SqlText.h"
 #include "TExport.h"
@@ -364,4 +365,15 @@ void TFirebirdWriter::WriteAfterRows(TExport& Export) const {
             values.ExecSQLFmt("SELECT gen_id(%s, 0) genid FROM rdb$database", {Export.SourceIdent(generator)});
         Export.LineFmt("SET GENERATOR %s TO %s;", {Ident(generator), WholeNumber(ok ? values.FieldByName("GENID") : "")});
     }
+}
+
+void TFirebirdWriter::AppendField(std::string& Out, const TFieldData& Field, const TResultColumn& Column) const {
+    // A floating-point value whose text Firebird would read one step off, or refuse (beyond
+    // its scale of 308), goes as a product it computes exactly.
+    std::string product;
+    if (!Field.Null && !Column.Binary && IsFloatSqlType(Column.SqlType) && ExactProductText(Field.Bytes, product)) {
+        Out += product;
+        return;
+    }
+    TDialectWriter::AppendField(Out, Field, Column);
 }

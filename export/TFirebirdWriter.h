@@ -16,6 +16,7 @@ class TFirebirdWriter : public TDialectWriter {
     char HexPrefix() const override { return 'x'; }
     std::string_view NulExpression() const override { return "ascii_char(0)"; }
     std::size_t StatementLimit() const override { return 65535; }
+    void AppendField(std::string& Out, const TFieldData& Field, const TResultColumn& Column) const override;
     std::span<const TColInfo> TypeTable(TExportDialect Source) const override;
     std::string DeclaredType(TExportDialect Source, std::string_view CatalogueType, std::string_view ShowType,
                              std::string& Note) const override;

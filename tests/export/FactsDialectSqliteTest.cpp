@@ -11,7 +11,6 @@
 #include <cmath>
 #include <map>
 #include <sstream>
-#include <tuple>
 
 namespace {
 
@@ -212,31 +211,6 @@ INSERT INTO reals(id, r, d) VALUES (501, 7144063932470100 * pow(2, 963), -821569
     EXPECT_TRUE(Has(ReadFile(comma), "0.30000000000000004,1.7976931348623157e+308")) << ReadFile(comma);
 }
 
-namespace {
-
-// Each nonzero real of Column in Table as "id|M|E", the value being M * 2^(E - 53) exactly:
-// taken apart by SQLite's arithmetic with powers of two, never through a text of the value.
-std::vector<std::tuple<int, long long, int>> ExactParts(const std::string& Db, const std::string& Table,
-                                                        const std::string& Column) {
-    const std::string rows = SqliteQuery(
-        Db, "SELECT id, CAST(v * pow(2, (53 - e) / 2) * pow(2, 53 - e - (53 - e) / 2) AS INTEGER), e FROM (SELECT id, " +
-                Column + " AS v, CAST(floor(log2(abs(" + Column + "))) AS INTEGER) AS e FROM " + Table + " WHERE " +
-                Column + " <> 0) ORDER BY id");
-    std::vector<std::tuple<int, long long, int>> parts;
-    std::istringstream in(rows);
-    for (std::string line; std::getline(in, line);) {
-        int id = 0, e = 0;
-        long long m = 0;
-        char bar = 0;
-        std::istringstream fields(line);
-        fields >> id >> bar >> m >> bar >> e;
-        parts.emplace_back(id, m, e);
-    }
-    return parts;
-}
-
-} // namespace
-
 // SQLite 3.40 reads a decimal text whose value lies below about 1e-291 (16 or 17 digits put
 // its decimal exponent past 307) by rounding twice in double precision, once through a
 // division by 1e308; about one such value in six comes back one step off, whatever digits
@@ -268,25 +242,22 @@ INSERT INTO tiny VALUES (2001, 4503599627370497 * pow(2, -1074)), (2002, -3 * po
         const std::size_t comma = line.find(',', open), close = line.rfind(')');
         texts[std::stoi(line.substr(open + 7, comma - open - 7))] = line.substr(comma + 1, close - comma - 1);
     }
-    const auto source = ExactParts(db, "tiny", "r");
+    const std::map<int, double> source = SqliteExactDoubles(db, "tiny", "r");
     ASSERT_EQ(source.size(), 604u);
-    for (const auto& [id, m, e] : source) {
+    for (const auto& [id, value] : source) {
         double read = 0;
         const std::string& text = texts[id];
         const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), read);
-        EXPECT_TRUE(ec == std::errc() && end == text.data() + text.size() && read == std::ldexp(static_cast<double>(m), e - 53))
-            << id << ": " << text << " for " << m << " * 2^" << e - 53;
+        EXPECT_TRUE(ec == std::errc() && end == text.data() + text.size() && read == value) << id << ": " << text;
     }
 
     const std::string target = dir.File("target.db");
     int status = 0;
     const std::string output = SqliteLoad(target, file, &status);
     ASSERT_EQ(status, 0) << output;
-    std::map<int, double> loaded;
-    for (const auto& [id, m, e] : ExactParts(target, "tiny", "r")) loaded[id] = std::ldexp(static_cast<double>(m), e - 53);
+    std::map<int, double> loaded = SqliteExactDoubles(target, "tiny", "r");
     int off = 0;
-    for (const auto& [id, m, e] : source) {
-        const double value = std::ldexp(static_cast<double>(m), e - 53);
+    for (const auto& [id, value] : source) {
         ASSERT_EQ(loaded.count(id), 1u) << id;
         if (loaded[id] == value) continue;
         ++off;

@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
+#include <sstream>
 
 namespace {
 
@@ -127,4 +129,59 @@ int MariaDBLoad(const std::string& Database, const std::string& ScriptPath, std:
                                 " --init-command=\"SET sql_mode='STRICT_ALL_TABLES'\" " + Quoted(Database) + " < " +
                                 Quoted(ScriptPath) + " 2>&1";
     return RunCommand(command, Output);
+}
+
+namespace {
+
+// Lines of "id|integer|exponent" as value = integer * 2^(exponent - 53); with High, lines of
+// "id|high|low|exponent", the integer being high * 2^26 + low.
+std::map<int, double> ExactDoublesOf(const std::string& Rows, bool High = false) {
+    std::map<int, double> values;
+    std::istringstream in(Rows);
+    for (std::string line; std::getline(in, line);) {
+        std::istringstream fields(line);
+        int id = 0, exponent = 0;
+        long long whole = 0, low = 0;
+        char bar = 0;
+        fields >> id >> bar >> whole >> bar;
+        if (High) fields >> low >> bar;
+        fields >> exponent;
+        EXPECT_FALSE(fields.fail()) << line;
+        if (High) whole = whole * 67108864 + low;
+        values[id] = std::ldexp(static_cast<double>(whole), exponent - 53);
+    }
+    return values;
+}
+
+} // namespace
+
+// floor(log2) may be one off near a power of two; times 2^(53 - e) the value is then an
+// integer all the same, of up to 55 bits. The power is split in two so neither overflows.
+std::map<int, double> SqliteExactDoubles(const std::string& DbPath, const std::string& Table,
+                                         const std::string& Column) {
+    return ExactDoublesOf(SqliteQuery(
+        DbPath, "SELECT id, CAST(v * pow(2, (53 - e) / 2) * pow(2, 53 - e - (53 - e) / 2) AS INTEGER), e FROM "
+                "(SELECT id, " + Column + " AS v, CAST(floor(log2(abs(" + Column + "))) AS INTEGER) AS e FROM " +
+                    Table + " WHERE " + Column + " <> 0) ORDER BY id"));
+}
+
+// Firebird's POWER is not exact; its powers of two come from a table made by doubling. Its
+// cast of a double to BIGINT adds a half first, which rounds an odd integer of 53 bits up:
+// the integer comes in two halves of 27 bits.
+std::map<int, double> FirebirdExactDoubles(const std::string& DbPath, const std::string& Table,
+                                           const std::string& Column) {
+    FirebirdRunScript(DbPath,
+                      "RECREATE TABLE exact_pow2 (k int, v double precision);\nCOMMIT;\n"
+                      "INSERT INTO exact_pow2 WITH RECURSIVE u (k, v) AS (SELECT 0, CAST(1 AS DOUBLE PRECISION) "
+                      "FROM rdb$database UNION ALL SELECT k + 1, v * 2 FROM u WHERE k < 600) SELECT k, v FROM u;\n"
+                      "INSERT INTO exact_pow2 WITH RECURSIVE u (k, v) AS (SELECT -1, CAST(0.5 AS DOUBLE PRECISION) "
+                      "FROM rdb$database UNION ALL SELECT k - 1, v / 2 FROM u WHERE k > -600) SELECT k, v FROM u;\n"
+                      "COMMIT;\n");
+    return ExactDoublesOf(
+        FirebirdQuery(DbPath, "SELECT id, CAST(FLOOR(p / 67108864) AS BIGINT), CAST(p - FLOOR(p / 67108864) * 67108864 "
+                              "AS BIGINT), e FROM (SELECT t.id, CAST(t." + Column + " AS DOUBLE PRECISION) * a.v * b.v AS p, "
+                              "t.e FROM (SELECT id, " + Column + ", CAST(FLOOR(LOG(2, ABS(" + Column + "))) AS INTEGER) AS e "
+                              "FROM " + Table + " WHERE " + Column + " <> 0) t JOIN exact_pow2 a ON a.k = (53 - t.e) / 2 "
+                              "JOIN exact_pow2 b ON b.k = 53 - t.e - (53 - t.e) / 2) ORDER BY id"),
+        true);
 }

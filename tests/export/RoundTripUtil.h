@@ -2,6 +2,7 @@
 // Round trips of the driver-facts dialects: rows read back exactly through ODBC on both
 // sides and compared value by value, numbers by value where the target keeps them as
 // numbers, everything else byte for byte.
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -30,3 +31,11 @@ int PostgresLoad(const std::string& Database, const std::string& ScriptPath, con
 // Runs a script through the mariadb client (stopping at the first error, strict mode);
 // the exit status and output, standard error included.
 int MariaDBLoad(const std::string& Database, const std::string& ScriptPath, std::string* Output);
+
+// Each nonzero floating-point value of Column in Table (with an integer column id), exactly:
+// taken apart into a 53-bit integer and a power of two by the database's own arithmetic
+// (powers of two made by doubling), never through a text of the value.
+std::map<int, double> SqliteExactDoubles(const std::string& DbPath, const std::string& Table,
+                                         const std::string& Column);
+std::map<int, double> FirebirdExactDoubles(const std::string& DbPath, const std::string& Table,
+                                           const std::string& Column);
