@@ -12,7 +12,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <regex>
 #include <sstream>
 
 namespace {
@@ -135,15 +134,12 @@ TEST_F(ExportChunks, ALaterChunkThatFailsFailsTheTable) {
     src.Export->OnProgress = nullptr;
     ASSERT_TRUE(dropped);
     EXPECT_NE(result, 0);
-    std::smatch match;
     const std::string error = src.Export->ErrorText;
-    ASSERT_TRUE(std::regex_search(error, match, std::regex("reading row ([0-9]+) failed"))) << error;
-    EXPECT_NE(error.find("doesn't exist"), std::string::npos) << error;
     // The second chunk's select runs at its first row.
-    const int failedRow = std::stoi(match[1]);
-    EXPECT_EQ(failedRow, 8) << error;
+    EXPECT_NE(error.find("reading row 8 failed"), std::string::npos) << error;
+    EXPECT_NE(error.find("doesn't exist"), std::string::npos) << error;
     const std::string written = InsertLines(ReadFile(file));
-    EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), failedRow - 1);
+    EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), 7);
     EXPECT_EQ(whole.substr(0, written.size()), written);
 }
 
