@@ -255,9 +255,10 @@ TFieldData TExport::ReadField(int Index) {
 }
 
 TFieldData TExport::ReadField(int Index, const TResultColumn*& Column) {
-    TFieldData field = ReadField(Index);
     TExactRead& exact = FExactRead[Index];
-    if (!exact.Classed || field.Null || Dialect != edSQLite) return field;
+    if (!exact.Classed || Dialect != edSQLite) return ReadField(Index);
+    TFieldData field = Statement->FieldData(FReadIndex[Index]);
+    if (field.Null) return field;
     static const TResultColumn integer{{}, ctInteger, SQL_BIGINT, false};
     static const TResultColumn real{{}, ctFloat, SQL_DOUBLE, false};
     static const TResultColumn blob{{}, ColumnTypeOf(SQL_LONGVARBINARY), SQL_LONGVARBINARY, true};
@@ -269,6 +270,7 @@ TFieldData TExport::ReadField(int Index, const TResultColumn*& Column) {
         break;
     case TStorageClass::Real:
         Column = &real;
+        if (ExactFloatText(field.Bytes, content, exact.Form, exact.Text)) field.Bytes = exact.Text;
         break;
     case TStorageClass::Blob:
         if (DecodeHex(content, exact.Text)) {

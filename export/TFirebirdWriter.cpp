@@ -342,17 +342,12 @@ std::string TFirebirdWriter::TriggerEvents(std::int32_t Type) {
 }
 
 void TFirebirdWriter::WriteAfterRows(TExport& Export) const {
-    if (!FClockTriggers.empty()) {
-        Export.SectionHeader("Clock Triggers");
-        for (const std::string& line : FClockTriggers)
+    for (auto [title, lines] : {std::pair{"Clock Triggers", &FClockTriggers}, std::pair{"Triggers", &FCopiedTriggers}}) {
+        if (lines->empty()) continue;
+        Export.SectionHeader(title);
+        for (const std::string& line : *lines)
             Export.Line(line);
-        FClockTriggers.clear();
-    }
-    if (!FCopiedTriggers.empty()) {
-        Export.SectionHeader("Triggers");
-        for (const std::string& line : FCopiedTriggers)
-            Export.Line(line);
-        FCopiedTriggers.clear();
+        lines->clear();
     }
     if (Export.SourceDialect != edFirebird) return;
     // The generator list stays open while each value is read, hence a second statement.
