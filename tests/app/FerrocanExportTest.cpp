@@ -117,14 +117,15 @@ TEST_F(ExportProgramTest, ExitCodes) {
     EXPECT_EQ(err.find("created..."), std::string::npos) << err;
 }
 
-// The Oracle form, and the SQLite form with its rows in a transaction: the table cut short
-// ends in a rollback, so that loading the kept file leaves it empty instead of half loaded.
+// The Oracle form, and the SQLite and PostgreSQL forms with their rows in a transaction: the
+// table cut short ends in a rollback, so that loading the kept file leaves it empty instead
+// of half loaded (psql stops there, with the reason).
 TEST_F(ExportProgramTest, InterruptClosesTheFileAndExits130) {
     Db.Exec("DROP TABLE bid_items; DROP TABLE bid_notes; DROP TABLE bidstatus;"
             "CREATE TABLE bid_a_big(recno integer, bid_link varchar(20), descr varchar(40));"
             "CREATE TABLE bid_z_after(recno integer, bid_link varchar(20), descr varchar(40));" +
             FillRows("bid_a_big", 400000, "'B'") + FillRows("bid_z_after", 3, "'B'"));
-    for (const std::string dialect : {"", "sqlite"}) {
+    for (const std::string dialect : {"", "sqlite", "postgresql"}) {
         SCOPED_TRACE(dialect);
         std::filesystem::remove(Db.File("Bid_Oracle_Data.sql.partial"));
         const std::string cmd =
@@ -147,12 +148,25 @@ TEST_F(ExportProgramTest, InterruptClosesTheFileAndExits130) {
         EXPECT_LT(rows, 400000);
         EXPECT_EQ(script.find("bid_z_after"), std::string::npos) << "no table after the interrupt";
         EXPECT_EQ(script.substr(script.size() - 2), "\r\n") << "the last line is whole";
-        if (dialect != "sqlite") continue;
-        EXPECT_EQ(script.substr(script.size() - 11), "ROLLBACK;\r\n");
-        const std::string copy = Db.File("cut.db");
-        std::filesystem::remove(copy);
-        SqliteExec(copy, script);
-        EXPECT_EQ(SqliteQuery(copy, "SELECT count(*) FROM bid_a_big;"), "0\n");
+        if (dialect == "sqlite") {
+            EXPECT_EQ(script.substr(script.size() - 11), "ROLLBACK;\r\n");
+            const std::string copy = Db.File("cut.db");
+            std::filesystem::remove(copy);
+            SqliteExec(copy, script);
+            EXPECT_EQ(SqliteQuery(copy, "SELECT count(*) FROM bid_a_big;"), "0\n");
+        } else if (dialect == "postgresql") {
+            const std::string pg = FreshPostgresDatabase("cut_partial");
+            std::string loaded, errors;
+            EXPECT_NE(RunCommand("PGPASSWORD='" + PostgresPassword() + "' psql -X -v ON_ERROR_STOP=1 -h '" +
+                                     PostgresSocketDir() + "' -p " + std::to_string(PostgresPort()) + " -U '" +
+                                     PostgresUser() + "' -d " + pg + " -f '" +
+                                     Db.File("Bid_Oracle_Data.sql.partial") + "'",
+                                 &loaded, &errors),
+                      0);
+            EXPECT_NE(errors.find("rows of table bid_a_big not loaded: the export was interrupted"), std::string::npos)
+                << errors;
+            EXPECT_EQ(PostgresQuery(pg, "SELECT count(*) FROM bid_a_big"), "0\n");
+        }
     }
 }
 
