@@ -90,6 +90,16 @@ std::string ExactFloatExpression(TDatabaseKind Kind, std::string_view DbmsName, 
     return {};
 }
 
+bool WidenedFloatText(std::string_view Text, std::string& Out) {
+    const std::string_view trimmed = TrimView(Text);
+    float value = 0;
+    const auto [end, ec] = std::from_chars(trimmed.data(), trimmed.data() + trimmed.size(), value);
+    if (ec != std::errc() || end != trimmed.data() + trimmed.size() || ReadsAsFloat(Text, value)) return false;
+    char text[32];
+    Out.assign(text, std::to_chars(text, text + sizeof text, static_cast<double>(value)).ptr);
+    return true;
+}
+
 bool ExactFloatText(std::string_view Driver, std::string_view Exact, TExactForm Form, std::string& Out) {
     std::optional<double> driver;
     std::optional<double> exact;

@@ -26,6 +26,12 @@ std::string ExactFloatExpression(TDatabaseKind Kind, std::string_view DbmsName, 
 // gets the shortest text that does, of a float for Single.
 bool ExactFloatText(std::string_view Driver, std::string_view Exact, TExactForm Form, std::string& Out);
 
+// Text is a single-precision value's text as a driver gives it (its shortest digits). True
+// when a target that reads a double and narrows it (MySQL, Firebird) would not get that
+// value back: the shortest texts of the largest floats lie beyond the largest float as a
+// double, which such a target refuses. Out then gets the value's text as a double.
+bool WidenedFloatText(std::string_view Text, std::string& Out);
+
 // Appends Text, the exact text of a double in a form every target reads as a number, for a
 // reader that scales by powers of ten in extended precision (SQLite 3.40): where Text lies
 // within 1/64 of a step of halfway to a neighbouring double, such a reader may round it to

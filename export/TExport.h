@@ -154,8 +154,8 @@ class TExport {
     // Rewrites the row that begins at RowStart of Out when a value does not fit one
     // statement: the INSERT without it, then UPDATEs that append it in pieces. False when
     // the row fits as it is. Raises an error naming the row for a value it cannot split.
-    bool WriteRowInPieces(std::string& Out, std::size_t RowStart, const std::string& Prefix, TRowNames& Names,
-                          std::int32_t Row);
+    bool WriteRowInPieces(std::string& Out, std::size_t RowStart, const std::string& Prefix,
+                          const std::vector<TResultColumn>& Columns, TRowNames& Names, std::int32_t Row);
     void WriteDelimitedRows(bool WithHeader);
     void WriteDelimitedHeader(const std::string& Delimiter);
     void WriteStructure();

@@ -328,7 +328,7 @@ void TExport::WriteDataSection() {
             }
         }
         batch.EndRow(out, rowStart);
-        if (longRow > 0 && out.size() - rowStart > longRow) WriteRowInPieces(out, rowStart, prefix, rowNames, counter);
+        if (longRow > 0 && out.size() - rowStart > longRow) WriteRowInPieces(out, rowStart, prefix, columns, rowNames, counter);
         FOut->Commit();
         try {
             haveRow = FetchRow(counter + 1);

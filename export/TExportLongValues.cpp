@@ -61,7 +61,7 @@ void TExport::ReadRowNames(TRowNames& Names) {
 }
 
 bool TExport::WriteRowInPieces(std::string& Out, std::size_t RowStart, const std::string& Prefix,
-                               TRowNames& Names, std::int32_t Row) {
+                               const std::vector<TResultColumn>& Columns, TRowNames& Names, std::int32_t Row) {
     const std::size_t statementLimit = FWriter->StatementLimit();
     // A literal holds at most a quarter of a statement: a character may take four bytes.
     const std::size_t pieceLimit = statementLimit / 4 - 400;
@@ -70,8 +70,10 @@ bool TExport::WriteRowInPieces(std::string& Out, std::size_t RowStart, const std
     std::vector<std::string> literals(count);
     bool fits = Out.size() - RowStart <= insertLimit;
     for (int i = 0; i < count; ++i) {
-        FWriter->AppendValue(literals[i], ReadField(i), static_cast<TColumnType>(FReadType[i]),
-                             FReadBinary[i]);
+        // As the row path writes it: a writer may give a value a form of its own.
+        const TResultColumn* column = &Columns[i];
+        const TFieldData field = ReadField(i, column);
+        FWriter->AppendField(literals[i], field, *column);
         if (literals[i].size() > (FReadBinary[i] ? 2 * pieceLimit : pieceLimit)) fits = false;
     }
     if (fits) return false;

@@ -365,7 +365,12 @@ void TFirebirdWriter::WriteAfterRows(TExport& Export) const {
 void TFirebirdWriter::AppendField(std::string& Out, const TFieldData& Field, const TResultColumn& Column) const {
     // A floating-point value whose text Firebird would read one step off, or refuse (beyond
     // its scale of 308), goes as a product it computes exactly.
-    std::string product;
+    // A float column narrows that double, and refuses one beyond the largest float.
+    std::string wide, product;
+    if (Column.SqlType == SQL_REAL && !Field.Null && !Column.Binary && WidenedFloatText(Field.Bytes, wide)) {
+        AppendField(Out, TFieldData{wide, false}, TResultColumn{{}, Column.Type, SQL_DOUBLE, false});
+        return;
+    }
     if (!Field.Null && !Column.Binary && IsFloatSqlType(Column.SqlType) && ExactProductText(Field.Bytes, product)) {
         Out += product;
         return;

@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+#include <vector>
+
 namespace {
 
 bool Has(const std::string& Text, const std::string& Part) {
@@ -322,4 +325,53 @@ INSERT INTO floats SELECT n + 100, (random() - 0.5) * 10 ^ (n % 70 - 35), (rando
     EXPECT_TRUE(Has(loaded, "1\t1.6777216e+07\t0.30000000000000004\n") && Has(loaded, "5\tNaN\tInfinity\n") &&
                 Has(loaded, "8\t-0\t-0\n"))
         << loaded;
+}
+
+// MariaDB and Firebird read a float column's text as a double and narrow it, and refuse a
+// double beyond the largest float, where the shortest texts of the largest reals lie
+// (3.4028235e38). Every real arrives as the same float in both, also in a row long enough
+// for Firebird's form to add its text in pieces.
+TEST(FactsDialectPostgres, RealsArriveAsTheSameFloatsInMariaDBAndFirebird) {
+    ScratchDir dir;
+    TSourceFixture src;
+    const std::string source = FreshPostgresDatabase("facts_pg_reals");
+    PostgresExec(source, R"(
+CREATE TABLE bid_reals(id int PRIMARY KEY, r real, note text);
+INSERT INTO bid_reals VALUES (1, 3.4028235e38, NULL), (2, -3.4028235e38, NULL), (3, 3.4028233e38, NULL),
+  (4, 1.4e-45, NULL), (5, 1.17549435e-38, NULL), (6, 0.1, NULL), (7, 16777217, NULL), (8, NULL, NULL),
+  (9, 3.4028235e38, repeat('x', 20000));
+INSERT INTO bid_reals SELECT n + 100, ((random() - 0.5) * 10 ^ (n % 76 - 38))::real, NULL
+  FROM generate_series(1, 300) n;
+)");
+    ASSERT_TRUE(src.Open(source));
+    // Each database's text of every value widened to a double, read back and narrowed.
+    auto floats = [](const std::string& Rows) {
+        std::vector<std::pair<long, float>> values;
+        std::istringstream in(Rows);
+        for (std::string line; std::getline(in, line);) {
+            const std::size_t cut = line.find_first_of("\t|");
+            if (cut == std::string::npos || cut + 1 == line.size() || line.substr(cut + 1) == "NULL") continue;
+            values.emplace_back(std::stol(line.substr(0, cut)), static_cast<float>(std::stod(line.substr(cut + 1))));
+        }
+        return values;
+    };
+    const auto expected = floats(PostgresQuery(source, "SELECT id, r::float8 FROM bid_reals ORDER BY id"));
+    ASSERT_EQ(expected.size(), 308u);
+
+    ExportAll(src, edMySQL, dir.File("my.sql"), {"bid_reals"});
+    const std::string target = FreshMariaDBDatabase("facts_mysql_reals");
+    std::string output;
+    ASSERT_EQ(MariaDBLoad(target, dir.File("my.sql"), &output), 0) << output;
+    EXPECT_EQ(floats(MariaDBQuery(target, "SELECT id, r * 1e0 FROM bid_reals ORDER BY id")), expected);
+
+    const std::string fb = ExportAll(src, edFirebird, dir.File("fb.sql"), {"bid_reals"});
+    EXPECT_TRUE(Has(fb, "UPDATE bid_reals SET note")) << "the long row is not written in pieces";
+    if (!RequireFirebirdTools()) return;
+    const std::string fdb = dir.File("reals.fdb");
+    FirebirdCreateDatabase(fdb);
+    int status = -1;
+    const std::string loaded = FirebirdRunScript(fdb, ReadFile(dir.File("fb.sql")), &status);
+    ASSERT_EQ(status, 0) << loaded;
+    EXPECT_EQ(floats(FirebirdQuery(fdb, "SELECT id, CAST(r AS DOUBLE PRECISION) FROM bid_reals ORDER BY id")),
+              expected);
 }
