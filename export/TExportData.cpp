@@ -216,7 +216,7 @@ void TExport::PlanExactFloats() {
     if (kind != dkMySQL && !sqlite) return;
     std::vector<std::string> untyped;
     if (sqlite)
-        for (bool row = Statement->ExecSQL("SELECT name FROM pragma_table_info('" + LiteralBody(TableName) +
+        for (bool row = Statement->ExecSQL("SELECT name FROM pragma_table_xinfo('" + LiteralBody(TableName) +
                                                "') WHERE type = ''",
                                            true, false);
              row; row = Statement->Fetch(fdNext, 1))

@@ -1,6 +1,7 @@
 // The table's facts read once from the catalogue, then CREATE TABLE with one definition per
 // column, the index section and the target's own sections.
 #include "SqlText.h"
+#include "SqliteColumns.h"
 #include "TDialectWriter.h"
 #include "TExport.h"
 #include "TODBC.h"
@@ -202,6 +203,19 @@ bool TExport::ReadTableFacts(TTableFacts& Facts) {
             }
         Facts.Columns.push_back(std::move(c));
     }
+    const bool sqlite = Connection && SameText(Connection->DbmsName(), "SQLite");
+    if (sqlite && !OracleSelect)
+        // Generated columns come as plain ones, as other sources give them: their values are in the rows.
+        InsertGeneratedColumns(Facts.Columns, SqliteColumnsWithGenerated(*Statement, TableName, SourceIdent(TableName)),
+                               [](const TSqliteColumn& g) {
+                                   TColumnFacts c;
+                                   c.Name = g.Name;
+                                   c.TypeName = g.DeclaredType;
+                                   c.SqlType = g.SqlType;
+                                   if (g.Size >= 0) c.Size = std::to_string(g.Size);
+                                   c.Nullable = !g.NotNull;
+                                   return c;
+                               });
 
     // The index catalogue: one row per index column, grouped by index, the columns of
     // each in key order; a new name or a position of 1 begins the next index.
@@ -235,7 +249,7 @@ bool TExport::ReadTableFacts(TTableFacts& Facts) {
         }
     }
     // The SQLite driver calls every index column ascending; SQLite itself knows better.
-    if (SameText(Connection->DbmsName(), "SQLite"))
+    if (sqlite)
         for (TIndexFacts& index : indexes)
             for (bool row = Statement->ExecSQL("SELECT name, \"desc\" FROM pragma_index_xinfo('" +
                                                    LiteralBody(index.Name) + "') WHERE key = 1",

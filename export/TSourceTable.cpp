@@ -1,5 +1,6 @@
 #include "TSourceTable.h"
 
+#include "SqliteColumns.h"
 #include "TExport.h"
 #include "TODBC.h"
 #include "TODBCStatement.h"
@@ -24,6 +25,20 @@ bool TSourceTable::Read(TExport& Export) {
     if (Columns.empty()) return false;
     // Read once at connect, on the connection's worker thread: no ODBC call from here.
     if (Export.Connection) Dbms = LowerCase(Export.Connection->DbmsName());
+    if (Dbms == "sqlite") {
+        // Generated columns come as plain ones, as other sources give them: their values are in the rows.
+        const std::string ident = Export.SourceIdent(Export.TableName);
+        InsertGeneratedColumns(Columns, SqliteColumnsWithGenerated(statement, Export.TableName, ident),
+                               [](const TSqliteColumn& c) {
+                                   TDriverColumn d;
+                                   d.Name = c.Name;
+                                   d.SqlType = c.SqlType;
+                                   d.Size = c.Size;
+                                   d.Nullable = !c.NotNull;
+                                   d.SourceType = LowerCase(c.DeclaredType);
+                                   return d;
+                               });
+    }
     ReadAutoIncrement(Export);
     ReadPrimaryKey(Export);
     ReadIndexes(Export);

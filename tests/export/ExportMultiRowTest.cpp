@@ -429,31 +429,6 @@ TEST(ExportMultiRow, ADuplicateKeyFailsTheMariaDBLoadAndKeepsNoRow) {
     EXPECT_EQ(MariaDBQuery(target, "SELECT id, u, s FROM t ORDER BY id"), "100\t80\tthere before\n");
 }
 
-// Each line's fields (split at '|' or tab) as the shortest text of their double, NULL as it
-// stands: texts of one value in different spellings compare equal, any other bit does not.
-static std::vector<std::string> DoubleLines(const std::string& Text) {
-    std::vector<std::string> lines;
-    std::istringstream in(Text);
-    for (std::string line; std::getline(in, line);) {
-        std::string canonical;
-        std::size_t at = 0;
-        while (at <= line.size()) {
-            const std::size_t end = std::min(line.find_first_of("|\t", at), line.size());
-            const std::string field = line.substr(at, end - at);
-            double value = 0;
-            const auto [ptr, ec] = std::from_chars(field.data(), field.data() + field.size(), value);
-            char text[64];
-            canonical += ec == std::errc() && ptr == field.data() + field.size()
-                             ? std::string(text, std::to_chars(text, text + sizeof text, value).ptr)
-                             : "<" + field + ">";
-            canonical += ' ';
-            at = end + 1;
-        }
-        lines.push_back(canonical);
-    }
-    return lines;
-}
-
 // The SQLite driver gives reals with 15 digits; the MySQL form (one row per INSERT, and
 // joined rows with bare numbers), the PostgreSQL form and the Firebird form still load
 // every bit of them. Firebird reads a third of such texts one step off and refuses those

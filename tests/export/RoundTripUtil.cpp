@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <sstream>
@@ -184,4 +185,29 @@ std::map<int, double> FirebirdExactDoubles(const std::string& DbPath, const std:
                               "FROM " + Table + " WHERE " + Column + " <> 0) t JOIN exact_pow2 a ON a.k = (53 - t.e) / 2 "
                               "JOIN exact_pow2 b ON b.k = 53 - t.e - (53 - t.e) / 2) ORDER BY id"),
         true);
+}
+
+// Each line's fields (split at '|' or tab) as the shortest text of their double, NULL as it
+// stands: texts of one value in different spellings compare equal, any other bit does not.
+std::vector<std::string> DoubleLines(const std::string& Text) {
+    std::vector<std::string> lines;
+    std::istringstream in(Text);
+    for (std::string line; std::getline(in, line);) {
+        std::string canonical;
+        std::size_t at = 0;
+        while (at <= line.size()) {
+            const std::size_t end = std::min(line.find_first_of("|\t", at), line.size());
+            const std::string field = line.substr(at, end - at);
+            double value = 0;
+            const auto [ptr, ec] = std::from_chars(field.data(), field.data() + field.size(), value);
+            char text[64];
+            canonical += ec == std::errc() && ptr == field.data() + field.size()
+                             ? std::string(text, std::to_chars(text, text + sizeof text, value).ptr)
+                             : "<" + field + ">";
+            canonical += ' ';
+            at = end + 1;
+        }
+        lines.push_back(canonical);
+    }
+    return lines;
 }

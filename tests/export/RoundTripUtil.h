@@ -39,3 +39,8 @@ std::map<int, double> SqliteExactDoubles(const std::string& DbPath, const std::s
                                          const std::string& Column);
 std::map<int, double> FirebirdExactDoubles(const std::string& DbPath, const std::string& Table,
                                            const std::string& Column);
+
+// Each line's fields (split at '|' or tab) as the shortest text of their double, any other
+// text as <text>: texts of one value in different spellings compare equal, any other bit
+// does not.
+std::vector<std::string> DoubleLines(const std::string& Text);

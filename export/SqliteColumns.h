@@ -1,0 +1,56 @@
+#pragma once
+// SQLite's own list of a table's columns. The SQLite driver's column catalogue leaves out
+// generated columns, which the row select still returns; SQLite's table_xinfo has them all,
+// in their place.
+#include "Text.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+class TODBCStatement;
+
+struct TSqliteColumn {
+    std::string Name;
+    std::string DeclaredType; // as declared; empty for none
+    bool NotNull = false;
+    // 0 a plain column, 1 a hidden column of a virtual table (never in SELECT *),
+    // 2 a virtual and 3 a stored generated column.
+    int Hidden = 0;
+    // Of a generated column: the data type the driver gives it in a result, and the
+    // declared size (the first number in parentheses), -1 when none.
+    int SqlType = 0;
+    long long Size = -1;
+
+    bool Generated() const { return Hidden >= 2; }
+};
+
+// The columns of Table (SourceIdent: its name quoted for SQLite) in declared order; empty
+// when every column is plain or SQLite cannot tell (no table_xinfo before 3.26), so that
+// the catalogue stands as it is.
+std::vector<TSqliteColumn> SqliteColumnsWithGenerated(TODBCStatement& Statement, std::string_view Table,
+                                                      std::string_view SourceIdent);
+
+// Orders Catalogue (columns with a Name) as the table declares Own: a generated column the
+// catalogue lacks is made by MakeGenerated(const TSqliteColumn&); a hidden column of a
+// virtual table is dropped, as SELECT * never returns it. Catalogue columns that Own does
+// not name stay behind the others in their order.
+template <class TColumn, class TMake>
+void InsertGeneratedColumns(std::vector<TColumn>& Catalogue, const std::vector<TSqliteColumn>& Own,
+                            TMake&& MakeGenerated) {
+    if (Own.empty()) return;
+    std::vector<TColumn> merged;
+    std::vector<bool> taken(Catalogue.size(), false);
+    for (const TSqliteColumn& own : Own) {
+        bool found = false;
+        for (std::size_t i = 0; i < Catalogue.size() && !found; ++i)
+            if (!taken[i] && SameText(Catalogue[i].Name, own.Name)) {
+                taken[i] = found = true;
+                if (own.Hidden != 1) merged.push_back(std::move(Catalogue[i]));
+            }
+        if (!found && own.Generated()) merged.push_back(MakeGenerated(own));
+    }
+    for (std::size_t i = 0; i < Catalogue.size(); ++i)
+        if (!taken[i]) merged.push_back(std::move(Catalogue[i]));
+    Catalogue = std::move(merged);
+}

@@ -1,0 +1,192 @@
+// Columns of SQLite tables that the driver's catalogue leaves out or describes as text:
+// generated columns come as plain columns in their place, with their values in the rows,
+// in every form; each script is loaded by its target's own client and every value compared.
+#include "ExportTestUtil.h"
+#include "RoundTripUtil.h"
+#include "TestEnv.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <sstream>
+
+namespace {
+
+bool Has(const std::string& Text, const std::string& Part) {
+    return Text.find(Part) != std::string::npos;
+}
+
+// Generated columns virtual and stored, in the middle and at the end, one untyped, under
+// a primary key, with an index on one of them and a unique one on another. Each row's
+// own values beside them: NULL text, whole and inexact reals.
+const char* kGeneratedSchema = R"(
+CREATE TABLE gen(id INTEGER PRIMARY KEY, a INT NOT NULL, v INT GENERATED ALWAYS AS (a * 2) VIRTUAL,
+  note TEXT, s VARCHAR(12) GENERATED ALWAYS AS ('s' || a) STORED, r REAL,
+  third GENERATED ALWAYS AS (a / 3.0) VIRTUAL, w INT NOT NULL GENERATED ALWAYS AS (a + id) STORED);
+CREATE INDEX gen_v ON gen(v DESC, a);
+CREATE UNIQUE INDEX gen_s ON gen(s);
+INSERT INTO gen(id, a, note, r) VALUES (1, 1, 'one', 0.1 + 0.2), (2, 2, NULL, 2.0), (5, -7, 'it''s', NULL),
+  (9, 10, '', 1e-300 / 3);
+CREATE VIRTUAL TABLE docs USING fts5(title, body);
+INSERT INTO docs(rowid, title, body) VALUES (1, 'one', 'first text'), (2, NULL, 'second');
+)";
+
+// The columns of gen as text lines of id, a, v, note, s, w ('|' between, NULL as NULL),
+// ordered by id; its reals (r and third) are compared on their own, exactly.
+const char* kGeneratedPlainColumns = "SELECT id, a, v, coalesce(note, 'NULL'), s, w FROM gen ORDER BY id";
+
+std::string Dump(TSourceFixture& Src, TExportDialect Dialect, const std::string& Table,
+                 const std::string& File) {
+    EXPECT_EQ(Src.Dump(Dialect, Table, File), 0) << Table << ": " << Src.Export->ErrorText;
+    return Lines(ReadFile(File));
+}
+
+// Loads Script into a fresh SQLite database beside the source and returns the rows of
+// Table (by the integer key id) whose values or storage classes differ from the source's,
+// one "id: column" a line; empty when every value is the same.
+std::string SqliteDifferences(const std::string& Source, const std::string& Target, const std::string& Script,
+                              const std::string& Table, const std::vector<std::string>& Columns) {
+    int status = -1;
+    const std::string output = SqliteLoad(Target, Script, &status);
+    EXPECT_EQ(status, 0) << output << "\n" << ReadFile(Script);
+    std::string differs, rows;
+    for (const std::string& c : Columns)
+        differs += (differs.empty() ? "" : " UNION ALL ") + std::string("SELECT s.id || ': ") + c +
+                   "' FROM s." + Table + " s LEFT JOIN main." + Table +
+                   " t ON t.id = s.id WHERE t.id IS NULL OR NOT (t." + c + " IS s." + c + " AND typeof(t." +
+                   c + ") = typeof(s." + c + "))";
+    return SqliteQuery(Target, "ATTACH '" + Source + "' AS s; " + differs +
+                                   "; SELECT 'rows ' || (SELECT count(*) FROM "
+                                   "main." +
+                                   Table + ") || ' of ' || (SELECT count(*) FROM s." + Table + ");");
+}
+
+} // namespace
+
+// The SQLite driver's catalogue leaves generated columns out while SELECT * returns them:
+// the structure had fewer columns than the rows had values, and no form loaded.
+TEST(SqliteColumns, GeneratedColumnsLoadAsPlainColumnsInEveryForm) {
+    ScratchDir dir;
+    const std::string db = dir.File("gen.db");
+    SqliteExec(db, kGeneratedSchema);
+    AddSqliteDataSource("sqlite_columns_gen", db);
+    TSourceFixture src;
+    ASSERT_TRUE(src.Open("sqlite_columns_gen"));
+    const std::vector<std::string> expected = DoubleLines(SqliteQuery(db, kGeneratedPlainColumns));
+    ASSERT_EQ(expected.size(), 4u);
+    const std::map<int, double> reals = SqliteExactDoubles(db, "gen", "r");
+    ASSERT_EQ(reals.size(), 3u);
+    const std::vector<std::string> realLines = DoubleLines(SqliteQuery(
+        db,
+        "SELECT id, CASE WHEN r IS NULL THEN 'NULL' ELSE printf('%!.20e', r) END, printf('%!.20e', third) "
+        "FROM gen ORDER BY id"));
+
+    // SQLite: the declared types as declared, each value in its class.
+    int status = -1;
+    const std::string sqliteFile = dir.File("gen_sqlite.sql");
+    const std::string sqlite = Dump(src, edSQLite, "gen", sqliteFile);
+    EXPECT_TRUE(Has(sqlite,
+                    "  a int NOT NULL,\n  v int,\n  note text,\n  s varchar(12),\n  r real,\n  third,\n"
+                    "  w int NOT NULL,\n"))
+        << sqlite;
+    const std::string target = dir.File("gen_target.db");
+    EXPECT_EQ(SqliteDifferences(db, target, sqliteFile, "gen", {"a", "v", "note", "s", "r", "third", "w"}),
+              "rows 4 of 4\n");
+    EXPECT_EQ(
+        SqliteQuery(target,
+                    "SELECT name FROM sqlite_master WHERE type = 'index' AND sql LIKE '%(v DESC,a)%' "
+                    "UNION ALL SELECT name FROM sqlite_master WHERE sql LIKE 'CREATE UNIQUE INDEX%(s)%';"),
+        "gen_v\ngen_s\n");
+
+    // A virtual table's hidden columns (the full-text table's own name and rank) are no
+    // data of its rows and never in SELECT *: the plain columns alone come over.
+    const std::string docsFile = dir.File("docs_sqlite.sql");
+    const std::string docs = Dump(src, edSQLite, "docs", docsFile);
+    EXPECT_TRUE(Has(docs, "CREATE TABLE docs (\n  title,\n  body\n);")) << docs;
+    const std::string docsDb = dir.File("docs_target.db");
+    ASSERT_EQ(SqliteLoad(docsDb, docsFile, &status), "");
+    ASSERT_EQ(status, 0);
+    EXPECT_EQ(
+        SqliteQuery(docsDb, "ATTACH '" + db +
+                                "' AS s; SELECT (SELECT count(*) FROM docs) || ' ' || (SELECT count(*) FROM "
+                                "(SELECT title, body FROM docs UNION SELECT title, body FROM s.docs));"),
+        "2 2\n");
+
+    // PostgreSQL.
+    const std::string pgFile = dir.File("gen_pg.sql");
+    Dump(src, edPostgreSQL, "gen", pgFile);
+    const std::string pg = FreshPostgresDatabase("sqlite_columns_gen");
+    std::string output, errors;
+    ASSERT_EQ(PostgresLoad(pg, pgFile, "", &output, &errors), 0) << errors << ReadFile(pgFile);
+    EXPECT_EQ(DoubleLines(PostgresQuery(pg, kGeneratedPlainColumns)), expected);
+    EXPECT_EQ(
+        DoubleLines(PostgresQuery(pg, "SELECT id, coalesce(r::text, 'NULL'), third FROM gen ORDER BY id")),
+        realLines);
+    EXPECT_EQ(
+        PostgresQuery(pg, "SELECT indexdef LIKE '%(v DESC, a)' FROM pg_indexes WHERE indexname = 'gen_v';"),
+        "t\n");
+
+    // MySQL form into MariaDB.
+    const std::string myFile = dir.File("gen_my.sql");
+    Dump(src, edMySQL, "gen", myFile);
+    const std::string maria = FreshMariaDBDatabase("sqlite_columns_gen");
+    ASSERT_EQ(MariaDBLoad(maria, myFile, &output), 0) << output << ReadFile(myFile);
+    EXPECT_EQ(DoubleLines(MariaDBQuery(maria, kGeneratedPlainColumns)), expected);
+    EXPECT_EQ(DoubleLines(MariaDBQuery(maria, "SELECT id, coalesce(r, 'NULL'), third FROM gen ORDER BY id")),
+              realLines);
+    EXPECT_EQ(
+        MariaDBQuery(maria,
+                     "SELECT group_concat(column_name ORDER BY seq_in_index) FROM "
+                     "information_schema.statistics WHERE table_schema = database() AND index_name = 'ix_v' "
+                     "OR index_name = 'gen_v'"),
+        "v,a\n");
+
+    // Firebird.
+    const std::string fbFile = dir.File("gen_fb.sql");
+    Dump(src, edFirebird, "gen", fbFile);
+    if (!RequireFirebirdTools()) return;
+    const std::string fdb = dir.File("gen.fdb");
+    FirebirdCreateDatabase(fdb);
+    output = FirebirdRunScript(fdb, ReadFile(fbFile), &status);
+    ASSERT_EQ(status, 0) << output << ReadFile(fbFile);
+    EXPECT_EQ(DoubleLines(FirebirdQuery(fdb, kGeneratedPlainColumns)), expected);
+    EXPECT_EQ(FirebirdExactDoubles(fdb, "gen", "r"), reals);
+    // The untyped column is text outside SQLite, with each real's every digit.
+    EXPECT_EQ(DoubleLines(FirebirdQuery(fdb, "SELECT id, third FROM gen ORDER BY id")),
+              DoubleLines(SqliteQuery(db, "SELECT id, printf('%!.20e', third) FROM gen ORDER BY id")));
+}
+
+// A generated column gets the type a plain column of its declared type gets, in every form.
+TEST(SqliteColumns, GeneratedColumnsTypedAsPlainOnes) {
+    ScratchDir dir;
+    const std::string db = dir.File("types.db");
+    const std::vector<std::string> types{"INT",         "BIGINT",     "DECIMAL(12,4)", "NUMERIC", "REAL",
+                                         "VARCHAR(20)", "TEXT",       "BLOB",          "DATE",    "DATETIME",
+                                         "TIMESTAMP",   "",           "CHAR(3)",       "BOOLEAN", "FLOAT",
+                                         "SMALLINT",    "NUMERIC(5)", "TIME"};
+    std::string schema = "CREATE TABLE t(id INTEGER PRIMARY KEY";
+    for (std::size_t i = 0; i < types.size(); ++i)
+        schema += ", p" + std::to_string(i) + " " + types[i] + ", g" + std::to_string(i) + " " + types[i] +
+                  " GENERATED ALWAYS AS (p" + std::to_string(i) + ")" + (i % 2 ? " STORED" : "");
+    SqliteExec(db, schema + ");");
+    AddSqliteDataSource("sqlite_columns_types", db);
+    TSourceFixture src;
+    ASSERT_TRUE(src.Open("sqlite_columns_types"));
+    for (const TExportDialect dialect : {edSQLite, edPostgreSQL, edMySQL, edFirebird, edOracle}) {
+        SCOPED_TRACE(int(dialect));
+        const std::string script = Dump(src, dialect, "t", dir.File("types.sql"));
+        // Each column definition by its name: "  p3 numeric," gives p3 -> "numeric".
+        std::map<std::string, std::string> defs;
+        std::istringstream in(script);
+        for (std::string line; std::getline(in, line);) {
+            if (line.size() < 4 || line.compare(0, 2, "  ") != 0 || (line[2] != 'p' && line[2] != 'g'))
+                continue;
+            if (line.back() == ',') line.pop_back();
+            const std::size_t blank = std::min(line.find(' ', 2), line.size());
+            defs[line.substr(2, blank - 2)] = line.substr(blank);
+        }
+        ASSERT_EQ(defs.size(), 2 * types.size()) << script;
+        for (std::size_t i = 0; i < types.size(); ++i)
+            EXPECT_EQ(defs["g" + std::to_string(i)], defs["p" + std::to_string(i)]) << types[i];
+    }
+}
