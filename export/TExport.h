@@ -131,6 +131,7 @@ class TExport {
     void ResolveReadColumns();
     // Where the engine builds the row select itself: the columns whose driver text may lose
     // digits get an exact text of theirs selected after the table's columns.
+    void PlanSelectItems();
     void PlanExactFloats();
     // The value of result column Index of the current row, with the exact text of a
     // floating-point value where the driver's text would not give the stored number back.
@@ -185,6 +186,7 @@ class TExport {
         bool Classed = false; // a SQLite column without a declared type: the value's class too
     };
     std::vector<TExactFloat> FExactPlan;  // one per extra column, in select order
+    std::string FSelectItems = "*";     // the row select's columns, named where * leaves some out
     std::string FExactList;               // the extra select items, each after ", "
     int FExactBase = 0;                   // the table's column count: the first extra column
     struct TExactRead {

@@ -112,7 +112,7 @@ bool TExport::RunKeyChunk() {
         const std::string after = DoublePercents(AfterKeyCondition(FChunkKey, FChunkLast));
         where = where.empty() ? after : "(" + where + ") AND (" + after + ")";
     }
-    std::string sql = "SELECT *" + DoublePercents(FExactList) + " FROM %s";
+    std::string sql = "SELECT " + DoublePercents(FSelectItems + FExactList) + " FROM %s";
     if (!where.empty()) sql += " WHERE " + where;
     sql += " ORDER BY ";
     for (std::size_t i = 0; i < FChunkKey.size(); ++i) {
@@ -128,6 +128,7 @@ bool TExport::RunKeyChunk() {
 // True when a row is current. A select that fails raises TReadError; a where clause whose
 // percent signs are no valid directives raises FormatError.
 bool TExport::RunRowSelect() {
+    PlanSelectItems();
     PlanExactFloats();
     if (PlanKeyChunks()) {
         const bool haveRow = RunKeyChunk();
@@ -142,7 +143,8 @@ bool TExport::RunRowSelect() {
             return haveRow;
         }
     }
-    std::string sql = SelectSQL.empty() ? "SELECT *" + DoublePercents(FExactList) + " FROM %s" : SelectSQL;
+    std::string sql =
+        SelectSQL.empty() ? "SELECT " + DoublePercents(FSelectItems + FExactList) + " FROM %s" : SelectSQL;
     if (!WhereClause.empty()) sql += " WHERE " + WhereClause;
     bool haveRow;
     if (!SelectSQL.empty())
@@ -206,6 +208,21 @@ void TExport::ResolveReadColumns() {
     }
 }
 
+void TExport::PlanSelectItems() {
+    FSelectItems = "*";
+    if (!SelectSQL.empty() || !Connection || Connection->DatabaseKind() != dkMySQL) return;
+    // * leaves out invisible columns, which the structure has (the catalogue lists them) and
+    // an INSERT without column names must fill; they are named then, in the table's order.
+    std::string names;
+    bool hidden = false;
+    for (bool row = Statement->ExecSQL("SHOW COLUMNS FROM " + SourceIdent(TableName), true, false); row;
+         row = Statement->Fetch(fdNext, 1)) {
+        if (LowerCase(Statement->FieldByName("extra")).find("invisible") != std::string::npos) hidden = true;
+        names += (names.empty() ? "" : ", ") + SourceIdent(Statement->FieldByName("field"));
+    }
+    if (hidden && !Statement->Failed()) FSelectItems = names;
+}
+
 void TExport::PlanExactFloats() {
     FExactPlan.clear();
     FExactList.clear();
@@ -222,7 +239,7 @@ void TExport::PlanExactFloats() {
              row; row = Statement->Fetch(fdNext, 1))
             untyped.push_back(Statement->FieldByName("name"));
     // The columns as the row select will see them; a failure is left to the row select.
-    Statement->ExecSQL("SELECT * FROM " + SourceIdent(TableName) + " WHERE 1=0", true, false);
+    Statement->ExecSQL("SELECT " + FSelectItems + " FROM " + SourceIdent(TableName) + " WHERE 1=0", true, false);
     if (Statement->Failed()) return;
     const int count = Statement->ColumnCount();
     for (int i = 0; i < count; ++i) {

@@ -122,3 +122,45 @@ TEST(FactsDialectMariaDB, SqliteStructureFromMariaDBFacts) {
     SqliteExec(target, "INSERT INTO bid_item(counter) VALUES(3);");
     EXPECT_EQ(SqliteQuery(target, "SELECT id, name FROM bid_item WHERE counter = '3'"), "10|it's\n");
 }
+
+// An invisible column is left out of SELECT * but listed by the catalogue, so the structure
+// has it: its values must come with the rows, in the table's order, whether the rows are
+// read in key-ordered chunks or in one select. The MySQL form makes it a plain column, as an
+// INSERT without column names fills no invisible one.
+TEST(FactsDialectMariaDB, InvisibleColumnsArriveWithTheirValues) {
+    ScratchDir dir;
+    TSourceFixture src;
+    const std::string source = FreshMariaDBDatabase("facts_invisible");
+    MariaDBExec(source, "CREATE TABLE bid_hidden(id INT PRIMARY KEY, a VARCHAR(10), secret VARCHAR(20) INVISIBLE "
+                        "DEFAULT 'x', b INT);"
+                        "INSERT INTO bid_hidden(id, a, secret, b) VALUES (1, 'one', 's1', 10), (2, NULL, NULL, 20), "
+                        "(3, 'three', 's3', NULL), (4, 'four', 's''4', 40), (5, '', '', 0);"
+                        "CREATE TABLE bid_hidden_heap(n INT INVISIBLE, v VARCHAR(5));"
+                        "INSERT INTO bid_hidden_heap(n, v) VALUES (7, 'a'), (NULL, 'b');");
+    ASSERT_TRUE(src.Open(source));
+    src.Export->KeyChunkRows = 2;
+    const std::string hidden = "SELECT id, a, secret, b FROM bid_hidden ORDER BY id";
+    const std::string heap = "SELECT n, v FROM bid_hidden_heap ORDER BY v";
+    for (const TExportDialect dialect : {edMySQL, edSQLite}) {
+        const std::string file = dir.File(dialect == edMySQL ? "my.sql" : "lite.sql");
+        bool append = false;
+        for (const char* table : {"bid_hidden", "bid_hidden_heap"}) {
+            ASSERT_EQ(src.Export->DumpTable(dialect, table, file, "", true, true, false, append, ""), 0)
+                << table << ": " << src.Export->ErrorText;
+            append = true;
+        }
+        std::string target, output;
+        int status = -1;
+        if (dialect == edMySQL) {
+            target = FreshMariaDBDatabase("facts_invisible_copy");
+            status = MariaDBLoad(target, file, &output);
+        } else {
+            output = SqliteLoad(dir.File("lite.db"), file, &status);
+            target = "facts_invisible_lite";
+            AddSqliteDataSource(target, dir.File("lite.db"));
+        }
+        ASSERT_EQ(status, 0) << output << ReadFile(file);
+        ExpectSameRows(ReadRows(source, hidden), ReadRows(target, hidden), {0, 3}, hidden);
+        ExpectSameRows(ReadRows(source, heap), ReadRows(target, heap), {0}, heap);
+    }
+}
