@@ -40,6 +40,9 @@ class TODBC {
     // Statements reading a forward-only result forward have the worker read their next
     // block of rows while the caller goes through the current one.
     bool ReadAhead = true;
+    // MariaDB and MySQL: plain DOUBLE columns read in arrays are fetched as binary doubles
+    // and written as text here, the same bytes as the connector's text (false: its text).
+    bool BinaryDoubles = true;
     // Gates every diagnostic message box of the connection and its statements.
     bool ShowErrors = false;
     bool AllowEmptyResult = false;

@@ -1,5 +1,6 @@
 #include "TODBCStatement.h"
 
+#include "MariaDBDoubleText.h"
 #include "ODBCDiagnostics.h"
 #include "TMyThread.h"
 #include "TODBC.h"
@@ -26,6 +27,10 @@ constexpr std::size_t BlockBytes = 4 * 1024 * 1024;
 // least: fewer gain nothing over single rows.
 constexpr std::size_t ArrayRows = 4096;
 constexpr std::size_t MinArrayRows = 8;
+// The narrowest array cell that holds the connector's text of any double whole
+// ("-0.0000000000000012345678901234567" and the terminator); into a narrower one it writes
+// some values in another form, which MariaDBDoubleText does not follow.
+constexpr SQLLEN MinDoubleTextWidth = 35;
 constexpr const char* NoHandle = "The statement has no handle: its connection is closed or was never opened";
 // A bound buffer that the driver cut is widened up to this for the following rows.
 constexpr std::size_t MaxBoundBuffer = 1024 * 1024;
@@ -50,6 +55,16 @@ SQLLEN ArrayValueBytes(TColumnType Type, std::int32_t Size) {
     default:
         return 0;
     }
+}
+
+// A MariaDB identifier in backquotes, which any sql_mode accepts.
+std::string Backquoted(std::string_view Name) {
+    std::string quoted = "`";
+    for (char c : Name) {
+        quoted += c;
+        if (c == '`') quoted += '`';
+    }
+    return quoted + '`';
 }
 
 bool IsBinarySqlType(SQLSMALLINT SqlType) {
@@ -494,8 +509,14 @@ bool TODBCStatement::PlanArrayReads() {
     }
     const auto rows = static_cast<SQLULEN>(std::min<std::size_t>(ArrayRows, BlockBytes / rowBytes));
     if (rows < MinArrayRows) return false;
+    // The connector's conversion of doubles to text is the largest part of its fetch.
+    FArrayDouble = NativeDoubleColumns(FArrayWidth);
     std::size_t at = 0;
     for (int i = 0; i < columns; ++i) {
+        if (FArrayDouble[static_cast<std::size_t>(i)]) {
+            FArrayWidth[i] = sizeof(double);
+            at = (at + alignof(double) - 1) / alignof(double) * alignof(double);
+        }
         FArrayOffset[i] = at;
         at += static_cast<std::size_t>(FArrayWidth[i]) * rows;
     }
@@ -517,7 +538,8 @@ bool TODBCStatement::PlanArrayReads() {
               granted == rows && setAttr(SQL_ATTR_ROWS_FETCHED_PTR, &FRowsFetched) &&
               setAttr(SQL_ATTR_ROW_STATUS_PTR, FRowStatus.data());
     for (int i = 0; ok && i < columns; ++i)
-        ok = SQLSucceeded(ODBC_CALL(SQLBindCol, StmtHandle, static_cast<SQLUSMALLINT>(i + 1), SQL_C_CHAR,
+        ok = SQLSucceeded(ODBC_CALL(SQLBindCol, StmtHandle, static_cast<SQLUSMALLINT>(i + 1),
+                                    FArrayDouble[static_cast<std::size_t>(i)] ? SQL_C_DOUBLE : SQL_C_CHAR,
                                     FArrayData.data() + FArrayOffset[i], FArrayWidth[i],
                                     FArrayIndicator.data() + static_cast<std::size_t>(i) * rows));
     if (ok) {
@@ -529,6 +551,88 @@ bool TODBCStatement::PlanArrayReads() {
         for (int i = 0; i < columns; ++i)
             if (slots_[i].Bound) BindColumn(i, TextBytes(ColumnList[i].ColType, ColumnList[i].Size));
     return false;
+}
+
+std::vector<bool> TODBCStatement::NativeDoubleColumns(const std::vector<SQLLEN>& TextWidths) {
+    const auto columns = static_cast<std::size_t>(ColumnList.Count());
+    std::vector<bool> native(columns, false);
+    if (!Connection->BinaryDoubles) return native;
+    // The connector describes a DOUBLE(M,D) and a ZEROFILL double just like a plain DOUBLE,
+    // but writes their values with fixed decimals and padding; only the definition of the
+    // column tells them apart. So a column qualifies only when it is a table's or a view's
+    // column (an expression or a derived table's column has no database) that is signed and
+    // whose type, as the table stands for this session, is a plain "double".
+    struct TOrigin {
+        std::string Catalog, Table, Column;
+    };
+    std::vector<TOrigin> origins(columns);
+    auto name = [this](SQLUSMALLINT Column, SQLUSMALLINT Field) {
+        char text[256];
+        SQLSMALLINT length = 0;
+        if (!SQLSucceeded(ODBC_CALL(SQLColAttribute, StmtHandle, Column, Field, text, sizeof text, &length, nullptr)) ||
+            length <= 0 || length >= static_cast<SQLSMALLINT>(sizeof text))
+            return std::string();
+        return std::string(text, static_cast<std::size_t>(length));
+    };
+    bool any = false;
+    for (std::size_t i = 0; i < columns; ++i) {
+        if (slots_[i].SqlType != SQL_DOUBLE || TextWidths[i] < MinDoubleTextWidth) continue;
+        const auto column = static_cast<SQLUSMALLINT>(i + 1);
+        SQLLEN isUnsigned = SQL_TRUE;
+        if (!SQLSucceeded(ODBC_CALL(SQLColAttribute, StmtHandle, column, SQL_DESC_UNSIGNED, nullptr, 0, nullptr,
+                                    &isUnsigned)) ||
+            isUnsigned != SQL_FALSE)
+            continue;
+        TOrigin origin{name(column, SQL_DESC_CATALOG_NAME), name(column, SQL_DESC_BASE_TABLE_NAME),
+                       name(column, SQL_DESC_BASE_COLUMN_NAME)};
+        if (origin.Catalog.empty() || origin.Table.empty() || origin.Column.empty()) continue;
+        origins[i] = std::move(origin);
+        any = true;
+    }
+    if (!any) return native;
+
+    // SHOW COLUMNS finds what the select found, a temporary table hiding a table of the same
+    // name included (information_schema does not list temporary tables).
+    SQLHSTMT look = SQL_NULL_HSTMT;
+    if (!SQLSucceeded(ODBC_CALL(SQLAllocHandle, SQL_HANDLE_STMT, Connection->DbcHandle, &look))) return native;
+    constexpr SQLULEN lookRows = 64;
+    constexpr SQLLEN fieldWidth = 257, typeWidth = 16; // a longer type is no plain double
+    std::vector<char> fields(lookRows * fieldWidth), types(lookRows * typeWidth);
+    std::vector<SQLLEN> fieldLength(lookRows), typeLength(lookRows);
+    SQLULEN fetched = 0;
+    bool ok = SQLSucceeded(ODBC_CALL(SQLSetStmtAttr, look, SQL_ATTR_ROW_ARRAY_SIZE,
+                                     reinterpret_cast<SQLPOINTER>(lookRows), 0)) &&
+              SQLSucceeded(ODBC_CALL(SQLSetStmtAttr, look, SQL_ATTR_ROWS_FETCHED_PTR, &fetched, 0)) &&
+              SQLSucceeded(ODBC_CALL(SQLBindCol, look, 1, SQL_C_CHAR, fields.data(), fieldWidth, fieldLength.data())) &&
+              SQLSucceeded(ODBC_CALL(SQLBindCol, look, 2, SQL_C_CHAR, types.data(), typeWidth, typeLength.data()));
+    std::vector<bool> looked(columns, false);
+    for (std::size_t first = 0; ok && first < columns; ++first) {
+        if (origins[first].Table.empty() || looked[first]) continue;
+        const TOrigin& table = origins[first];
+        std::string sql = "SHOW COLUMNS FROM " + Backquoted(table.Table) + " FROM " + Backquoted(table.Catalog);
+        ODBC_CALL(SQLFreeStmt, look, SQL_CLOSE);
+        if (!SQLSucceeded(ODBC_CALL(SQLExecDirect, look, reinterpret_cast<SQLCHAR*>(sql.data()), SQL_NTS))) break;
+        std::vector<std::string> doubles;
+        for (;;) {
+            fetched = 0;
+            const SQLRETURN ret = ODBC_CALL(SQLFetch, look);
+            if (!SQLSucceeded(ret)) break;
+            for (SQLULEN row = 0; row < std::min(fetched, lookRows); ++row) {
+                const SQLLEN fieldBytes = fieldLength[row], typeBytes = typeLength[row];
+                if (fieldBytes <= 0 || fieldBytes >= fieldWidth || typeBytes != 6) continue;
+                if (!SameText(std::string_view(types.data() + row * typeWidth, 6), "double")) continue;
+                doubles.emplace_back(fields.data() + row * fieldWidth, static_cast<std::size_t>(fieldBytes));
+            }
+        }
+        for (std::size_t i = first; i < columns; ++i) {
+            if (origins[i].Table != table.Table || origins[i].Catalog != table.Catalog) continue;
+            looked[i] = true;
+            for (const std::string& column : doubles)
+                if (SameText(column, origins[i].Column)) native[i] = true;
+        }
+    }
+    ODBC_CALL(SQLFreeHandle, SQL_HANDLE_STMT, look);
+    return native;
 }
 
 void TODBCStatement::EndArrayReads() {
@@ -578,6 +682,21 @@ void TODBCStatement::FillArrayBlock(bool Fetched) {
             const SQLLEN indicator = FArrayIndicator[i * FArrayRows + row];
             field = TFieldRef{FFill->ArenaUsed, 0, indicator == SQL_NULL_DATA};
             if (field.Null) continue;
+            TodBytes& arena = FFill->Arena;
+            if (FArrayDouble[i]) {
+                double value;
+                std::memcpy(&value, FArrayData.data() + FArrayOffset[i] + row * sizeof value, sizeof value);
+                if (!std::isfinite(value)) {
+                    FFill->Failed = true;
+                    FFill->Error = "A value of column " + ColumnList[static_cast<int>(i)].Name + " is not a finite number";
+                    return;
+                }
+                if (arena.size() < FFill->ArenaUsed + MariaDBDoubleTextMax)
+                    arena.resize(std::max(FFill->ArenaUsed + MariaDBDoubleTextMax, arena.size() * 2));
+                field.Length = MariaDBDoubleText(value, arena.data() + FFill->ArenaUsed);
+                FFill->ArenaUsed += field.Length;
+                continue;
+            }
             const SQLLEN room = FArrayWidth[i] - 1;
             if (indicator < 0 || indicator > room) {
                 // Never handed out cut: the read fails, naming the column.
@@ -589,7 +708,6 @@ void TODBCStatement::FillArrayBlock(bool Fetched) {
             }
             // Copied out: the arrays take the next rowset while the caller still reads these rows.
             const auto length = static_cast<std::size_t>(indicator);
-            TodBytes& arena = FFill->Arena;
             if (arena.size() < FFill->ArenaUsed + length)
                 arena.resize(std::max(FFill->ArenaUsed + length, arena.size() * 2));
             std::memcpy(arena.data() + FFill->ArenaUsed,
@@ -859,6 +977,11 @@ SQLSMALLINT TODBCStatement::ColumnSqlType(int Index) const {
 bool TODBCStatement::ColumnIsBinary(int Index) const {
     if (Index < 0 || Index >= ColumnList.Count()) return false;
     return slots_[Index].Binary;
+}
+
+bool TODBCStatement::ColumnReadAsDouble(int Index) const {
+    if (Index < 0 || Index >= ColumnList.Count() || !FArrayRows) return false;
+    return FArrayDouble[static_cast<std::size_t>(Index)];
 }
 
 std::optional<SQLLEN> TODBCStatement::ColumnAttribute(int Index, SQLUSMALLINT Field) {

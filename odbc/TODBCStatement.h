@@ -80,6 +80,9 @@ class TODBCStatement {
     // Binary, varbinary and long varbinary columns (blobs; MariaDB reports wider bit columns
     // so): read as raw bytes.
     bool ColumnIsBinary(int Index) const;
+    // The column of the current result is fetched as a binary double and its text written
+    // here (TODBC::BinaryDoubles).
+    bool ColumnReadAsDouble(int Index) const;
     // A numeric column attribute (SQL_DESC_AUTO_UNIQUE_VALUE and the like) asked of the
     // driver on the connection's worker thread; nullopt outside the columns or when refused.
     std::optional<SQLLEN> ColumnAttribute(int Index, SQLUSMALLINT Field);
@@ -197,6 +200,9 @@ class TODBCStatement {
     // arrays of rows where the driver can fetch them so, else one row at a time.
     void PlanReads();
     bool PlanArrayReads();
+    // Per column: a plain DOUBLE whose text this program can write exactly as the connector
+    // would (see PlanArrayReads), so that it is fetched as a binary double.
+    std::vector<bool> NativeDoubleColumns(const std::vector<SQLLEN>& TextWidths);
     // Back to one row per fetch with nothing bound to arrays.
     void EndArrayReads();
     // Takes the rows of the rowset the driver fetched (fetching it first unless Fetched).
@@ -217,6 +223,7 @@ class TODBCStatement {
     std::vector<std::size_t> FArrayOffset; // per column: where its values start in FArrayData
     std::vector<SQLLEN> FArrayWidth;       // per column: bytes per value, the terminator included
     std::vector<SQLLEN> FArrayIndicator;   // column by column: FArrayRows cells each
+    std::vector<bool> FArrayDouble;        // per column: fetched as SQL_C_DOUBLE, its text made here
     bool growPending_ = false;
     bool FFailed = false;
     std::string FLastError;

@@ -8,7 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <optional>
+#include <random>
 #include <utility>
 #include <string>
 #include <vector>
@@ -196,6 +200,127 @@ TEST(BlockReads, MariaDBFetchesBoundedColumnsInArrays) {
         EXPECT_EQ(ExpectSameRows(conn, "select * from empty_t"), 0u);
         EXPECT_EQ(ExpectSameRows(conn, "select name, id from t where id > 4995 order by id desc"), 5u);
     }
+}
+
+// Doubles over the whole range, each with its negative: powers of ten and their neighbours
+// (where the connector switches between its plain and exponent forms), random bit patterns
+// (subnormals included), whole numbers near 2^53 and short decimals.
+std::vector<double> RangeOfDoubles() {
+    std::vector<double> values;
+    auto add = [&](double Value) {
+        if (!std::isfinite(Value)) return;
+        values.push_back(Value);
+        values.push_back(-Value);
+    };
+    for (double d : {0.0, 0.1, 0.2, 1.0 / 3, 1e14, 1e15, 1e16, 1e22, 1e23, 123456789012345678.0, 1234567890123456.8,
+                     123456789012345.67, 2.0905453218990435e-15, 2.0758966049886275e-23, 5e-324,
+                     2.2250738585072014e-308, 2.225073858507201e-308, 1.7976931348623157e308, 9007199254740993.0})
+        add(d);
+    for (int e = -323; e <= 308; ++e) {
+        const double power = std::strtod(("1e" + std::to_string(e)).c_str(), nullptr);
+        add(power);
+        add(std::nextafter(power, 0.0));
+        add(std::nextafter(power, HUGE_VAL));
+        add(power * 1.5);
+        add(std::strtod(("1.2345678901234567e" + std::to_string(e)).c_str(), nullptr));
+    }
+    std::mt19937_64 random(20261208);
+    auto fromBits = [](std::uint64_t Bits) {
+        double d;
+        std::memcpy(&d, &Bits, sizeof d);
+        return d;
+    };
+    for (int i = 0; i < 12000; ++i) add(fromBits(random()));
+    for (int i = 0; i < 2000; ++i) add(fromBits(random() & 0x000FFFFFFFFFFFFFull)); // subnormal
+    for (int i = 0; i < 6000; ++i) add(std::ldexp(static_cast<double>(random() >> 11), static_cast<int>(random() % 140) - 80));
+    for (int i = 0; i < 2000; ++i) add(static_cast<double>(random() % 100000000) / std::pow(10.0, random() % 24));
+    return values;
+}
+
+// Inserts Values into table(id, column) with ids from 1, exactly (bound as binary doubles);
+// every 50th row gets a NULL.
+void InsertDoubles(TODBC& Conn, const std::string& Table, const std::vector<double>& Values) {
+    SQLHSTMT stmt = SQL_NULL_HSTMT;
+    ASSERT_TRUE(SQLSucceeded(ODBCApi.SQLAllocHandle(SQL_HANDLE_STMT, Conn.DbcHandle, &stmt)));
+    std::string sql = "insert into " + Table + " values(?, ?)";
+    ASSERT_TRUE(SQLSucceeded(ODBCApi.SQLPrepare(stmt, reinterpret_cast<SQLCHAR*>(sql.data()), SQL_NTS)));
+    constexpr std::size_t batch = 1000;
+    std::vector<SQLINTEGER> ids(batch);
+    std::vector<double> doubles(batch);
+    std::vector<SQLLEN> nulls(batch);
+    for (std::size_t at = 0; at < Values.size(); at += batch) {
+        const std::size_t count = std::min(batch, Values.size() - at);
+        for (std::size_t i = 0; i < count; ++i) {
+            ids[i] = static_cast<SQLINTEGER>(at + i + 1);
+            doubles[i] = Values[at + i];
+            nulls[i] = (at + i + 1) % 50 == 0 ? SQL_NULL_DATA : 0;
+        }
+        ODBCApi.SQLSetStmtAttr(stmt, SQL_ATTR_PARAMSET_SIZE, reinterpret_cast<SQLPOINTER>(count), 0);
+        ODBCApi.SQLBindParameter(stmt, 1, SQL_PARAM_INPUT, SQL_C_LONG, SQL_INTEGER, 0, 0, ids.data(), 0, nullptr);
+        ODBCApi.SQLBindParameter(stmt, 2, SQL_PARAM_INPUT, SQL_C_DOUBLE, SQL_DOUBLE, 0, 0, doubles.data(), 0,
+                                 nulls.data());
+        ASSERT_TRUE(SQLSucceeded(ODBCApi.SQLExecute(stmt))) << "rows from " << at;
+    }
+    ODBCApi.SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+}
+
+// Which columns of a select's result the statement fetches as binary doubles.
+std::vector<bool> ReadAsDouble(TODBC& Conn, const std::string& SQL) {
+    TODBCStatement st(&Conn, false, false);
+    EXPECT_TRUE(st.ExecSQL(SQL)) << st.LastError();
+    std::vector<bool> native;
+    for (int i = 0; i < st.ColumnCount(); ++i) native.push_back(st.ColumnReadAsDouble(i));
+    return native;
+}
+
+// A plain DOUBLE is fetched as a binary double and written as text here; every value must
+// come out as the connector's own text. Columns whose text the connector writes otherwise
+// (fixed decimals, zero fill) or that this program cannot trace to a plain DOUBLE keep the
+// connector's text.
+TEST(BlockReads, MariaDBDoublesReadAsBinaryGiveTheConnectorsText) {
+    const std::string dsn = FreshMariaDBDatabase("ferro_block_doubles");
+    MariaDBExec(dsn, "create table t(id int primary key, d double);"
+                     "create table s(id int primary key, x double);");
+    TODBC conn;
+    ASSERT_TRUE(conn.Connect(dsn, "", ""));
+    const std::vector<double> values = RangeOfDoubles();
+    InsertDoubles(conn, "t", values);
+    MariaDBExec(dsn, "alter table t add fixed double(30,10), add zf double zerofill, add u double unsigned, "
+                     "add f float, add r real, add p double precision;"
+                     "update t set fixed = if(abs(d) < 1e19, d, null), u = abs(d), "
+                     // The connector garbles a zero-filled text longer than the column's 22
+                     // characters (the row's first column comes out instead).
+                     "zf = if(abs(d) between 1e-3 and 1e15, abs(d), null), "
+                     "f = if(abs(d) between 1e-37 and 1e38, d, null), r = d, p = -d;"
+                     "insert into s select id, d from t where abs(d) < 1e9;"
+                     // Fixed decimals of a huge value overrun the connector's buffer.
+                     "create view v as select id, d, if(abs(d) < 1e15, round(d, 3), null) r3, fixed, d / 2 half "
+                     "from t;");
+
+    const std::string all = "select * from t order by id";
+    EXPECT_EQ(ReadAsDouble(conn, all), (std::vector<bool>{false, true, false, false, false, false, true, true}));
+    EXPECT_EQ(ExpectSameRows(conn, all), values.size());
+    const std::string view = "select * from v order by id";
+    EXPECT_EQ(ReadAsDouble(conn, view), (std::vector<bool>{false, true, false, false, false}));
+    EXPECT_EQ(ExpectSameRows(conn, view), values.size());
+    // A derived table's column has its own decimals, whatever its name.
+    const std::string derived = "select id, d from (select id, round(d, 2) d from t where abs(d) < 1e15) t order by id";
+    EXPECT_EQ(ReadAsDouble(conn, derived), (std::vector<bool>{false, false}));
+    EXPECT_GT(ExpectSameRows(conn, derived), 1000u);
+
+    // A temporary table hides the table of the same name for this connection only.
+    const std::string hidden = "select * from s order by id";
+    EXPECT_EQ(ReadAsDouble(conn, hidden), (std::vector<bool>{false, true}));
+    {
+        TODBCStatement st(&conn, false, false);
+        ASSERT_TRUE(st.ExecSQL("create temporary table s(id int primary key, x double(12,2))"));
+        ASSERT_TRUE(st.ExecSQL("insert into s select id, d from t where abs(d) < 1e9"));
+    }
+    EXPECT_EQ(ReadAsDouble(conn, hidden), (std::vector<bool>{false, false}));
+    EXPECT_GT(ExpectSameRows(conn, hidden), 1000u);
+
+    conn.BinaryDoubles = false;
+    EXPECT_EQ(ReadAsDouble(conn, all), std::vector<bool>(8, false));
 }
 
 TEST(BlockReads, MariaDBLongAndBinaryColumnsComeOneRowAtATime) {
