@@ -3,12 +3,16 @@
 // in its own child process so its peak memory is its own.
 //
 //   dump_bench [--rows N[,N...]] [--dir DIR] [--mariadb-socket PATH] [--mariadb-user U]
-//              [--mariadb-password P] [--only plain|exact|threaded|engine|serial] [--repeat N]
+//              [--mariadb-password P] [--only plain|exact|threaded|engine|serial|textdoubles]
+//              [--repeat N] [--sqlite yes|no]
 //
 // --only runs that one contender in this process, without a child, on the table an earlier
 // run left in the same --dir (SQLite, or MariaDB when a socket is given), for a profiler.
 // --repeat measures each contender N times and keeps each one's best wall and processor time.
+// On MariaDB DumpTable also runs with the connector's own text of doubles (textdoubles), as
+// before DOUBLE columns were fetched as binary doubles.
 //
+// --sqlite no leaves SQLite out (it is measured by default).
 // Several row counts (--rows 1000000,5000000) are measured one after the other in one run.
 // The MariaDB data source asks for streaming with NO_CACHE=1 and FORWARDONLY=1, but only
 // Connector/ODBC 3.1.17 and later honour that with a forward-only cursor; 3.1.15 (Debian 12)
@@ -80,9 +84,10 @@ bool Shell(const std::string& Command) {
 
 bool DumpWithEngine(const std::string& Dsn, const std::string& User, const std::string& Password,
                     const std::string& Table, const std::string& File, TExportDialect Dialect,
-                    bool ReadAhead = true) {
+                    bool ReadAhead = true, bool BinaryDoubles = true) {
     TODBC connection;
     connection.ReadAhead = ReadAhead;
+    connection.BinaryDoubles = BinaryDoubles;
     if (!connection.Connect(Dsn, User, Password)) return false;
     TExport engine(&connection, Dialect);
     return engine.DumpTable(Dialect, Table, File, "", false, true, false, false, "") == 0;
@@ -209,9 +214,10 @@ void Report(const char* Name, const TRun& Run, const TRun& Base) {
 
 void Compare(const std::string& Label, const std::string& Dsn, const std::string& User,
              const std::string& Password, TExportDialect Dialect, const std::string& Dir, long Rows,
-             const std::string& ToolName, const std::string& ToolCommand, int Repeat, bool ExactReals = false) {
+             const std::string& ToolName, const std::string& ToolCommand, int Repeat, bool ExactReals = false,
+             bool TextDoubles = false) {
     std::printf("%s, %ld rows of 8 columns%s:\n", Label.c_str(), Rows, Repeat > 1 ? ", best of each" : "");
-    TRun plain, exact, threaded, engine, serial, tool;
+    TRun plain, exact, threaded, engine, serial, text, tool;
     // Round by round, so that each contender meets the same spells of load from elsewhere.
     for (int round = 0; round < Repeat; ++round) {
         Keep(plain, Measure([&] { return DumpPlain(Dsn, User, Password, "b", Dir + "/plain.sql"); }), round);
@@ -229,6 +235,12 @@ void Compare(const std::string& Label, const std::string& Dsn, const std::string
                  return DumpWithEngine(Dsn, User, Password, "b", Dir + "/serial.sql", Dialect, false);
              }),
              round);
+        if (TextDoubles)
+            Keep(text,
+                 Measure([&] {
+                     return DumpWithEngine(Dsn, User, Password, "b", Dir + "/textdoubles.sql", Dialect, true, false);
+                 }),
+                 round);
         Keep(tool, Measure([&] { return Shell(ToolCommand); }), round);
     }
     Report("plain ODBC loop", plain, plain);
@@ -236,9 +248,18 @@ void Compare(const std::string& Label, const std::string& Dsn, const std::string
     Report("plain loop, threaded process", threaded, plain);
     Report("DumpTable", engine, plain);
     Report("DumpTable without read-ahead", serial, plain);
+    if (TextDoubles) Report("DumpTable, doubles as text", text, plain);
     Report(ToolName.c_str(), tool, plain);
-    std::printf("  INSERT lines the same bytes as the plain loop's: %s\n",
+    std::printf("  DumpTable against %s: %.2fx (cpu %.2fx)", ToolName.c_str(), engine.Seconds / tool.Seconds,
+                engine.CpuSeconds / tool.CpuSeconds);
+    if (TextDoubles)
+        std::printf("; with doubles as text %.2fx (cpu %.2fx)", text.Seconds / tool.Seconds,
+                    text.CpuSeconds / tool.CpuSeconds);
+    std::printf("\n  INSERT lines the same bytes as the plain loop's: %s\n",
                 EndsWithFile(Dir + "/engine.sql", Dir + "/plain.sql") ? "yes" : "no");
+    if (TextDoubles)
+        std::printf("  ... with doubles as text: %s\n",
+                    EndsWithFile(Dir + "/textdoubles.sql", Dir + "/plain.sql") ? "yes" : "no");
     if (!ExactReals) return;
     // The lossy loop writes the driver's 15-digit reals; this one does DumpTable's job.
     std::printf("  DumpTable against the plain loop with exact reals: %.2fx (cpu %.2fx); without read-ahead"
@@ -256,6 +277,7 @@ int main(int argc, char** argv) {
     std::string dir = (fs::temp_directory_path() / "ferrocan-dump-bench").string();
     std::string socket, user = "ferrocan", password = "ferrocan", only;
     int repeat = 1;
+    bool sqlite = true;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string key = argv[i], value = argv[i + 1];
         if (key == "--rows") {
@@ -275,6 +297,8 @@ int main(int argc, char** argv) {
             password = value;
         } else if (key == "--only") {
             only = value;
+        } else if (key == "--sqlite") {
+            sqlite = value != "no";
         } else if (key == "--repeat") {
             repeat = std::max(1, std::atoi(value.c_str()));
         }
@@ -302,9 +326,13 @@ int main(int argc, char** argv) {
         if (only == "exact") return DumpPlain(dsn, u, p, "b", dir + "/exact.sql", false, !maria) ? 0 : 1;
         if (only == "serial")
             return DumpWithEngine(dsn, u, p, "b", dir + "/serial.sql", maria ? edMySQL : edOracle, false) ? 0 : 1;
+        if (only == "textdoubles")
+            return DumpWithEngine(dsn, u, p, "b", dir + "/textdoubles.sql", maria ? edMySQL : edOracle, true, false)
+                       ? 0
+                       : 1;
         if (only == "engine")
             return DumpWithEngine(dsn, u, p, "b", dir + "/engine.sql", maria ? edMySQL : edOracle) ? 0 : 1;
-        std::fprintf(stderr, "--only takes plain, exact, threaded, engine or serial\n");
+        std::fprintf(stderr, "--only takes plain, exact, threaded, engine, serial or textdoubles\n");
         return 2;
     }
 
@@ -313,7 +341,7 @@ int main(int argc, char** argv) {
     const std::string select = "SELECT n, 'name ' || n, n * 0.25, n % 1000, '2024-01-01', 'it''s row ' || n,"
                                " 'C' || (n % 10000), n / 7.0";
     const std::string db = dir + "/bench.db";
-    for (long rows : counts) {
+    for (long rows : sqlite ? counts : std::vector<long>{}) {
         fs::remove(db);
         std::ofstream(dir + "/load.sql")
             << "CREATE TABLE b (" << columns
@@ -338,7 +366,7 @@ int main(int argc, char** argv) {
                     "mariadb-dump --skip-extended-insert",
                     "mariadb-dump --no-defaults -S " + socket + " -u" + user + " -p" + password +
                         " --skip-extended-insert ferrocan_bench b > " + dir + "/tool.sql",
-                    repeat);
+                    repeat, false, true);
         }
     }
     return 0;
