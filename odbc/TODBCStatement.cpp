@@ -691,10 +691,12 @@ void TODBCStatement::FillArrayBlock(bool Fetched) {
                     FFill->Error = "A value of column " + ColumnList[static_cast<int>(i)].Name + " is not a finite number";
                     return;
                 }
-                if (arena.size() < FFill->ArenaUsed + MariaDBDoubleTextMax)
-                    arena.resize(std::max(FFill->ArenaUsed + MariaDBDoubleTextMax, arena.size() * 2));
-                field.Length = MariaDBDoubleText(value, arena.data() + FFill->ArenaUsed);
-                FFill->ArenaUsed += field.Length;
+                if (arena.size() < FFill->ArenaUsed + sizeof value)
+                    arena.resize(std::max(FFill->ArenaUsed + sizeof value, arena.size() * 2));
+                std::memcpy(arena.data() + FFill->ArenaUsed, &value, sizeof value);
+                field.Length = sizeof value;
+                field.Double = true;
+                FFill->ArenaUsed += sizeof value;
                 continue;
             }
             const SQLLEN room = FArrayWidth[i] - 1;
@@ -1010,6 +1012,15 @@ std::string_view TODBCStatement::RawField(int Index, bool& Null) const {
     const TFieldRef& field = FShow->Fields[static_cast<std::size_t>(FCurrent * ColumnList.Count() + Index)];
     Null = field.Null;
     if (field.Null) return {};
+    if (field.Double) {
+        // Made here rather than on the worker, whose fetching is the longer part of a read.
+        double value;
+        std::memcpy(&value, FShow->Arena.data() + field.Offset, sizeof value);
+        const std::size_t at = static_cast<std::size_t>(Index) * MariaDBDoubleTextMax;
+        if (FDoubleText.size() < at + MariaDBDoubleTextMax)
+            FDoubleText.resize(static_cast<std::size_t>(ColumnList.Count()) * MariaDBDoubleTextMax);
+        return std::string_view(FDoubleText.data() + at, MariaDBDoubleText(value, FDoubleText.data() + at));
+    }
     return std::string_view(FShow->Arena.data() + field.Offset, field.Length);
 }
 
@@ -1034,9 +1045,7 @@ bool TODBCStatement::FieldIsNull(int Index) {
     if (Index < 0 || Index >= ColumnList.Count()) return false;
     // Without a current row there is no field to be NULL.
     if (FCurrent < 0 || FCurrent >= FShow->Rows) return false;
-    bool null;
-    RawField(Index, null);
-    return null;
+    return FShow->Fields[static_cast<std::size_t>(FCurrent * ColumnList.Count() + Index)].Null;
 }
 
 std::string TODBCStatement::FieldByName(std::string_view Name) {

@@ -168,6 +168,7 @@ class TODBCStatement {
         std::size_t Offset = 0;
         std::size_t Length = 0;
         bool Null = true;
+        bool Double = false; // the arena holds the binary double; its text is made when read
     };
     // Rows read ahead: values in one arena, reused from block to block.
     struct TBlock {
@@ -224,6 +225,7 @@ class TODBCStatement {
     std::vector<SQLLEN> FArrayWidth;       // per column: bytes per value, the terminator included
     std::vector<SQLLEN> FArrayIndicator;   // column by column: FArrayRows cells each
     std::vector<bool> FArrayDouble;        // per column: fetched as SQL_C_DOUBLE, its text made here
+    mutable std::vector<char> FDoubleText; // per column: the text of its current binary double
     bool growPending_ = false;
     bool FFailed = false;
     std::string FLastError;
