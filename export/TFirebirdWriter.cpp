@@ -63,6 +63,18 @@ constexpr TColInfo kFromMySQL[] = {
     {"blob", "blob", false, false},
     {"mediumblob", "blob", false, false},
     {"longblob", "blob", false, false},
+    // MariaDB's own types: read as their text; spatial values as their stored bytes.
+    {"uuid", "char(36)", false, false, "uuid: its text"},
+    {"inet4", "varchar(15)", false, false, "inet4: its text"},
+    {"inet6", "varchar(45)", false, false, "inet6: its text"},
+    {"geometry", "blob", false, false, "geometry: its stored bytes"},
+    {"point", "blob", false, false, "point: its stored bytes"},
+    {"linestring", "blob", false, false, "linestring: its stored bytes"},
+    {"polygon", "blob", false, false, "polygon: its stored bytes"},
+    {"multipoint", "blob", false, false, "multipoint: its stored bytes"},
+    {"multilinestring", "blob", false, false, "multilinestring: its stored bytes"},
+    {"multipolygon", "blob", false, false, "multipolygon: its stored bytes"},
+    {"geometrycollection", "blob", false, false, "geometrycollection: its stored bytes"},
 };
 
 // From a Firebird source: every name stays.

@@ -171,6 +171,7 @@ TTargetType ToPostgreSQL(const TValueShape& S, bool AutoIncrement) {
         if (S.SourceName.size() > 1 && S.SourceName[0] == '_' && IsPlainIdentifier(S.SourceName))
             return {S.SourceName.substr(1) + "[]", ""};
         if (IsPostgreSQLOwnType(S.SourceName)) return {S.SourceName, ""};
+        if (S.SourceName == "inet4" || S.SourceName == "inet6") return {"inet", ""};
         return {"text", ""};
     }
 }
@@ -479,7 +480,9 @@ TValueShape ShapeOf(const TDriverColumn& Facts) {
         s.Kind = TValueKind::VarBinary;
         break;
     case SQL_LONGVARBINARY:
-        s.Kind = TValueKind::Blob;
+        // MariaDB describes its uuid and address types so, but reads them as their text.
+        s.Kind = base == "uuid" ? TValueKind::Uuid : base == "inet4" || base == "inet6" ? TValueKind::Other
+                                                                                       : TValueKind::Blob;
         break;
     case SQL_TYPE_DATE:
     case SQL_DATE:

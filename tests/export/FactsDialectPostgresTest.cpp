@@ -134,6 +134,41 @@ TEST(FactsDialectPostgres, MariaDBSourceLoadsIntoPostgresWithEveryValueKept) {
               "10\n");
 }
 
+// MariaDB's uuid and address types are described as blobs but read as their text, and its
+// spatial types as their stored bytes: PostgreSQL gets uuid and inet columns, Firebird texts
+// and a blob, and every value arrives.
+TEST(FactsDialectPostgres, MariaDBOwnTypesLoadIntoPostgresAndFirebird) {
+    ScratchDir dir;
+    TSourceFixture src;
+    const std::string source = FreshMariaDBDatabase("facts_mariadb_own_types");
+    MariaDBExec(source, "CREATE TABLE bid_kinds(id INT PRIMARY KEY, u UUID, i4 INET4, i6 INET6, p POINT, g GEOMETRY);"
+                        "INSERT INTO bid_kinds VALUES (1, 'a0eebc99-9c0b-4ef8-bb6d-6bb9bd380a11', '10.0.0.1', "
+                        "'2001:db8::ff00:42:8329', POINT(1.5, -2.25), ST_GeomFromText('LINESTRING(0 0, 1 1, 2 0)')), "
+                        "(2, NULL, NULL, NULL, NULL, NULL), (3, '00000000-0000-0000-0000-000000000000', "
+                        "'255.255.255.255', '::ffff:1.2.3.4', POINT(0, 0), ST_GeomFromText('POLYGON((0 0,1 0,1 1,0 0))'));");
+    ASSERT_TRUE(src.Open(source));
+    const std::string pg = ExportAll(src, edPostgreSQL, dir.File("pg.sql"), {"bid_kinds"});
+    EXPECT_TRUE(Has(pg, "  u uuid,\n  i4 inet,\n  i6 inet,\n  p bytea,\n")) << pg;
+    const std::string target = FreshPostgresDatabase("facts_pg_own_types");
+    LoadIntoPostgres(target, dir.File("pg.sql"));
+    const std::string mine = "SELECT id, CAST(u AS CHAR), CAST(i4 AS CHAR), CAST(i6 AS CHAR), p, g FROM bid_kinds ORDER BY id";
+    const std::string theirs = "SELECT id, u::text, host(i4), host(i6), p, g FROM bid_kinds ORDER BY id";
+    ExpectSameRows(ReadRows(source, mine), ReadRows(target, theirs), {}, theirs);
+
+    const std::string fb = ExportAll(src, edFirebird, dir.File("fb.sql"), {"bid_kinds"});
+    if (!RequireFirebirdTools()) return;
+    const std::string fdb = dir.File("kinds.fdb");
+    FirebirdCreateDatabase(fdb);
+    int status = -1;
+    const std::string loaded = FirebirdRunScript(fdb, ReadFile(dir.File("fb.sql")), &status);
+    ASSERT_EQ(status, 0) << loaded << fb;
+    // isql shows octets as hex digits.
+    EXPECT_EQ(FirebirdQuery(fdb, "SELECT id, TRIM(u), i4, i6, CAST(p AS VARCHAR(100) CHARACTER SET OCTETS), "
+                                 "CAST(g AS VARCHAR(200) CHARACTER SET OCTETS) FROM bid_kinds ORDER BY id"),
+              MariaDBQuery(source, "SELECT CONCAT_WS('|', id, IFNULL(CAST(u AS CHAR), ''), IFNULL(CAST(i4 AS CHAR), ''), IFNULL(CAST(i6 AS CHAR), ''), "
+                                   "IFNULL(HEX(p), ''), IFNULL(HEX(g), '')) FROM bid_kinds ORDER BY id"));
+}
+
 TEST(FactsDialectPostgres, TextWithNulIsRefusedNamingTableColumnAndRow) {
     ScratchDir dir;
     TSourceFixture src;
