@@ -358,7 +358,9 @@ TEST(TypeMapping, TypeTexts) {
         "number(8,3)");
     // No table for the pair: lower-case name, no length.
     EXPECT_EQ(Type(edMySQL, edOracle, {{"type_name", "VARCHAR"}, {"column_size", "40"}}), "varchar");
-    EXPECT_EQ(Type(edFirebird, edMySQL, {{"type_name", "geometry"}}), "geometry");
+    // A name the pair's table lacks stays as it is.
+    EXPECT_EQ(Type(edFirebird, edMySQL, {{"type_name", "geometry"}}), "blob");
+    EXPECT_EQ(Type(edFirebird, edMySQL, {{"type_name", "vector"}}), "vector");
 }
 
 TEST(TypeMapping, MySQLDeclaredTypes) {
