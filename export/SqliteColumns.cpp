@@ -17,6 +17,29 @@ long long FirstSize(std::string_view Type) {
     return n;
 }
 
+// "decimal(10,2)" or "NUMERIC (5)": the precision and scale; false for any other type.
+bool DecimalDeclaration(std::string_view Type, int& Precision, int& Scale) {
+    const std::size_t open = Type.find('(');
+    if (open == std::string_view::npos) return false;
+    const std::string base = LowerCase(TrimView(Type.substr(0, open)));
+    if (base != "decimal" && base != "numeric") return false;
+    Precision = Scale = -1;
+    int* target = &Precision;
+    for (std::size_t i = open + 1; i < Type.size() && Type[i] != ')'; ++i) {
+        const char c = Type[i];
+        if (std::isdigit(static_cast<unsigned char>(c))) {
+            *target = (*target < 0 ? 0 : *target * 10) + (c - '0');
+            if (*target > 1000) return false;
+        } else if (c == ',' && target == &Precision) {
+            target = &Scale;
+        } else if (c != ' ') {
+            return false;
+        }
+    }
+    if (Scale < 0) Scale = 0;
+    return Precision > 0 && Scale <= Precision;
+}
+
 } // namespace
 
 std::vector<TSqliteColumn> SqliteColumnsWithGenerated(TODBCStatement& Statement, std::string_view Table,
@@ -47,4 +70,46 @@ std::vector<TSqliteColumn> SqliteColumnsWithGenerated(TODBCStatement& Statement,
         c.SqlType = Statement.ColumnSqlType(index);
     }
     return columns;
+}
+
+std::vector<TSqliteDecimal> SqliteDecimalColumns(TODBCStatement& Statement, std::string_view Table,
+                                                 const std::function<std::string(std::string_view)>& Ident) {
+    std::vector<TSqliteDecimal> decimals;
+    for (bool row = Statement.ExecSQL("SELECT name, type FROM pragma_table_xinfo('" + LiteralBody(Table) +
+                                          "') WHERE hidden <> 1 ORDER BY cid",
+                                      true, false);
+         row; row = Statement.Fetch(fdNext, 1)) {
+        TSqliteDecimal d;
+        if (!DecimalDeclaration(Statement.FieldByName("type"), d.Precision, d.Scale)) continue;
+        d.Name = Statement.FieldByName("name");
+        decimals.push_back(std::move(d));
+    }
+    if (decimals.empty()) return {};
+    // A real fits when it lies below 10^(p-s) and is the quotient of its scaled, rounded value
+    // and 10^s (both exact, so the quotient is the double nearest that decimal). 0 fits,
+    // 1 is a number beyond the type, 2 anything else.
+    std::string sql = "SELECT ";
+    for (std::size_t i = 0; i < decimals.size(); ++i) {
+        const std::string c = Ident(decimals[i].Name);
+        const std::string whole = "1e" + std::to_string(decimals[i].Precision - decimals[i].Scale);
+        const std::string scale = "1e" + std::to_string(decimals[i].Scale);
+        if (i > 0) sql += ", ";
+        sql += "max(CASE typeof(" + c + ") WHEN 'null' THEN 0 WHEN 'integer' THEN " + c + " >= " + whole + " OR " +
+               c + " <= -" + whole + " WHEN 'real' THEN CASE WHEN " + c + " > 1.7976931348623157e308 OR " + c +
+               " < -1.7976931348623157e308 THEN 2 WHEN " + c + " >= " + whole + " OR " + c + " <= -" + whole +
+               " OR round(" + c + " * " + scale + ") / " + scale + " <> " + c + " THEN 1 ELSE 0 END ELSE 2 END)";
+    }
+    sql += " FROM " + Ident(Table);
+    if (!Statement.ExecSQL(sql, true, false)) return {};
+    for (std::size_t i = 0; i < decimals.size(); ++i) {
+        const std::string_view fit = Statement.FieldView(static_cast<int>(i));
+        decimals[i].Fit = fit == "1" ? TDecimalFit::Numbers : fit == "2" ? TDecimalFit::Other : TDecimalFit::Fits;
+    }
+    return decimals;
+}
+
+const TSqliteDecimal* FindDecimal(const std::vector<TSqliteDecimal>& Decimals, std::string_view Name) {
+    for (const TSqliteDecimal& d : Decimals)
+        if (SameText(d.Name, Name)) return &d;
+    return nullptr;
 }

@@ -4,6 +4,7 @@
 // in their place.
 #include "Text.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,6 +31,28 @@ struct TSqliteColumn {
 // the catalogue stands as it is.
 std::vector<TSqliteColumn> SqliteColumnsWithGenerated(TODBCStatement& Statement, std::string_view Table,
                                                       std::string_view SourceIdent);
+
+// How the values of a column declared decimal(p,s) or numeric(p,s) fit that type: SQLite
+// keeps any integer, real or text there.
+enum class TDecimalFit : unsigned char {
+    Fits,    // integers and reals, each the nearest double to a number of that precision and scale
+    Numbers, // finite integers and reals, some beyond the type
+    Other,   // texts, blobs or an infinity too
+};
+
+struct TSqliteDecimal {
+    std::string Name;
+    int Precision = 0;
+    int Scale = 0;
+    TDecimalFit Fit = TDecimalFit::Fits;
+};
+
+// The columns of Table declared decimal or numeric with a precision, and how their values
+// fit it, read in one pass over the table; Ident quotes a name for SQLite. Empty when the
+// table has none or the pass fails.
+std::vector<TSqliteDecimal> SqliteDecimalColumns(TODBCStatement& Statement, std::string_view Table,
+                                                 const std::function<std::string(std::string_view)>& Ident);
+const TSqliteDecimal* FindDecimal(const std::vector<TSqliteDecimal>& Decimals, std::string_view Name);
 
 // Orders Catalogue (columns with a Name) as the table declares Own: a generated column the
 // catalogue lacks is made by MakeGenerated(const TSqliteColumn&); a hidden column of a

@@ -2,8 +2,12 @@
 
 std::string StorageClassExpression(std::string_view Ident) {
     const std::string c(Ident);
-    return "CASE typeof(" + c + ") WHEN 'integer' THEN 'i' WHEN 'real' THEN 'r' || printf('%!.20e', " + c +
-           ") WHEN 'blob' THEN 'b' || hex(" + c + ") END";
+    // A real as the typed real columns get it: from 2^-8 to 2^40 the bits after the point
+    // times 2^60, cheaper than a printf, which the other reals get.
+    return "CASE typeof(" + c + ") WHEN 'integer' THEN 'i' WHEN 'real' THEN 'r' || CASE WHEN abs(" + c +
+           ") >= 0.00390625 AND abs(" + c + ") < 1099511627776.0 THEN CAST((" + c + " - CAST(" + c +
+           " AS INTEGER)) * 1152921504606846976 AS INTEGER) ELSE printf('%!.20e', " + c +
+           ") END WHEN 'blob' THEN 'b' || hex(" + c + ") END";
 }
 
 TStorageClass ReadStorageClass(std::string_view Item, bool Null, std::string_view& Content) {

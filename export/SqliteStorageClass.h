@@ -9,7 +9,8 @@
 enum class TStorageClass : char { Text, Integer, Real, Blob };
 
 // The select item for the column Ident (quoted for SQLite): "i" for an integer, "r" and
-// the real's exact text, "b" and the blob's hex digits, NULL for text and NULL.
+// the real's exact form (TExactForm::Fraction), "b" and the blob's hex digits, NULL for
+// text and NULL.
 std::string StorageClassExpression(std::string_view Ident);
 
 // Reads an item of StorageClassExpression: the class, and in Content the exact text of a

@@ -83,6 +83,7 @@ std::int32_t TExport::DumpTable(TExportDialect Dialect, const std::string& Table
         ErrorText.clear();
         Cancelled = false;
         this->TableName = TableName;
+        FSqliteDecimalsRead = false;
         this->SelectSQL = SelectSQL;
         this->FileName = FileName;
         std::error_code ec;
@@ -209,6 +210,18 @@ std::string TExport::Ident(std::string_view Name) const {
 
 std::string TExport::SourceIdent(std::string_view Name) const {
     return FSourceWriter->Ident(Name);
+}
+
+const std::vector<TSqliteDecimal>& TExport::SqliteDecimals() {
+    if (!FSqliteDecimalsRead) {
+        FSqliteDecimalsRead = true;
+        FSqliteDecimals.clear();
+        if (Connection && SameText(Connection->DbmsName(), "SQLite"))
+            FSqliteDecimals = SqliteDecimalColumns(*Statement, TableName, [this](std::string_view Name) {
+                return SourceIdent(Name);
+            });
+    }
+    return FSqliteDecimals;
 }
 
 void TExport::SectionStart(std::string_view Title) {

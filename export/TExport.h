@@ -2,6 +2,7 @@
 // The dump engine: writes one table of the connected database per DumpTable call as an
 // SQL script (MySQL, Firebird, FoxPro, Oracle) or as delimited text.
 #include "Format.h"
+#include "SqliteColumns.h"
 #include "TExportDialect.h"
 
 #include <cstdint>
@@ -114,6 +115,9 @@ class TExport {
     // Identifiers: for the script (target quoting) and for statements run on the source.
     std::string Ident(std::string_view Name) const;
     std::string SourceIdent(std::string_view Name) const;
+    // An SQLite source's columns declared decimal(p,s) or numeric(p,s), with how their values
+    // fit that type: read once per table, for the structure and the rows alike.
+    const std::vector<TSqliteDecimal>& SqliteDecimals();
 
   private:
     bool OpenOut(bool AppendToFile, bool& Created, std::string& Error);
@@ -171,6 +175,8 @@ class TExport {
     bool MarksAutoIncrement(const TColumnFacts& Column, const TTableFacts& Facts) const;
     void WriteIndexes(const TTableFacts& Facts);
 
+    std::vector<TSqliteDecimal> FSqliteDecimals;
+    bool FSqliteDecimalsRead = false;
     std::unique_ptr<TOutFile> FOut;
     std::unique_ptr<TDialectWriter> FWriter;       // of Dialect
     std::unique_ptr<TDialectWriter> FSourceWriter; // of SourceDialect

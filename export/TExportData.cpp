@@ -231,13 +231,18 @@ void TExport::PlanExactFloats() {
     const TDatabaseKind kind = Connection->DatabaseKind();
     const bool sqlite = SameText(Connection->DbmsName(), "SQLite");
     if (kind != dkMySQL && !sqlite) return;
-    std::vector<std::string> untyped;
-    if (sqlite)
+    // Columns whose values each keep their class: those declared without a type, and decimal
+    // columns the driver gives as text whose values its 15 digits may not give back.
+    std::vector<std::string> untyped, decimals;
+    if (sqlite) {
         for (bool row = Statement->ExecSQL("SELECT name FROM pragma_table_xinfo('" + LiteralBody(TableName) +
                                                "') WHERE type = ''",
                                            true, false);
              row; row = Statement->Fetch(fdNext, 1))
             untyped.push_back(Statement->FieldByName("name"));
+        for (const TSqliteDecimal& d : SqliteDecimals())
+            if (d.Fit != TDecimalFit::Fits || d.Precision > 15) decimals.push_back(d.Name);
+    }
     // The columns as the row select will see them; a failure is left to the row select.
     Statement->ExecSQL("SELECT " + FSelectItems + " FROM " + SourceIdent(TableName) + " WHERE 1=0", true, false);
     if (Statement->Failed()) return;
@@ -246,9 +251,11 @@ void TExport::PlanExactFloats() {
         const std::string name = Statement->ColumnName(i);
         // Names are kept to 128 characters: a longer one could not be selected by it.
         if (name.size() >= 128) continue;
-        TExactForm form = TExactForm::Double;
-        const bool classed = std::any_of(untyped.begin(), untyped.end(),
-                                         [&name](const std::string& u) { return SameText(u, name); });
+        TExactForm form = TExactForm::Fraction;
+        const auto named = [&name](const std::string& u) { return SameText(u, name); };
+        const bool classed =
+            std::any_of(untyped.begin(), untyped.end(), named) ||
+            (Statement->ColumnType(i) == ctString && std::any_of(decimals.begin(), decimals.end(), named));
         const std::string item =
             classed ? StorageClassExpression(SourceIdent(name))
                     : ExactFloatExpression(kind, Connection->DbmsName(), Statement->ColumnSqlType(i),

@@ -216,6 +216,16 @@ bool TExport::ReadTableFacts(TTableFacts& Facts) {
                                    c.Nullable = !g.NotNull;
                                    return c;
                                });
+    if (sqlite)
+        // SQLite keeps any number or text in a decimal column: where its values do not fit the
+        // declared type, the target gets one that holds them all.
+        for (TColumnFacts& c : Facts.Columns) {
+            const TSqliteDecimal* decimal = FindDecimal(SqliteDecimals(), c.Name);
+            if (!decimal || decimal->Fit == TDecimalFit::Fits) continue;
+            c.SqlType = decimal->Fit == TDecimalFit::Numbers ? SQL_DECIMAL : SQL_LONGVARCHAR;
+            c.Unconstrained = decimal->Fit == TDecimalFit::Numbers;
+            c.Size.clear();
+        }
 
     // The index catalogue: one row per index column, grouped by index, the columns of
     // each in key order; a new name or a position of 1 begins the next index.

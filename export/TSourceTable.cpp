@@ -38,6 +38,15 @@ bool TSourceTable::Read(TExport& Export) {
                                    d.SourceType = LowerCase(c.DeclaredType);
                                    return d;
                                });
+        // SQLite keeps any number or text in a decimal column: where its values do not fit the
+        // declared type, the other forms get one that holds them all.
+        for (TDriverColumn& c : Columns) {
+            const TSqliteDecimal* decimal = FindDecimal(Export.SqliteDecimals(), c.Name);
+            if (!decimal || decimal->Fit == TDecimalFit::Fits) continue;
+            c.SqlType = decimal->Fit == TDecimalFit::Numbers ? SQL_DECIMAL : SQL_LONGVARCHAR;
+            c.Unconstrained = decimal->Fit == TDecimalFit::Numbers;
+            c.Size = -1;
+        }
     }
     ReadAutoIncrement(Export);
     ReadPrimaryKey(Export);

@@ -190,3 +190,86 @@ TEST(SqliteColumns, GeneratedColumnsTypedAsPlainOnes) {
             EXPECT_EQ(defs["g" + std::to_string(i)], defs["p" + std::to_string(i)]) << types[i];
     }
 }
+
+namespace {
+
+// Decimal columns as SQLite keeps them: price holds values of its type only, amount
+// integers, reals with every digit, texts and NULL, wide numbers beyond its type, n (which
+// the driver calls a double) a half.
+const char* kDecimalSchema = R"(
+CREATE TABLE money(id INTEGER PRIMARY KEY, price DECIMAL(10,2), amount DECIMAL(12,4), wide DECIMAL(8,2),
+  n NUMERIC(5));
+INSERT INTO money VALUES (1, 12.5, 12, 0.1 + 0.2, 3), (2, 3.99, 0.1 + 0.2, 1e20, 0.5), (3, NULL, 'abc', 7, NULL),
+  (4, -0.01, '', -1e-300 / 3, -2), (5, 12345678.9, NULL, 123456.5, 1), (6, 0, 1e-300 / 3, NULL, 4),
+  (7, 7, 123456789012, 2.25, 5), (8, 1, 'it''s 1', -0.5, 6), (9, 2.5, 1.0 / 3, 0.1, 7);
+)";
+
+const char* kDecimalColumns[] = {"price", "amount", "wide", "n"};
+
+// The columns of money as lines of id and each value ('|' between), a real with every digit,
+// NULL as NULL; Cast turns a value into text in the target's terms.
+std::string DecimalQuery(const std::string& Cast) {
+    std::string sql = "SELECT id";
+    for (const char* c : kDecimalColumns) {
+        std::string value = Cast;
+        for (std::size_t at; (at = value.find('@')) != std::string::npos;) value.replace(at, 1, c);
+        sql += ", coalesce(" + value + ", 'NULL')";
+    }
+    return sql + " FROM money ORDER BY id";
+}
+
+} // namespace
+
+// The SQLite driver gives a decimal column as text with 15 digits. Every form now gets each
+// real's every digit, and a type that holds every value the column has: the declared one
+// where they fit it, else an unconstrained numeric (numbers only) or text (texts too).
+TEST(SqliteColumns, DecimalColumnsKeepEveryValue) {
+    ScratchDir dir;
+    const std::string db = dir.File("dec.db");
+    SqliteExec(db, kDecimalSchema);
+    AddSqliteDataSource("sqlite_columns_dec", db);
+    TSourceFixture src;
+    ASSERT_TRUE(src.Open("sqlite_columns_dec"));
+    const std::vector<std::string> expected = DoubleLines(SqliteQuery(
+        db, DecimalQuery("CASE typeof(@) WHEN 'real' THEN printf('%!.20e', @) WHEN 'null' THEN NULL ELSE @ END")));
+    ASSERT_EQ(expected.size(), 9u);
+    EXPECT_EQ(expected[1], "2 3.99 0.30000000000000004 1e+20 0.5 ");
+
+    // SQLite: declared types as declared, each value in its class.
+    const std::string sqliteFile = dir.File("dec_sqlite.sql");
+    const std::string sqlite = Dump(src, edSQLite, "money", sqliteFile);
+    EXPECT_TRUE(Has(sqlite, "  price decimal(10,2),\n  amount decimal(12,4),\n  wide decimal(8,2),\n  n numeric(5),\n"))
+        << sqlite;
+    EXPECT_EQ(SqliteDifferences(db, dir.File("dec_target.db"), sqliteFile, "money",
+                                {"price", "amount", "wide", "n"}),
+              "rows 9 of 9\n");
+
+    // PostgreSQL: price keeps its type; numbers beyond theirs unconstrained; texts as text.
+    const std::string pgFile = dir.File("dec_pg.sql");
+    const std::string pgScript = Dump(src, edPostgreSQL, "money", pgFile);
+    EXPECT_TRUE(Has(pgScript, "  price numeric(10,2),\n  amount text,\n  wide numeric,\n  n numeric\n")) << pgScript;
+    const std::string pg = FreshPostgresDatabase("sqlite_columns_dec");
+    std::string output, errors;
+    ASSERT_EQ(PostgresLoad(pg, pgFile, "", &output, &errors), 0) << errors << pgScript;
+    EXPECT_EQ(DoubleLines(PostgresQuery(pg, DecimalQuery("@::text"))), expected);
+
+    // MySQL form into MariaDB.
+    const std::string myFile = dir.File("dec_my.sql");
+    const std::string myScript = Dump(src, edMySQL, "money", myFile);
+    EXPECT_TRUE(Has(myScript, "  price decimal(10,2),\n")) << myScript;
+    const std::string maria = FreshMariaDBDatabase("sqlite_columns_dec");
+    ASSERT_EQ(MariaDBLoad(maria, myFile, &output), 0) << output << myScript;
+    EXPECT_EQ(DoubleLines(MariaDBQuery(maria, DecimalQuery("@"))), expected);
+
+    // Firebird.
+    const std::string fbFile = dir.File("dec_fb.sql");
+    const std::string fbScript = Dump(src, edFirebird, "money", fbFile);
+    EXPECT_TRUE(Has(fbScript, "  price decimal(10,2),\n")) << fbScript;
+    if (!RequireFirebirdTools()) return;
+    const std::string fdb = dir.File("dec.fdb");
+    FirebirdCreateDatabase(fdb);
+    int status = -1;
+    output = FirebirdRunScript(fdb, ReadFile(fbFile), &status);
+    ASSERT_EQ(status, 0) << output << fbScript;
+    EXPECT_EQ(DoubleLines(FirebirdQuery(fdb, DecimalQuery("CAST(@ AS VARCHAR(60))"))), expected);
+}
