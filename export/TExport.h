@@ -168,6 +168,7 @@ class TExport {
     bool ReadTableFacts(TTableFacts& Facts);
     // One column definition, without line end; AutoIncDef gets it with the target's
     // auto-increment marker when the column has one.
+    bool IsDefaultExpression(std::string_view Default) const;
     void WriteColumnDef(const TColumnFacts& Column, const TTableFacts& Facts, std::string& AutoIncDef);
     // Column types come from the driver's facts: no type table speaks for this source.
     bool TypesFromFacts() const;

@@ -312,6 +312,19 @@ void TExport::WriteStructure() {
     FWriter->WriteTableExtras(*this, facts);
 }
 
+bool TExport::IsDefaultExpression(std::string_view Default) const {
+    // MariaDB's catalogue quotes a literal default and gives an expression bare (uuid(),
+    // concat('a','b'), (1 + 1)); other sources give literals bare too, so only MariaDB's
+    // tell the two apart. An expression is taken only when it cannot end the statement.
+    if (SourceDialect != edMySQL || !Connection || !SameText(Connection->DbmsName(), "MariaDB")) return false;
+    std::string precision;
+    if (Default.empty() || Default == "NULL" || Default.front() == '\'' || IsNumber(Default) ||
+        ClockDefault(Default, precision) != TClockDefault::None)
+        return false;
+    return Default.find_first_of(";\r\n") == std::string_view::npos && Default.find("--") == std::string_view::npos &&
+           Default.find("/*") == std::string_view::npos && Default.find('#') == std::string_view::npos;
+}
+
 void TExport::WriteColumnDef(const TColumnFacts& Column, const TTableFacts& Facts, std::string& AutoIncDef) {
     // A MySQL timestamp column gets its value from triggers in other targets, never from a
     // default; a MySQL target keeps the server's default and on-update clock, which a server
@@ -327,6 +340,10 @@ void TExport::WriteColumnDef(const TColumnFacts& Column, const TTableFacts& Fact
     std::string defaultText, autoIncText;
     if (Column.AutoIncrement && MarksAutoIncrement(Column, Facts))
         autoIncText = FWriter->AutoIncrementMarker();
+    else if (IsDefaultExpression(Column.Default))
+        // Only a MySQL target reads MariaDB's expressions; another leaves the default out, named.
+        defaultText = Dialect == edMySQL ? " DEFAULT (" + Column.Default + ")"
+                                         : " /* default left out: " + CommentText(Column.Default) + " */";
     else if (!mysqlTimestamp || keepsServerClock)
         defaultText = FWriter->DefaultClause(Column.Default, SourceDialect == edMySQL);
     if (keepsServerClock && !Column.OnUpdate.empty()) defaultText += FWriter->OnUpdateClause(Column.OnUpdate);

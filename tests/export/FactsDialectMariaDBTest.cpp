@@ -164,3 +164,41 @@ TEST(FactsDialectMariaDB, InvisibleColumnsArriveWithTheirValues) {
         ExpectSameRows(ReadRows(source, heap), ReadRows(target, heap), {0}, heap);
     }
 }
+
+// MariaDB's catalogue quotes a literal default and gives an expression bare. The MySQL form
+// keeps each as it is: an expression taken for a literal made a wrong default, or one the
+// server refused ('(1 + 1)' for an int). Firebird leaves an expression out, named.
+TEST(FactsDialectMariaDB, ExpressionDefaultsStayExpressions) {
+    ScratchDir dir;
+    TSourceFixture src;
+    const std::string source = FreshMariaDBDatabase("facts_defaults");
+    MariaDBExec(source, "CREATE TABLE bid_defs(id INT PRIMARY KEY, d VARCHAR(20) DEFAULT (concat('a','b')), "
+                        "n INT DEFAULT (1+1), u VARCHAR(40) DEFAULT (uuid()), m DATE DEFAULT (curdate()), "
+                        "t TEXT DEFAULT 'x', q VARCHAR(10) DEFAULT 'it''s', e VARCHAR(10) DEFAULT '', "
+                        "k VARCHAR(10) DEFAULT 'NULL', w VARCHAR(10) DEFAULT '(1 + 1)', z INT DEFAULT NULL);"
+                        "INSERT INTO bid_defs(id) VALUES (1);");
+    ASSERT_TRUE(src.Open(source));
+    const std::string defaults = "SELECT column_name, column_default FROM information_schema.columns "
+                                 "WHERE table_schema = DATABASE() AND table_name = 'bid_defs' ORDER BY ordinal_position";
+
+    ASSERT_EQ(src.Dump(edMySQL, "bid_defs", dir.File("my.sql")), 0) << src.Export->ErrorText;
+    const std::string target = FreshMariaDBDatabase("facts_defaults_copy");
+    std::string output;
+    ASSERT_EQ(MariaDBLoad(target, dir.File("my.sql"), &output), 0) << output << ReadFile(dir.File("my.sql"));
+    EXPECT_EQ(MariaDBQuery(target, defaults), MariaDBQuery(source, defaults));
+    MariaDBExec(target, "INSERT INTO bid_defs(id) VALUES (2);");
+    EXPECT_EQ(MariaDBQuery(target, "SELECT d, n, LENGTH(u), m = CURDATE(), t, q, e, k, w FROM bid_defs WHERE id = 2"),
+              "ab\t2\t36\t1\tx\tit's\t\tNULL\t(1 + 1)\n");
+
+    ASSERT_EQ(src.Dump(edFirebird, "bid_defs", dir.File("fb.sql")), 0) << src.Export->ErrorText;
+    const std::string fb = Lines(ReadFile(dir.File("fb.sql")));
+    EXPECT_TRUE(Has(fb, "/* default left out: concat('a','b') */")) << fb;
+    if (!RequireFirebirdTools()) return;
+    const std::string fdb = dir.File("defaults.fdb");
+    FirebirdCreateDatabase(fdb);
+    int status = -1;
+    const std::string loaded = FirebirdRunScript(fdb, ReadFile(dir.File("fb.sql")), &status);
+    ASSERT_EQ(status, 0) << loaded << fb;
+    FirebirdRunScript(fdb, "INSERT INTO bid_defs(id) VALUES (2);\nCOMMIT;\n");
+    EXPECT_EQ(FirebirdQuery(fdb, "SELECT d, n, t, q, e, k, w FROM bid_defs WHERE id = 2"), "||x|it's||NULL|(1 + 1)\n");
+}
