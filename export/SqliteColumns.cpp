@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 
 namespace {
 
@@ -106,6 +107,37 @@ std::vector<TSqliteDecimal> SqliteDecimalColumns(TODBCStatement& Statement, std:
         decimals[i].Fit = fit == "1" ? TDecimalFit::Numbers : fit == "2" ? TDecimalFit::Other : TDecimalFit::Fits;
     }
     return decimals;
+}
+
+std::vector<TSqliteLongText> SqliteLongTextColumns(TODBCStatement& Statement, std::string_view Table,
+                                                   const std::function<std::string(std::string_view)>& Ident) {
+    std::vector<std::pair<std::string, long long>> declared;
+    for (bool row = Statement.ExecSQL("SELECT name, type FROM pragma_table_xinfo('" + LiteralBody(Table) +
+                                          "') WHERE hidden <> 1 ORDER BY cid",
+                                      true, false);
+         row; row = Statement.Fetch(fdNext, 1)) {
+        const std::string type = LowerCase(Statement.FieldByName("type"));
+        const long long length = FirstSize(type);
+        if (length >= 0 && type.find("char") != std::string::npos)
+            declared.emplace_back(Statement.FieldByName("name"), length);
+    }
+    if (declared.empty()) return {};
+    std::string sql = "SELECT ";
+    for (std::size_t i = 0; i < declared.size(); ++i) {
+        const std::string c = Ident(declared[i].first);
+        // length() counts characters of a text, bytes of a blob, digits of a number's text.
+        sql += (i > 0 ? ", max(length(" : "max(length(") + c + "))";
+    }
+    sql += " FROM " + Ident(Table);
+    if (!Statement.ExecSQL(sql, true, false)) return {};
+    std::vector<TSqliteLongText> longer;
+    for (std::size_t i = 0; i < declared.size(); ++i) {
+        const std::string_view text = Statement.FieldView(static_cast<int>(i));
+        long long longest = 0;
+        std::from_chars(text.data(), text.data() + text.size(), longest);
+        if (longest > declared[i].second) longer.push_back({declared[i].first, longest});
+    }
+    return longer;
 }
 
 const TSqliteDecimal* FindDecimal(const std::vector<TSqliteDecimal>& Decimals, std::string_view Name) {

@@ -52,6 +52,18 @@ struct TSqliteDecimal {
 // table has none or the pass fails.
 std::vector<TSqliteDecimal> SqliteDecimalColumns(TODBCStatement& Statement, std::string_view Table,
                                                  const std::function<std::string(std::string_view)>& Ident);
+// A column declared with a character type and a length ("varchar(5)"), which SQLite does not
+// enforce, and the longest text it holds, longer than that length.
+struct TSqliteLongText {
+    std::string Name;
+    long long Longest = 0;
+};
+
+// The columns of Table whose texts outrun their declared length, read in one pass over the
+// table; empty when none does or the pass fails.
+std::vector<TSqliteLongText> SqliteLongTextColumns(TODBCStatement& Statement, std::string_view Table,
+                                                   const std::function<std::string(std::string_view)>& Ident);
+
 const TSqliteDecimal* FindDecimal(const std::vector<TSqliteDecimal>& Decimals, std::string_view Name);
 
 // Orders Catalogue (columns with a Name) as the table declares Own: a generated column the

@@ -84,6 +84,7 @@ std::int32_t TExport::DumpTable(TExportDialect Dialect, const std::string& Table
         Cancelled = false;
         this->TableName = TableName;
         FSqliteDecimalsRead = false;
+        FSqliteLongTextsRead = false;
         this->SelectSQL = SelectSQL;
         this->FileName = FileName;
         std::error_code ec;
@@ -222,6 +223,18 @@ const std::vector<TSqliteDecimal>& TExport::SqliteDecimals() {
             });
     }
     return FSqliteDecimals;
+}
+
+const std::vector<TSqliteLongText>& TExport::SqliteLongTexts() {
+    if (!FSqliteLongTextsRead) {
+        FSqliteLongTextsRead = true;
+        FSqliteLongTexts.clear();
+        if (Connection && Dialect != edSQLite && SameText(Connection->DbmsName(), "SQLite"))
+            FSqliteLongTexts = SqliteLongTextColumns(*Statement, TableName, [this](std::string_view Name) {
+                return SourceIdent(Name);
+            });
+    }
+    return FSqliteLongTexts;
 }
 
 void TExport::SectionStart(std::string_view Title) {

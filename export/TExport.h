@@ -118,6 +118,9 @@ class TExport {
     // An SQLite source's columns declared decimal(p,s) or numeric(p,s), with how their values
     // fit that type: read once per table, for the structure and the rows alike.
     const std::vector<TSqliteDecimal>& SqliteDecimals();
+    // An SQLite source's character columns holding texts longer than their declared length,
+    // for a target that enforces it: read once per table, none for the SQLite form.
+    const std::vector<TSqliteLongText>& SqliteLongTexts();
 
   private:
     bool OpenOut(bool AppendToFile, bool& Created, std::string& Error);
@@ -166,9 +169,10 @@ class TExport {
     void WriteStructure();
     // False when the column catalogue gave no row.
     bool ReadTableFacts(TTableFacts& Facts);
+    // A source's default that is an expression, not a literal value.
+    bool IsDefaultExpression(std::string_view Default) const;
     // One column definition, without line end; AutoIncDef gets it with the target's
     // auto-increment marker when the column has one.
-    bool IsDefaultExpression(std::string_view Default) const;
     void WriteColumnDef(const TColumnFacts& Column, const TTableFacts& Facts, std::string& AutoIncDef);
     // Column types come from the driver's facts: no type table speaks for this source.
     bool TypesFromFacts() const;
@@ -178,6 +182,8 @@ class TExport {
 
     std::vector<TSqliteDecimal> FSqliteDecimals;
     bool FSqliteDecimalsRead = false;
+    std::vector<TSqliteLongText> FSqliteLongTexts;
+    bool FSqliteLongTextsRead = false;
     std::unique_ptr<TOutFile> FOut;
     std::unique_ptr<TDialectWriter> FWriter;       // of Dialect
     std::unique_ptr<TDialectWriter> FSourceWriter; // of SourceDialect

@@ -226,6 +226,10 @@ bool TExport::ReadTableFacts(TTableFacts& Facts) {
             c.Unconstrained = decimal->Fit == TDecimalFit::Numbers;
             c.Size.clear();
         }
+    // Nor does it hold a text to its column's declared length; a target that does gets the longest.
+    for (const TSqliteLongText& text : sqlite ? SqliteLongTexts() : std::vector<TSqliteLongText>{})
+        for (TColumnFacts& c : Facts.Columns)
+            if (SameText(c.Name, text.Name)) c.Size = std::to_string(text.Longest);
 
     // The index catalogue: one row per index column, grouped by index, the columns of
     // each in key order; a new name or a position of 1 begins the next index.

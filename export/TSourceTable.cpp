@@ -47,6 +47,10 @@ bool TSourceTable::Read(TExport& Export) {
             c.Unconstrained = decimal->Fit == TDecimalFit::Numbers;
             c.Size = -1;
         }
+        // Nor does it hold a text to its column's declared length; a target that does gets the longest.
+        for (const TSqliteLongText& text : Export.SqliteLongTexts())
+            for (TDriverColumn& c : Columns)
+                if (SameText(c.Name, text.Name)) c.Size = text.Longest;
     }
     ReadAutoIncrement(Export);
     ReadPrimaryKey(Export);

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <sstream>
 
@@ -272,4 +273,53 @@ TEST(SqliteColumns, DecimalColumnsKeepEveryValue) {
     output = FirebirdRunScript(fdb, ReadFile(fbFile), &status);
     ASSERT_EQ(status, 0) << output << fbScript;
     EXPECT_EQ(DoubleLines(FirebirdQuery(fdb, DecimalQuery("CAST(@ AS VARCHAR(60))"))), expected);
+}
+
+// SQLite does not hold a text to its column's declared length, PostgreSQL, MariaDB (strict)
+// and Firebird do: a column whose texts outrun it gets the longest, counted in characters,
+// so every text arrives whole, a key column's too.
+TEST(SqliteColumns, TextsLongerThanTheirDeclaredLengthArriveWhole) {
+    ScratchDir dir;
+    const std::string db = dir.File("texts.db");
+    SqliteExec(db, "CREATE TABLE codes(code VARCHAR(5) PRIMARY KEY, c CHAR(2), n NVARCHAR(3), fits VARCHAR(9));"
+                   "INSERT INTO codes VALUES ('much longer than five', 'abc', 'ééééé', 'fits'), "
+                   "('ok', 'x', NULL, NULL), ('€€€€€€', '', '12345', 'nine char');");
+    AddSqliteDataSource("sqlite_columns_texts", db);
+    TSourceFixture src;
+    ASSERT_TRUE(src.Open("sqlite_columns_texts"));
+    const std::string rows = "SELECT code, c, n, fits FROM codes ORDER BY code";
+    const std::string expected = SqliteQuery(db, ".mode tabs\n.nullvalue NULL\n" + rows + ";");
+
+    const std::string pgFile = dir.File("texts_pg.sql");
+    const std::string pgScript = Dump(src, edPostgreSQL, "codes", pgFile);
+    EXPECT_TRUE(Has(pgScript, "  code varchar(21) NOT NULL,\n")) << pgScript;
+    EXPECT_TRUE(Has(pgScript, "  fits varchar(9)\n")) << pgScript;
+    const std::string pg = FreshPostgresDatabase("sqlite_columns_texts");
+    std::string output, errors;
+    ASSERT_EQ(PostgresLoad(pg, pgFile, "", &output, &errors), 0) << errors << pgScript;
+    EXPECT_EQ(PostgresQuery(pg, "SELECT code, c, coalesce(n, 'NULL'), coalesce(fits, 'NULL') FROM codes ORDER BY code "
+                                "COLLATE \"C\""),
+              expected);
+
+    const std::string myFile = dir.File("texts_my.sql");
+    const std::string myScript = Dump(src, edMySQL, "codes", myFile);
+    const std::string maria = FreshMariaDBDatabase("sqlite_columns_texts");
+    ASSERT_EQ(MariaDBLoad(maria, myFile, &output), 0) << output << myScript;
+    EXPECT_EQ(MariaDBQuery(maria, "SELECT code, c, n, fits FROM codes ORDER BY CAST(code AS BINARY)"), expected);
+
+    const std::string fbFile = dir.File("texts_fb.sql");
+    const std::string fbScript = Dump(src, edFirebird, "codes", fbFile);
+    if (!RequireFirebirdTools()) return;
+    const std::string fdb = dir.File("texts.fdb");
+    FirebirdCreateDatabase(fdb);
+    int status = -1;
+    output = FirebirdRunScript(fdb, ReadFile(fbFile), &status);
+    ASSERT_EQ(status, 0) << output << fbScript;
+    EXPECT_EQ(FirebirdQuery(fdb, "SELECT code, c, COALESCE(n, 'NULL'), COALESCE(fits, 'NULL') FROM codes "
+                                 "ORDER BY CAST(code AS VARCHAR(21) CHARACTER SET OCTETS)"),
+              [&] {
+                  std::string bars = expected;
+                  std::replace(bars.begin(), bars.end(), '\t', '|');
+                  return bars;
+              }());
 }
