@@ -213,12 +213,19 @@ void TExport::PlanSelectItems() {
     if (!SelectSQL.empty() || !Connection || Connection->DatabaseKind() != dkMySQL) return;
     // * leaves out invisible columns, which the structure has (the catalogue lists them) and
     // an INSERT without column names must fill; they are named then, in the table's order.
+    // The catalogue, not SHOW COLUMNS: after SHOW COLUMNS of a missing table fails, the
+    // connector (3.1.15) reads a freed error text in the next statement. A name with a
+    // backslash, whose literal depends on the session's sql_mode, is left to *.
+    if (TableName.find('\\') != std::string::npos) return;
     std::string names;
     bool hidden = false;
-    for (bool row = Statement->ExecSQL("SHOW COLUMNS FROM " + SourceIdent(TableName), true, false); row;
-         row = Statement->Fetch(fdNext, 1)) {
+    for (bool row = Statement->ExecSQL("SELECT column_name, extra FROM information_schema.columns WHERE "
+                                       "table_schema = DATABASE() AND table_name = '" +
+                                           LiteralBody(TableName) + "' ORDER BY ordinal_position",
+                                       true, false);
+         row; row = Statement->Fetch(fdNext, 1)) {
         if (LowerCase(Statement->FieldByName("extra")).find("invisible") != std::string::npos) hidden = true;
-        names += (names.empty() ? "" : ", ") + SourceIdent(Statement->FieldByName("field"));
+        names += (names.empty() ? "" : ", ") + SourceIdent(Statement->FieldByName("column_name"));
     }
     if (hidden && !Statement->Failed()) FSelectItems = names;
 }

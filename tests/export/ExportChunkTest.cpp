@@ -175,7 +175,7 @@ TEST_F(ExportChunks, CancelStopsTheSelectOfALaterChunk) {
 
 TEST_F(ExportChunks, WhatChunksCannotServeIsReadInOneSelect) {
     std::size_t selects = 0;
-    // Each count is SHOW COLUMNS (for invisible columns), the select that asks for the columns
+    // Each count is the catalogue select (for invisible columns), the select that asks for the columns
     // (without a row) and one row select.
     // An order of its own: the rows come in that order.
     const std::string own = Rows("t", "1=1 order by c desc, a, b", 0);
