@@ -263,10 +263,18 @@ void TExport::PlanExactFloats() {
         const bool classed =
             std::any_of(untyped.begin(), untyped.end(), named) ||
             (Statement->ColumnType(i) == ctString && std::any_of(decimals.begin(), decimals.end(), named));
-        const std::string item =
+        std::string item =
             classed ? StorageClassExpression(SourceIdent(name))
                     : ExactFloatExpression(kind, Connection->DbmsName(), Statement->ColumnSqlType(i),
                                            Statement->ColumnType(i), SourceIdent(name), form);
+        if (item.empty() && kind == dkMySQL && Statement->ColumnSqlType(i) == SQL_DOUBLE &&
+            Statement->ColumnAttribute(i, SQL_DESC_UNSIGNED) == SQL_TRUE) {
+            // MariaDB's connector gives some values of a zero-filled double (described as
+            // unsigned) as garbage, such as 1.2345678901234567e-308; their product with one
+            // is a plain double that it writes whole, and stands in where the text differs.
+            item = "(" + SourceIdent(name) + " * 1e0)";
+            form = TExactForm::Double;
+        }
         if (item.empty()) continue;
         FExactList += ", " + item;
         FExactPlan.push_back({i, form, classed});

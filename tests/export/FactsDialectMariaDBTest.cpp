@@ -202,3 +202,22 @@ TEST(FactsDialectMariaDB, ExpressionDefaultsStayExpressions) {
     FirebirdRunScript(fdb, "INSERT INTO bid_defs(id) VALUES (2);\nCOMMIT;\n");
     EXPECT_EQ(FirebirdQuery(fdb, "SELECT d, n, t, q, e, k, w FROM bid_defs WHERE id = 2"), "||x|it's||NULL|(1 + 1)\n");
 }
+
+// MariaDB's connector gives some values of a zero-filled double as garbage (the text of
+// 1.2345678901234567e-308 came as NUL bytes and another row's digits): each value arrives.
+TEST(FactsDialectMariaDB, ZeroFilledDoublesKeepTheirValues) {
+    ScratchDir dir;
+    TSourceFixture src;
+    const std::string source = FreshMariaDBDatabase("facts_zerofill");
+    MariaDBExec(source, "CREATE TABLE bid_zf(id INT PRIMARY KEY, z DOUBLE ZEROFILL, u DOUBLE UNSIGNED, "
+                        "f DOUBLE(10,2) ZEROFILL);"
+                        "INSERT INTO bid_zf VALUES (1, 2.09e-15, 2.09e-15, 1.5), (2, 1.5, 1e300, 12.25), "
+                        "(3, 1.2345678901234567e-308, 0.1, 0), (4, NULL, NULL, NULL), (5, 0, 5e-324, 99999999.99);");
+    ASSERT_TRUE(src.Open(source));
+    ASSERT_EQ(src.Dump(edMySQL, "bid_zf", dir.File("my.sql")), 0) << src.Export->ErrorText;
+    const std::string target = FreshMariaDBDatabase("facts_zerofill_copy");
+    std::string output;
+    ASSERT_EQ(MariaDBLoad(target, dir.File("my.sql"), &output), 0) << output << ReadFile(dir.File("my.sql"));
+    const std::string values = "SELECT id, z * 1e0, u * 1e0, f * 1e0 FROM bid_zf ORDER BY id";
+    EXPECT_EQ(MariaDBQuery(target, values), MariaDBQuery(source, values));
+}
