@@ -94,7 +94,10 @@ bool WidenedFloatText(std::string_view Text, std::string& Out) {
     const std::string_view trimmed = TrimView(Text);
     float value = 0;
     const auto [end, ec] = std::from_chars(trimmed.data(), trimmed.data() + trimmed.size(), value);
-    if (ec != std::errc() || end != trimmed.data() + trimmed.size() || ReadsAsFloat(Text, value)) return false;
+    // NaN and the infinities keep their words, which no such target reads either way.
+    if (ec != std::errc() || end != trimmed.data() + trimmed.size() || !std::isfinite(value) ||
+        ReadsAsFloat(Text, value))
+        return false;
     char text[32];
     Out.assign(text, std::to_chars(text, text + sizeof text, static_cast<double>(value)).ptr);
     return true;

@@ -242,6 +242,20 @@ TEST(ExactFloats, FractionAndDriverTextMakeTheValue) {
     EXPECT_EQ(out, "1.7976931348623157e+308");
 }
 
+TEST(ExactFloats, OnlyFloatTextsBeyondTheLargestFloatAreWidened) {
+    std::string out;
+    ASSERT_TRUE(WidenedFloatText("-3.4028235e+38", out));
+    EXPECT_EQ(out, "-3.4028234663852886e+38");
+    EXPECT_FALSE(WidenedFloatText("3.4028233e+38", out));
+    EXPECT_FALSE(WidenedFloatText("1.4e-45", out));
+    EXPECT_FALSE(WidenedFloatText("0.1", out));
+    // Words and no numbers stay as they are.
+    EXPECT_FALSE(WidenedFloatText("NaN", out));
+    EXPECT_FALSE(WidenedFloatText("-Infinity", out));
+    EXPECT_FALSE(WidenedFloatText("3.5e38", out));
+    EXPECT_FALSE(WidenedFloatText("", out));
+}
+
 TEST(ExportDialect, OneListNamesEveryDialect) {
     // Codes are the list's positions, names and codes map both ways.
     const auto dialects = ExportDialects();
