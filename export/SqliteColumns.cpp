@@ -73,16 +73,24 @@ std::vector<TSqliteColumn> SqliteColumnsWithGenerated(TODBCStatement& Statement,
     return columns;
 }
 
-std::vector<TSqliteDecimal> SqliteDecimalColumns(TODBCStatement& Statement, std::string_view Table,
-                                                 const std::function<std::string(std::string_view)>& Ident) {
-    std::vector<TSqliteDecimal> decimals;
+// Each stored column of Table (no hidden one of a virtual table) as its name and declared type.
+static std::vector<std::pair<std::string, std::string>> DeclaredTypes(TODBCStatement& Statement, std::string_view Table) {
+    std::vector<std::pair<std::string, std::string>> columns;
     for (bool row = Statement.ExecSQL("SELECT name, type FROM pragma_table_xinfo('" + LiteralBody(Table) +
                                           "') WHERE hidden <> 1 ORDER BY cid",
                                       true, false);
-         row; row = Statement.Fetch(fdNext, 1)) {
+         row; row = Statement.Fetch(fdNext, 1))
+        columns.emplace_back(Statement.FieldByName("name"), Statement.FieldByName("type"));
+    return columns;
+}
+
+std::vector<TSqliteDecimal> SqliteDecimalColumns(TODBCStatement& Statement, std::string_view Table,
+                                                 const std::function<std::string(std::string_view)>& Ident) {
+    std::vector<TSqliteDecimal> decimals;
+    for (auto& [name, type] : DeclaredTypes(Statement, Table)) {
         TSqliteDecimal d;
-        if (!DecimalDeclaration(Statement.FieldByName("type"), d.Precision, d.Scale)) continue;
-        d.Name = Statement.FieldByName("name");
+        if (!DecimalDeclaration(type, d.Precision, d.Scale)) continue;
+        d.Name = std::move(name);
         decimals.push_back(std::move(d));
     }
     if (decimals.empty()) return {};
@@ -112,14 +120,10 @@ std::vector<TSqliteDecimal> SqliteDecimalColumns(TODBCStatement& Statement, std:
 std::vector<TSqliteLongText> SqliteLongTextColumns(TODBCStatement& Statement, std::string_view Table,
                                                    const std::function<std::string(std::string_view)>& Ident) {
     std::vector<std::pair<std::string, long long>> declared;
-    for (bool row = Statement.ExecSQL("SELECT name, type FROM pragma_table_xinfo('" + LiteralBody(Table) +
-                                          "') WHERE hidden <> 1 ORDER BY cid",
-                                      true, false);
-         row; row = Statement.Fetch(fdNext, 1)) {
-        const std::string type = LowerCase(Statement.FieldByName("type"));
+    for (auto& [name, type] : DeclaredTypes(Statement, Table)) {
         const long long length = FirstSize(type);
-        if (length >= 0 && type.find("char") != std::string::npos)
-            declared.emplace_back(Statement.FieldByName("name"), length);
+        if (length >= 0 && LowerCase(type).find("char") != std::string::npos)
+            declared.emplace_back(std::move(name), length);
     }
     if (declared.empty()) return {};
     std::string sql = "SELECT ";
