@@ -202,8 +202,12 @@ class TExport {
     std::string FSelectItems = "*";     // the row select's columns, named where * leaves some out
     std::string FExactList;               // the extra select items, each after ", "
     int FExactBase = 0;                   // the table's column count: the first extra column
+    // TExactRead::Column when no extra column stands in: the driver's text as it is, or in
+    // lower case (a PostgreSQL uuid, which the driver gives in upper case).
+    static constexpr int kDriverText = -1;
+    static constexpr int kLowerCaseText = -2;
     struct TExactRead {
-        int Column = -1;                      // the extra column of its exact form, -1 when none
+        int Column = kDriverText;             // the extra column of its exact form, or one of the above
         TExactForm Form{};                    // what that column gives
         bool Classed = false;                 // the extra column is a storage class item
         std::string Text;                     // the text (or a blob's bytes) written instead

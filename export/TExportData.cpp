@@ -200,11 +200,16 @@ void TExport::ResolveReadColumns() {
     FReadIndex.assign(count, 0);
     FReadType.assign(count, ctUnknown);
     FReadBinary.assign(count, false);
+    // PostgreSQL's own text of a uuid is lower case; its driver gives the upper case, which a
+    // target keeping it as text would compare differently.
+    const bool lowerGuids = Connection && Connection->DatabaseKind() == dkPostgreSQL;
     for (int i = 0; i < count; ++i) {
         const int index = Statement->ColumnIndex(Statement->ColumnName(i));
         FReadIndex[i] = index < 0 ? i : index;
         FReadType[i] = Statement->ColumnType(i);
         FReadBinary[i] = Statement->ColumnIsBinary(i);
+        if (lowerGuids && Statement->ColumnSqlType(i) == SQL_GUID && FExactRead[i].Column == kDriverText)
+            FExactRead[i].Column = kLowerCaseText;
     }
 }
 
@@ -285,7 +290,14 @@ void TExport::PlanExactFloats() {
 TFieldData TExport::ReadField(int Index) {
     TFieldData field = Statement->FieldData(FReadIndex[Index]);
     TExactRead& exact = FExactRead[Index];
-    if (exact.Column < 0 || field.Null) return field;
+    if (exact.Column == kDriverText || field.Null) return field;
+    if (exact.Column == kLowerCaseText) {
+        exact.Text.assign(field.Bytes);
+        for (char& c : exact.Text)
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        field.Bytes = exact.Text;
+        return field;
+    }
     const TFieldData text = Statement->FieldData(exact.Column);
     std::string_view digits = text.Bytes;
     if (exact.Classed && ReadStorageClass(text.Bytes, text.Null, digits) != TStorageClass::Real) return field;
