@@ -245,6 +245,7 @@ std::string TPostgreSQLWriter::DefaultExpression(TColumnDefault::TKind Kind, con
         return {};
     case TColumnDefault::CurrentTime:
         if (k == TValueKind::Time) return "LOCALTIME";
+        if (k == TValueKind::TimeTz) return "CURRENT_TIME";
         return {};
     default:
         return {};

@@ -57,6 +57,10 @@ bool IsLongTextName(std::string_view Base) {
 
 // Beside a bit string kept as text: the digits load and read back as they were.
 constexpr const char* kBitStringNote = "bit string: its 0/1 digits as text";
+// A time with its zone where the target has no such type: its text, at most
+// 23:59:59.999999+15:59:59.
+constexpr long long kTimeTzLength = 24;
+constexpr const char* kTimeTzNote = "time with time zone: its text";
 
 std::string WithLength(std::string_view Name, long long Length) {
     return std::string(Name) + "(" + std::to_string(Length) + ")";
@@ -107,6 +111,8 @@ TTargetType ToSQLite(const TValueShape& S) {
     case TValueKind::Timestamp:
     case TValueKind::TimestampTz:
         return {"DATETIME", ""};
+    case TValueKind::TimeTz:
+        return {"TEXT", kTimeTzNote};
     default:
         return {"TEXT", ""};
     }
@@ -159,6 +165,8 @@ TTargetType ToPostgreSQL(const TValueShape& S, bool AutoIncrement) {
         return {S.Fraction >= 0 && S.Fraction < 6 ? WithLength("timestamp", S.Fraction) : "timestamp", ""};
     case TValueKind::TimestampTz:
         return {S.Fraction >= 0 && S.Fraction < 6 ? WithLength("timestamptz", S.Fraction) : "timestamptz", ""};
+    case TValueKind::TimeTz:
+        return {(S.Fraction >= 0 && S.Fraction < 6 ? WithLength("time", S.Fraction) : "time") + " with time zone", ""};
     case TValueKind::Uuid:
         return {"uuid", ""};
     case TValueKind::Json:
@@ -219,6 +227,8 @@ TTargetType ToMySQL(const TValueShape& S) {
     case TValueKind::Timestamp:
     case TValueKind::TimestampTz:
         return {WithLength("datetime", S.Fraction >= 0 && S.Fraction <= 6 ? S.Fraction : 6), ""};
+    case TValueKind::TimeTz:
+        return {WithLength("varchar", kTimeTzLength), kTimeTzNote};
     case TValueKind::Uuid:
         return {"char(36)", ""};
     case TValueKind::BitString:
@@ -275,6 +285,8 @@ TTargetType ToFirebird(const TValueShape& S) {
     case TValueKind::Timestamp:
     case TValueKind::TimestampTz:
         return {"timestamp", ""};
+    case TValueKind::TimeTz:
+        return {WithLength("varchar", kTimeTzLength), kTimeTzNote};
     case TValueKind::Uuid:
         return {"char(36)", ""};
     case TValueKind::BitString:
@@ -326,6 +338,8 @@ TTargetType ToOracle(const TValueShape& S) {
         return {S.Fraction >= 0 && S.Fraction <= 9 ? WithLength("timestamp", S.Fraction) : "timestamp", ""};
     case TValueKind::TimestampTz:
         return {"timestamp with time zone", ""};
+    case TValueKind::TimeTz:
+        return {WithLength("varchar2", kTimeTzLength), kTimeTzNote};
     case TValueKind::Uuid:
         return {"char(36)", ""};
     case TValueKind::BitString:
@@ -370,6 +384,8 @@ TTargetType ToFoxPro(const TValueShape& S) {
     case TValueKind::Time:
     case TValueKind::Duration:
         return {"char(18)", "time of day kept as text"};
+    case TValueKind::TimeTz:
+        return {WithLength("varchar", kTimeTzLength), kTimeTzNote};
     case TValueKind::Uuid:
         return {"char(36)", ""};
     case TValueKind::BitString:
@@ -392,6 +408,8 @@ TDriverColumn FactsFromCatalogue(const TCatalogueField& Field) {
     f.Default = Field("column_def");
     // One driver reports the type modifier; -1 on a numeric means no declared precision.
     if ((f.SqlType == SQL_NUMERIC || f.SqlType == SQL_DECIMAL) && Field("typmod") == "-1") f.Unconstrained = true;
+    // It describes a time with its zone as text; the modifier is its fractional digits.
+    if (f.SourceType == "timetz") f.Digits = static_cast<int>(ToNumber(Field("typmod"), -1));
     return f;
 }
 
@@ -463,6 +481,9 @@ TValueShape ShapeOf(const TDriverColumn& Facts) {
             s.Kind = TValueKind::Text;
         } else if (base == "bit" || base == "varbit" || base == "bit varying") {
             s.Kind = TValueKind::BitString;
+        } else if (base == "timetz" || base == "time with time zone") {
+            s.Kind = TValueKind::TimeTz;
+            s.Fraction = Facts.Digits >= 0 && Facts.Digits <= 9 ? Facts.Digits : -1;
         } else {
             // Types a driver reports as text of a default size (arrays, network types...):
             // their values can be longer than that size.

@@ -48,6 +48,7 @@ enum class TValueKind {
     Duration,
     Timestamp,
     TimestampTz,
+    TimeTz, // a time of day with its zone's offset
     Uuid,
     Json,
     BitString, // PostgreSQL's bit(n) and varbit, which drivers report as text of 0/1 digits

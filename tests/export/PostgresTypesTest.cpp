@@ -105,3 +105,30 @@ TEST(PostgresTypes, UuidsArriveAsPostgresText) {
     EXPECT_TRUE(Has(tab, "\t12345678-90ab-cdef-1234-567890abcdef\r\n")) << tab;
     EXPECT_FALSE(Has(tab, "A0EEBC99")) << tab;
 }
+
+// A time with its zone stays one in the PostgreSQL forms (it was text there); the other
+// targets have no such type and get PostgreSQL's text of each value.
+TEST(PostgresTypes, TimesWithZoneKeepTheirTypeAndText) {
+    ScratchDir dir;
+    const std::string source = FreshPostgresDatabase("pg_types_timetz");
+    PostgresExec(source, "CREATE TABLE bid_clock(id int PRIMARY KEY, t timetz DEFAULT CURRENT_TIME, t0 time(0) with time zone,"
+                         " t3 timetz(3) NOT NULL);"
+                         "INSERT INTO bid_clock VALUES (1, '04:05:06.789012-08', '04:05:06-08', '04:05:06.789+00'),"
+                         " (2, '23:59:59.999999+15:59', '24:00:00-15:59', '00:00:00+05:30'),"
+                         " (3, NULL, NULL, '12:00:00.5+01:02:03'), (4, '00:00:00+00', '13:14:15.6+01', '24:00:00+00');");
+    const std::string select = "SELECT id || '|' || coalesce(t::text, '') || '|' || coalesce(t0::text, '') || '|' || "
+                               "t3 FROM bid_clock ORDER BY id";
+    const std::string expected = PostgresQuery(source, select);
+    ASSERT_TRUE(Has(expected, "2|23:59:59.999999+15:59|24:00:00-15:59|00:00:00+05:30\n")) << expected;
+    const TLoadedForms loaded = LoadEveryForm(source, "bid_clock", dir, "pg_types_timetz");
+    ExpectSameTexts(loaded, expected, select,
+                    "SELECT CONCAT(id, '|', IFNULL(t, ''), '|', IFNULL(t0, ''), '|', t3) FROM bid_clock ORDER BY id",
+                    "SELECT id || '|' || ifnull(t, '') || '|' || ifnull(t0, '') || '|' || t3 FROM bid_clock ORDER BY id;",
+                    "SELECT id || '|' || coalesce(t, '') || '|' || coalesce(t0, '') || '|' || t3 FROM bid_clock "
+                    "ORDER BY id");
+    const std::string types = "SELECT format_type(atttypid, atttypmod) FROM pg_attribute WHERE attrelid = "
+                              "'bid_clock'::regclass AND attname LIKE 't%' AND attnum > 0 ORDER BY attnum";
+    EXPECT_EQ(PostgresQuery(loaded.Postgres, types), PostgresQuery(source, types)) << loaded.Scripts;
+    EXPECT_TRUE(Has(loaded.Scripts, "  t time with time zone DEFAULT CURRENT_TIME,\n")) << loaded.Scripts;
+    EXPECT_TRUE(Has(loaded.Scripts, "  t0 varchar(24) /* time with time zone: its text */,\n")) << loaded.Scripts;
+}
