@@ -7,6 +7,8 @@
 #include <cctype>
 #include <charconv>
 
+#include <sqlext.h>
+
 namespace {
 
 long long FirstSize(std::string_view Type) {
@@ -18,12 +20,16 @@ long long FirstSize(std::string_view Type) {
     return n;
 }
 
-// "decimal(10,2)" or "NUMERIC (5)": the precision and scale; false for any other type.
+// "decimal(10,2)" or "NUMERIC (5)": the precision and scale; a bare "decimal" or "numeric"
+// gives a precision of 0. False for any other type.
 bool DecimalDeclaration(std::string_view Type, int& Precision, int& Scale) {
     const std::size_t open = Type.find('(');
-    if (open == std::string_view::npos) return false;
     const std::string base = LowerCase(TrimView(Type.substr(0, open)));
     if (base != "decimal" && base != "numeric") return false;
+    if (open == std::string_view::npos) {
+        Precision = Scale = 0;
+        return true;
+    }
     Precision = Scale = -1;
     int* target = &Precision;
     for (std::size_t i = open + 1; i < Type.size() && Type[i] != ')'; ++i) {
@@ -97,12 +103,21 @@ std::vector<TSqliteDecimal> SqliteDecimalColumns(TODBCStatement& Statement, std:
     // A real fits when it lies below 10^(p-s) and is the quotient of its scaled, rounded value
     // and 10^s (both exact, so the quotient is the double nearest that decimal). 0 fits,
     // 1 is a number beyond the type, 2 anything else.
+    // Without a precision, the distinct flags summed tell which kinds occur: 1 an integer a
+    // double holds, 2 one beyond 2^53, 4 a finite real, 8 anything else.
     std::string sql = "SELECT ";
     for (std::size_t i = 0; i < decimals.size(); ++i) {
         const std::string c = Ident(decimals[i].Name);
+        if (i > 0) sql += ", ";
+        if (decimals[i].Precision == 0) {
+            sql += "sum(DISTINCT CASE typeof(" + c + ") WHEN 'integer' THEN CASE WHEN " + c +
+                   " > 9007199254740992 OR " + c + " < -9007199254740992 THEN 2 ELSE 1 END WHEN 'real' THEN CASE WHEN " +
+                   c + " > 1.7976931348623157e308 OR " + c + " < -1.7976931348623157e308 THEN 8 ELSE 4 END WHEN "
+                   "'null' THEN NULL ELSE 8 END)";
+            continue;
+        }
         const std::string whole = "1e" + std::to_string(decimals[i].Precision - decimals[i].Scale);
         const std::string scale = "1e" + std::to_string(decimals[i].Scale);
-        if (i > 0) sql += ", ";
         sql += "max(CASE typeof(" + c + ") WHEN 'null' THEN 0 WHEN 'integer' THEN " + c + " >= " + whole + " OR " +
                c + " <= -" + whole + " WHEN 'real' THEN CASE WHEN " + c + " > 1.7976931348623157e308 OR " + c +
                " < -1.7976931348623157e308 THEN 2 WHEN " + c + " >= " + whole + " OR " + c + " <= -" + whole +
@@ -112,9 +127,49 @@ std::vector<TSqliteDecimal> SqliteDecimalColumns(TODBCStatement& Statement, std:
     if (!Statement.ExecSQL(sql, true, false)) return {};
     for (std::size_t i = 0; i < decimals.size(); ++i) {
         const std::string_view fit = Statement.FieldView(static_cast<int>(i));
-        decimals[i].Fit = fit == "1" ? TDecimalFit::Numbers : fit == "2" ? TDecimalFit::Other : TDecimalFit::Fits;
+        if (decimals[i].Precision > 0) {
+            decimals[i].Fit = fit == "1" ? TDecimalFit::Numbers : fit == "2" ? TDecimalFit::Other : TDecimalFit::Fits;
+            continue;
+        }
+        int flags = 0;
+        std::from_chars(fit.data(), fit.data() + fit.size(), flags);
+        decimals[i].Fit = flags & 8                ? TDecimalFit::Other
+                          : (flags & 6) == 6       ? TDecimalFit::Numbers
+                          : flags & 4              ? TDecimalFit::Doubles
+                          : flags != 0             ? TDecimalFit::Integers
+                                                   : TDecimalFit::Fits;
     }
     return decimals;
+}
+
+int StandInSqlType(const TSqliteDecimal& Decimal) {
+    switch (Decimal.Fit) {
+    case TDecimalFit::Fits:
+        return 0;
+    case TDecimalFit::Integers:
+        return SQL_BIGINT;
+    case TDecimalFit::Doubles:
+        return SQL_DOUBLE;
+    case TDecimalFit::Numbers:
+        return SQL_DECIMAL;
+    case TDecimalFit::Other:
+        break;
+    }
+    return SQL_LONGVARCHAR;
+}
+
+bool NeedsClassItem(const TSqliteDecimal& Decimal, bool DriverGivesText) {
+    // A column the driver calls a double gets its reals exactly without one; only values of
+    // other classes need it there.
+    if (!DriverGivesText) return Decimal.Fit == TDecimalFit::Other;
+    switch (Decimal.Fit) {
+    case TDecimalFit::Fits:
+        return Decimal.Precision > 15;
+    case TDecimalFit::Integers:
+        return false; // the driver's text of an integer has every digit
+    default:
+        return true;
+    }
 }
 
 std::vector<TSqliteLongText> SqliteLongTextColumns(TODBCStatement& Statement, std::string_view Table,

@@ -32,26 +32,36 @@ struct TSqliteColumn {
 std::vector<TSqliteColumn> SqliteColumnsWithGenerated(TODBCStatement& Statement, std::string_view Table,
                                                       std::string_view SourceIdent);
 
-// How the values of a column declared decimal(p,s) or numeric(p,s) fit that type: SQLite
-// keeps any integer, real or text there.
+// How the values of a column declared decimal or numeric fit that type: SQLite keeps any
+// integer, real or text there.
 enum class TDecimalFit : unsigned char {
-    Fits,    // integers and reals, each the nearest double to a number of that precision and scale
-    Numbers, // finite integers and reals, some beyond the type
-    Other,   // texts, blobs or an infinity too
+    Fits,     // integers and reals, each the nearest double to a number of that precision and
+              // scale; without a precision: no value at all
+    Integers, // without a precision: integers only
+    Doubles,  // without a precision: reals and integers a double holds exactly (up to 2^53)
+    Numbers,  // finite integers and reals, some beyond the type (or beyond 2^53 beside reals)
+    Other,    // texts, blobs or an infinity too
 };
 
 struct TSqliteDecimal {
     std::string Name;
-    int Precision = 0;
+    int Precision = 0; // 0: declared without one
     int Scale = 0;
     TDecimalFit Fit = TDecimalFit::Fits;
 };
 
-// The columns of Table declared decimal or numeric with a precision, and how their values
-// fit it, read in one pass over the table; Ident quotes a name for SQLite. Empty when the
-// table has none or the pass fails.
+// The columns of Table declared decimal or numeric, with or without a precision, and how
+// their values fit it, read in one pass over the table; Ident quotes a name for SQLite.
+// Empty when the table has none or the pass fails.
 std::vector<TSqliteDecimal> SqliteDecimalColumns(TODBCStatement& Statement, std::string_view Table,
                                                  const std::function<std::string(std::string_view)>& Ident);
+// The ODBC data type that stands for such a column's values in the forms other than SQLite's
+// (SQL_BIGINT, SQL_DOUBLE, an unconstrained SQL_DECIMAL or SQL_LONGVARCHAR); 0 where the
+// declared type holds them.
+int StandInSqlType(const TSqliteDecimal& Decimal);
+// The row select asks for each value's storage class and exact content: reals whose driver
+// text (15 digits) may not give them back, or values of several classes.
+bool NeedsClassItem(const TSqliteDecimal& Decimal, bool DriverGivesText);
 // A column declared with a character type and a length ("varchar(5)"), which SQLite does not
 // enforce, and the longest text it holds, longer than that length.
 struct TSqliteLongText {

@@ -150,6 +150,8 @@ class TExport {
     bool PlanKeyChunks();
     // Selects the next chunk (the first when no key was read yet); true when a row is current.
     bool RunKeyChunk();
+    // An SQLite decimal column whose values got another type in the structure: that type.
+    void StandInColumnTypes(std::vector<TResultColumn>& Columns);
     void WriteDataSection();
     // Rows longer than one statement of the target: the key and the result's column names
     // as the catalogue has them, read at the first such row.

@@ -244,16 +244,15 @@ void TExport::PlanExactFloats() {
     const bool sqlite = SameText(Connection->DbmsName(), "SQLite");
     if (kind != dkMySQL && !sqlite) return;
     // Columns whose values each keep their class: those declared without a type, and decimal
-    // columns the driver gives as text whose values its 15 digits may not give back.
-    std::vector<std::string> untyped, decimals;
+    // columns whose values the driver's text may not give back.
+    std::vector<std::string> untyped;
     if (sqlite) {
         for (bool row = Statement->ExecSQL("SELECT name FROM pragma_table_xinfo('" + LiteralBody(TableName) +
                                                "') WHERE type = ''",
                                            true, false);
              row; row = Statement->Fetch(fdNext, 1))
             untyped.push_back(Statement->FieldByName("name"));
-        for (const TSqliteDecimal& d : SqliteDecimals())
-            if (d.Fit != TDecimalFit::Fits || d.Precision > 15) decimals.push_back(d.Name);
+        SqliteDecimals();
     }
     // The columns as the row select will see them; a failure is left to the row select.
     Statement->ExecSQL("SELECT " + FSelectItems + " FROM " + SourceIdent(TableName) + " WHERE 1=0", true, false);
@@ -265,9 +264,9 @@ void TExport::PlanExactFloats() {
         if (name.size() >= 128) continue;
         TExactForm form = TExactForm::Fraction;
         const auto named = [&name](const std::string& u) { return SameText(u, name); };
-        const bool classed =
-            std::any_of(untyped.begin(), untyped.end(), named) ||
-            (Statement->ColumnType(i) == ctString && std::any_of(decimals.begin(), decimals.end(), named));
+        const TSqliteDecimal* decimal = sqlite ? FindDecimal(FSqliteDecimals, name) : nullptr;
+        const bool classed = std::any_of(untyped.begin(), untyped.end(), named) ||
+                             (decimal && NeedsClassItem(*decimal, Statement->ColumnType(i) == ctString));
         std::string item =
             classed ? StorageClassExpression(SourceIdent(name))
                     : ExactFloatExpression(kind, Connection->DbmsName(), Statement->ColumnSqlType(i),
@@ -313,6 +312,7 @@ TFieldData TExport::ReadField(int Index, const TResultColumn*& Column) {
     static const TResultColumn integer{{}, ctInteger, SQL_BIGINT, false};
     static const TResultColumn real{{}, ctFloat, SQL_DOUBLE, false};
     static const TResultColumn blob{{}, ColumnTypeOf(SQL_LONGVARBINARY), SQL_LONGVARBINARY, true};
+    static const TResultColumn text{{}, ctString, SQL_LONGVARCHAR, false};
     const TFieldData item = Statement->FieldData(exact.Column);
     std::string_view content;
     switch (ReadStorageClass(item.Bytes, item.Null, content)) {
@@ -330,9 +330,38 @@ TFieldData TExport::ReadField(int Index, const TResultColumn*& Column) {
         }
         break;
     case TStorageClass::Text:
+        // A text in a column the driver calls a number stays text.
+        if (Column->Type != ctString) Column = &text;
         break;
     }
     return field;
+}
+
+void TExport::StandInColumnTypes(std::vector<TResultColumn>& Columns) {
+    // The structure gave an SQLite decimal column whose values its declared type does not
+    // hold another type; its values are written for that one.
+    for (TResultColumn& c : Columns) {
+        const TSqliteDecimal* decimal = FindDecimal(SqliteDecimals(), c.Name);
+        if (!decimal || c.Binary) continue;
+        switch (StandInSqlType(*decimal)) {
+        case 0:
+            break;
+        case SQL_BIGINT:
+            c.Type = ctInteger;
+            c.SqlType = SQL_BIGINT;
+            break;
+        case SQL_DOUBLE:
+            c.Type = ctFloat;
+            c.SqlType = SQL_DOUBLE;
+            break;
+        default:
+            // Numbers beyond a double's digits go as their exact text, which every target of
+            // an unconstrained decimal or a text reads without rounding.
+            c.Type = ctString;
+            c.SqlType = SQL_VARCHAR;
+            break;
+        }
+    }
 }
 
 void TExport::WriteDataSection() {
@@ -351,6 +380,7 @@ void TExport::WriteDataSection() {
     for (int i = 0; i < count; ++i)
         columns.push_back({Statement->ColumnName(i), static_cast<TColumnType>(FReadType[i]),
                            Statement->ColumnSqlType(i), FReadBinary[i]});
+    if (Dialect != edSQLite) StandInColumnTypes(columns);
     const TRowForm form = FWriter->RowForm(*this, columns);
     const std::string& prefix = form.Head;
     const TDialectWriter& writer = *FWriter;

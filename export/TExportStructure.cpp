@@ -221,9 +221,10 @@ bool TExport::ReadTableFacts(TTableFacts& Facts) {
         // declared type, the target gets one that holds them all.
         for (TColumnFacts& c : Facts.Columns) {
             const TSqliteDecimal* decimal = FindDecimal(SqliteDecimals(), c.Name);
-            if (!decimal || decimal->Fit == TDecimalFit::Fits) continue;
-            c.SqlType = decimal->Fit == TDecimalFit::Numbers ? SQL_DECIMAL : SQL_LONGVARCHAR;
-            c.Unconstrained = decimal->Fit == TDecimalFit::Numbers;
+            const int standIn = decimal ? StandInSqlType(*decimal) : 0;
+            if (standIn == 0) continue;
+            c.SqlType = standIn;
+            c.Unconstrained = standIn == SQL_DECIMAL;
             c.Size.clear();
         }
     // Nor does it hold a text to its column's declared length; a target that does gets the longest.

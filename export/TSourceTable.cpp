@@ -42,9 +42,10 @@ bool TSourceTable::Read(TExport& Export) {
         // declared type, the other forms get one that holds them all.
         for (TDriverColumn& c : Columns) {
             const TSqliteDecimal* decimal = FindDecimal(Export.SqliteDecimals(), c.Name);
-            if (!decimal || decimal->Fit == TDecimalFit::Fits) continue;
-            c.SqlType = decimal->Fit == TDecimalFit::Numbers ? SQL_DECIMAL : SQL_LONGVARCHAR;
-            c.Unconstrained = decimal->Fit == TDecimalFit::Numbers;
+            const int standIn = decimal ? StandInSqlType(*decimal) : 0;
+            if (standIn == 0) continue;
+            c.SqlType = standIn;
+            c.Unconstrained = standIn == SQL_DECIMAL;
             c.Size = -1;
         }
         // Nor does it hold a text to its column's declared length; a target that does gets the longest.

@@ -187,9 +187,17 @@ std::map<int, double> FirebirdExactDoubles(const std::string& DbPath, const std:
         true);
 }
 
+namespace {
+
+bool IsInt64Digits(std::string_view Field) {
+    if (!Field.empty() && Field[0] == '-') Field.remove_prefix(1);
+    return !Field.empty() && Field.size() <= 19 &&
+           Field.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
 // Each line's fields (split at '|' or tab) as the shortest text of their double, NULL as it
 // stands: texts of one value in different spellings compare equal, any other bit does not.
-std::vector<std::string> DoubleLines(const std::string& Text) {
+std::vector<std::string> CanonicalLines(const std::string& Text, bool KeepIntegers) {
     std::vector<std::string> lines;
     std::istringstream in(Text);
     for (std::string line; std::getline(in, line);) {
@@ -201,13 +209,26 @@ std::vector<std::string> DoubleLines(const std::string& Text) {
             double value = 0;
             const auto [ptr, ec] = std::from_chars(field.data(), field.data() + field.size(), value);
             char text[64];
-            canonical += ec == std::errc() && ptr == field.data() + field.size()
-                             ? std::string(text, std::to_chars(text, text + sizeof text, value).ptr)
-                             : "<" + field + ">";
+            if (KeepIntegers && IsInt64Digits(field))
+                canonical += field;
+            else
+                canonical += ec == std::errc() && ptr == field.data() + field.size()
+                                 ? std::string(text, std::to_chars(text, text + sizeof text, value).ptr)
+                                 : "<" + field + ">";
             canonical += ' ';
             at = end + 1;
         }
         lines.push_back(canonical);
     }
     return lines;
+}
+
+} // namespace
+
+std::vector<std::string> DoubleLines(const std::string& Text) {
+    return CanonicalLines(Text, false);
+}
+
+std::vector<std::string> NumberLines(const std::string& Text) {
+    return CanonicalLines(Text, true);
 }

@@ -44,3 +44,6 @@ std::map<int, double> FirebirdExactDoubles(const std::string& DbPath, const std:
 // text as <text>: texts of one value in different spellings compare equal, any other bit
 // does not.
 std::vector<std::string> DoubleLines(const std::string& Text);
+// The same, but an integer text of up to 19 digits stays as it is: a 64-bit integer that a
+// double would round is told apart from its neighbours.
+std::vector<std::string> NumberLines(const std::string& Text);

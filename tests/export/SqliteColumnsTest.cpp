@@ -323,3 +323,93 @@ TEST(SqliteColumns, TextsLongerThanTheirDeclaredLengthArriveWhole) {
                   return bars;
               }());
 }
+
+namespace {
+
+// Columns declared NUMERIC or DECIMAL without a precision (the driver calls the first a
+// double, the second text) as SQLite keeps them: n integers up to the ends of 64 bits, d reals
+// and integers a double holds, m integers beyond 2^53 beside reals, o texts, a blob and an
+// infinity beside numbers, e nothing; p a decimal(10,2) whose values fit it.
+const char* kUnconstrainedSchema = R"(
+CREATE TABLE nums(id INTEGER PRIMARY KEY, n NUMERIC, d DECIMAL, m NUMERIC, o Numeric, e DECIMAL, p decimal(10,2));
+INSERT INTO nums VALUES (1, 9007199254740993, 0.1 + 0.2, 9007199254740993, 'abc', NULL, 12.5),
+  (2, 9223372036854775807, 1e-300 / 3, 0.1 + 0.2, 12, NULL, 3.99),
+  (3, -9223372036854775807 - 1, 12, 1e20, 0.1 + 0.2, NULL, NULL),
+  (4, 1, -0.5, 1.5, 9e999, NULL, -0.01), (5, NULL, 1e300, -12, NULL, NULL, 0),
+  (6, 0, NULL, -9223372036854775807, '', NULL, 1), (7, -9007199254740993, 2.5e-5, NULL, X'6869', NULL, 99999999.99);
+)";
+
+const char* kUnconstrainedColumns[] = {"n", "d", "m", "o", "e", "p"};
+
+// As DecimalQuery, for the table nums; without Skip's column.
+std::string UnconstrainedQuery(const std::string& Cast, const std::string& Skip = "") {
+    std::string sql = "SELECT id";
+    for (const char* c : kUnconstrainedColumns) {
+        if (c == Skip) continue;
+        std::string value = Cast;
+        for (std::size_t at; (at = value.find('@')) != std::string::npos;) value.replace(at, 1, c);
+        sql += ", coalesce(" + value + ", 'NULL')";
+    }
+    return sql + " FROM nums ORDER BY id";
+}
+
+} // namespace
+
+// Without a precision there was no type to fit: NUMERIC became a double (integers beyond 2^53
+// lost digits), DECIMAL an unconstrained decimal that got the driver's 15 digits of each real
+// and refused texts. Each column now gets the narrowest type that holds all its values.
+TEST(SqliteColumns, UnconstrainedDecimalsKeepEveryDigit) {
+    ScratchDir dir;
+    const std::string db = dir.File("nums.db");
+    SqliteExec(db, kUnconstrainedSchema);
+    AddSqliteDataSource("sqlite_columns_nums", db);
+    TSourceFixture src;
+    ASSERT_TRUE(src.Open("sqlite_columns_nums"));
+    // A blob in a column that becomes text arrives as the driver gives it, X'...'.
+    const std::string sourceValue = "CASE typeof(@) WHEN 'real' THEN printf('%!.20e', @) WHEN 'blob' THEN "
+                                    "'X''' || hex(@) || '''' WHEN 'null' THEN NULL ELSE @ END";
+    const std::vector<std::string> expected = NumberLines(SqliteQuery(db, UnconstrainedQuery(sourceValue)));
+    ASSERT_EQ(expected.size(), 7u);
+    EXPECT_EQ(expected[0], "1 9007199254740993 0.30000000000000004 9007199254740993 <abc> <NULL> 12.5 ");
+
+    // SQLite: declared types as declared, each value in its class.
+    const std::string sqliteFile = dir.File("nums_sqlite.sql");
+    const std::string sqlite = Dump(src, edSQLite, "nums", sqliteFile);
+    EXPECT_TRUE(Has(sqlite, "  n numeric,\n  d decimal,\n  m numeric,\n  o numeric,\n  e decimal,\n  p decimal(10,2),\n"))
+        << sqlite;
+    EXPECT_EQ(SqliteDifferences(db, dir.File("nums_target.db"), sqliteFile, "nums",
+                                {"n", "d", "m", "o", "e", "p"}),
+              "rows 7 of 7\n");
+
+    const std::string pgFile = dir.File("nums_pg.sql");
+    const std::string pgScript = Dump(src, edPostgreSQL, "nums", pgFile);
+    EXPECT_TRUE(Has(pgScript, "  n bigint,\n  d double precision,\n  m numeric,\n  o text,\n  e numeric,\n"
+                              "  p numeric(10,2)\n"))
+        << pgScript;
+    const std::string pg = FreshPostgresDatabase("sqlite_columns_nums");
+    std::string output, errors;
+    ASSERT_EQ(PostgresLoad(pg, pgFile, "", &output, &errors), 0) << errors << pgScript;
+    EXPECT_EQ(NumberLines(PostgresQuery(pg, UnconstrainedQuery("@::text"))), expected);
+
+    const std::string myFile = dir.File("nums_my.sql");
+    const std::string myScript = Dump(src, edMySQL, "nums", myFile);
+    EXPECT_TRUE(Has(myScript, "  n bigint,\n  d double,\n")) << myScript;
+    EXPECT_TRUE(Has(myScript, "  p decimal(10,2)\n")) << myScript;
+    const std::string maria = FreshMariaDBDatabase("sqlite_columns_nums");
+    ASSERT_EQ(MariaDBLoad(maria, myFile, &output), 0) << output << myScript;
+    EXPECT_EQ(NumberLines(MariaDBQuery(maria, UnconstrainedQuery("@"))), expected);
+
+    const std::string fbFile = dir.File("nums_fb.sql");
+    const std::string fbScript = Dump(src, edFirebird, "nums", fbFile);
+    EXPECT_TRUE(Has(fbScript, "  n bigint,\n  d double precision,\n")) << fbScript;
+    if (!RequireFirebirdTools()) return;
+    const std::string fdb = dir.File("nums.fdb");
+    FirebirdCreateDatabase(fdb);
+    int status = -1;
+    output = FirebirdRunScript(fdb, ReadFile(fbFile), &status);
+    ASSERT_EQ(status, 0) << output << fbScript;
+    // Firebird's text of a double has 16 digits; d is compared exactly on its own.
+    EXPECT_EQ(NumberLines(FirebirdQuery(fdb, UnconstrainedQuery("CAST(@ AS VARCHAR(60))", "d"))),
+              NumberLines(SqliteQuery(db, UnconstrainedQuery(sourceValue, "d"))));
+    EXPECT_EQ(FirebirdExactDoubles(fdb, "nums", "d"), SqliteExactDoubles(db, "nums", "d"));
+}
