@@ -3,14 +3,14 @@
 // in its own child process so its peak memory is its own.
 //
 //   dump_bench [--rows N[,N...]] [--dir DIR] [--mariadb-socket PATH] [--mariadb-user U]
-//              [--mariadb-password P] [--only plain|exact|threaded|engine|serial|textdoubles]
+//              [--mariadb-password P] [--only plain|exact|threaded|engine|serial|textnumbers]
 //              [--repeat N] [--sqlite yes|no]
 //
 // --only runs that one contender in this process, without a child, on the table an earlier
 // run left in the same --dir (SQLite, or MariaDB when a socket is given), for a profiler.
 // --repeat measures each contender N times and keeps each one's best wall and processor time.
-// On MariaDB DumpTable also runs with the connector's own text of doubles (textdoubles), as
-// before DOUBLE columns were fetched as binary doubles.
+// On MariaDB DumpTable also runs with the connector's own text of doubles and integers
+// (textnumbers), as before such columns were fetched as binary numbers.
 //
 // --sqlite no leaves SQLite out (it is measured by default).
 // Several row counts (--rows 1000000,5000000) are measured one after the other in one run.
@@ -84,10 +84,10 @@ bool Shell(const std::string& Command) {
 
 bool DumpWithEngine(const std::string& Dsn, const std::string& User, const std::string& Password,
                     const std::string& Table, const std::string& File, TExportDialect Dialect,
-                    bool ReadAhead = true, bool BinaryDoubles = true) {
+                    bool ReadAhead = true, bool BinaryNumbers = true) {
     TODBC connection;
     connection.ReadAhead = ReadAhead;
-    connection.BinaryDoubles = BinaryDoubles;
+    connection.BinaryNumbers = BinaryNumbers;
     if (!connection.Connect(Dsn, User, Password)) return false;
     TExport engine(&connection, Dialect);
     return engine.DumpTable(Dialect, Table, File, "", false, true, false, false, "") == 0;
@@ -215,7 +215,7 @@ void Report(const char* Name, const TRun& Run, const TRun& Base) {
 void Compare(const std::string& Label, const std::string& Dsn, const std::string& User,
              const std::string& Password, TExportDialect Dialect, const std::string& Dir, long Rows,
              const std::string& ToolName, const std::string& ToolCommand, int Repeat, bool ExactReals = false,
-             bool TextDoubles = false) {
+             bool TextNumbers = false) {
     std::printf("%s, %ld rows of 8 columns%s:\n", Label.c_str(), Rows, Repeat > 1 ? ", best of each" : "");
     TRun plain, exact, threaded, engine, serial, text, tool;
     // Round by round, so that each contender meets the same spells of load from elsewhere.
@@ -235,10 +235,10 @@ void Compare(const std::string& Label, const std::string& Dsn, const std::string
                  return DumpWithEngine(Dsn, User, Password, "b", Dir + "/serial.sql", Dialect, false);
              }),
              round);
-        if (TextDoubles)
+        if (TextNumbers)
             Keep(text,
                  Measure([&] {
-                     return DumpWithEngine(Dsn, User, Password, "b", Dir + "/textdoubles.sql", Dialect, true, false);
+                     return DumpWithEngine(Dsn, User, Password, "b", Dir + "/textnumbers.sql", Dialect, true, false);
                  }),
                  round);
         Keep(tool, Measure([&] { return Shell(ToolCommand); }), round);
@@ -248,18 +248,18 @@ void Compare(const std::string& Label, const std::string& Dsn, const std::string
     Report("plain loop, threaded process", threaded, plain);
     Report("DumpTable", engine, plain);
     Report("DumpTable without read-ahead", serial, plain);
-    if (TextDoubles) Report("DumpTable, doubles as text", text, plain);
+    if (TextNumbers) Report("DumpTable, numbers as text", text, plain);
     Report(ToolName.c_str(), tool, plain);
     std::printf("  DumpTable against %s: %.2fx (cpu %.2fx)", ToolName.c_str(), engine.Seconds / tool.Seconds,
                 engine.CpuSeconds / tool.CpuSeconds);
-    if (TextDoubles)
-        std::printf("; with doubles as text %.2fx (cpu %.2fx)", text.Seconds / tool.Seconds,
+    if (TextNumbers)
+        std::printf("; with numbers as text %.2fx (cpu %.2fx)", text.Seconds / tool.Seconds,
                     text.CpuSeconds / tool.CpuSeconds);
     std::printf("\n  INSERT lines the same bytes as the plain loop's: %s\n",
                 EndsWithFile(Dir + "/engine.sql", Dir + "/plain.sql") ? "yes" : "no");
-    if (TextDoubles)
-        std::printf("  ... with doubles as text: %s\n",
-                    EndsWithFile(Dir + "/textdoubles.sql", Dir + "/plain.sql") ? "yes" : "no");
+    if (TextNumbers)
+        std::printf("  ... with numbers as text: %s\n",
+                    EndsWithFile(Dir + "/textnumbers.sql", Dir + "/plain.sql") ? "yes" : "no");
     if (!ExactReals) return;
     // The lossy loop writes the driver's 15-digit reals; this one does DumpTable's job.
     std::printf("  DumpTable against the plain loop with exact reals: %.2fx (cpu %.2fx); without read-ahead"
@@ -326,13 +326,13 @@ int main(int argc, char** argv) {
         if (only == "exact") return DumpPlain(dsn, u, p, "b", dir + "/exact.sql", false, !maria) ? 0 : 1;
         if (only == "serial")
             return DumpWithEngine(dsn, u, p, "b", dir + "/serial.sql", maria ? edMySQL : edOracle, false) ? 0 : 1;
-        if (only == "textdoubles")
-            return DumpWithEngine(dsn, u, p, "b", dir + "/textdoubles.sql", maria ? edMySQL : edOracle, true, false)
+        if (only == "textnumbers")
+            return DumpWithEngine(dsn, u, p, "b", dir + "/textnumbers.sql", maria ? edMySQL : edOracle, true, false)
                        ? 0
                        : 1;
         if (only == "engine")
             return DumpWithEngine(dsn, u, p, "b", dir + "/engine.sql", maria ? edMySQL : edOracle) ? 0 : 1;
-        std::fprintf(stderr, "--only takes plain, exact, threaded, engine, serial or textdoubles\n");
+        std::fprintf(stderr, "--only takes plain, exact, threaded, engine, serial or textnumbers\n");
         return 2;
     }
 

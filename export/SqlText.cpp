@@ -5,6 +5,7 @@
 #include <sqlext.h>
 
 #include <array>
+#include <cstring>
 
 namespace {
 bool IsAsciiLetter(char c) {
@@ -80,9 +81,21 @@ void AppendSqlValue(std::string& Out, std::string_view Value, TColumnType Type, 
             return;
         }
     }
+    std::size_t first = 0;
+    while (first < Value.size() && !kNeedsCare[static_cast<unsigned char>(Value[first])]) ++first;
+    if (first == Value.size()) {
+        // Most values need no care: one resize and a copy instead of three appends.
+        const std::size_t at = Out.size();
+        Out.resize(at + Value.size() + 2);
+        char* to = Out.data() + at;
+        to[0] = '\'';
+        if (!Value.empty()) std::memcpy(to + 1, Value.data(), Value.size());
+        to[Value.size() + 1] = '\'';
+        return;
+    }
     Out += '\'';
     std::size_t run = 0; // start of the current stretch of bytes that need no care
-    for (std::size_t i = 0; i < Value.size(); ++i) {
+    for (std::size_t i = first; i < Value.size(); ++i) {
         const char c = Value[i];
         if (!kNeedsCare[static_cast<unsigned char>(c)]) continue;
         Out.append(Value.data() + run, i - run);

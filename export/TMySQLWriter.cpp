@@ -92,11 +92,13 @@ bool IsMySQLBareNumber(SQLSMALLINT SqlType, std::string_view Text) {
 }
 
 void TMySQLWriter::AppendField(std::string& Out, const TFieldData& Field, const TResultColumn& Column) const {
-    // A float column narrows the double it reads, and refuses one beyond the largest float.
-    std::string wide;
-    if (Column.SqlType == SQL_REAL && !Field.Null && !Column.Binary && WidenedFloatText(Field.Bytes, wide)) {
-        AppendField(Out, TFieldData{wide, false}, TResultColumn{{}, Column.Type, SQL_DOUBLE, false});
-        return;
+    if (Column.SqlType == SQL_REAL && !Field.Null && !Column.Binary) {
+        // A float column narrows the double it reads, and refuses one beyond the largest float.
+        std::string wide;
+        if (WidenedFloatText(Field.Bytes, wide)) {
+            AppendField(Out, TFieldData{wide, false}, TResultColumn{{}, Column.Type, SQL_DOUBLE, false});
+            return;
+        }
     }
     if (RowsPerStatement() > 1 && !Field.Null && !Column.Binary && IsMySQLBareNumber(Column.SqlType, Field.Bytes))
         Out.append(Field.Bytes);

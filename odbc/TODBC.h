@@ -40,9 +40,10 @@ class TODBC {
     // Statements reading a forward-only result forward have the worker read their next
     // block of rows while the caller goes through the current one.
     bool ReadAhead = true;
-    // MariaDB and MySQL: plain DOUBLE columns read in arrays are fetched as binary doubles
-    // and written as text here, the same bytes as the connector's text (false: its text).
-    bool BinaryDoubles = true;
+    // MariaDB and MySQL: plain DOUBLE and integer columns read in arrays are fetched as
+    // binary numbers and written as text here, the same bytes as the connector's text
+    // (false: its text).
+    bool BinaryNumbers = true;
     // Gates every diagnostic message box of the connection and its statements.
     bool ShowErrors = false;
     bool AllowEmptyResult = false;

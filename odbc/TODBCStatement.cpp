@@ -67,6 +67,50 @@ std::string Backquoted(std::string_view Name) {
     return quoted + '`';
 }
 
+// The C type that reads a column of this SHOW COLUMNS type as a binary number whose text
+// this program writes as the connector does: "double", and integers without zero fill
+// ("int(11)", "bigint(20) unsigned"). SQL_C_CHAR for every other type. (A DATE is not one:
+// the connector gives a zero date to SQL_C_TYPE_DATE as NULL.)
+SQLSMALLINT NativeCTypeOf(std::string_view Type) {
+    if (SameText(Type, "double")) return SQL_C_DOUBLE;
+    bool big = false;
+    std::size_t at = 0;
+    for (std::string_view prefix : {"tinyint", "smallint", "mediumint", "bigint", "int"}) {
+        if (Type.size() >= prefix.size() && SameText(Type.substr(0, prefix.size()), prefix)) {
+            big = prefix == "bigint";
+            at = prefix.size();
+            break;
+        }
+    }
+    if (at == 0) return SQL_C_CHAR;
+    if (at < Type.size() && Type[at] == '(') {
+        const std::size_t close = Type.find(')', at);
+        if (close == std::string_view::npos || close == at + 1) return SQL_C_CHAR;
+        for (std::size_t i = at + 1; i < close; ++i)
+            if (Type[i] < '0' || Type[i] > '9') return SQL_C_CHAR;
+        at = close + 1;
+    }
+    const std::string_view rest = Type.substr(at);
+    if (rest.empty()) return SQL_C_SBIGINT;
+    if (SameText(rest, " unsigned")) return big ? SQL_C_UBIGINT : SQL_C_SBIGINT;
+    return SQL_C_CHAR;
+}
+
+// The C type of a column the driver describes so, should its definition be a plain one.
+SQLSMALLINT ExpectedCType(SQLSMALLINT SqlType) {
+    switch (SqlType) {
+    case SQL_DOUBLE:
+        return SQL_C_DOUBLE;
+    case SQL_INTEGER:
+    case SQL_SMALLINT:
+    case SQL_TINYINT:
+    case SQL_BIGINT:
+        return SQL_C_SBIGINT;
+    default:
+        return SQL_C_CHAR;
+    }
+}
+
 bool IsBinarySqlType(SQLSMALLINT SqlType) {
     return SqlType == SQL_BINARY || SqlType == SQL_VARBINARY || SqlType == SQL_LONGVARBINARY;
 }
@@ -509,13 +553,15 @@ bool TODBCStatement::PlanArrayReads() {
     }
     const auto rows = static_cast<SQLULEN>(std::min<std::size_t>(ArrayRows, BlockBytes / rowBytes));
     if (rows < MinArrayRows) return false;
-    // The connector's conversion of doubles to text is the largest part of its fetch.
-    FArrayDouble = NativeDoubleColumns(FArrayWidth);
+    // The connector's conversion of numbers to text is the largest part of its fetch.
+    FArrayCType = NativeColumns(FArrayWidth);
     std::size_t at = 0;
     for (int i = 0; i < columns; ++i) {
-        if (FArrayDouble[static_cast<std::size_t>(i)]) {
-            FArrayWidth[i] = sizeof(double);
-            at = (at + alignof(double) - 1) / alignof(double) * alignof(double);
+        const SQLSMALLINT cType = FArrayCType[static_cast<std::size_t>(i)];
+        if (cType != SQL_C_CHAR) {
+            // A fixed-size C type is laid out at its own size, whatever the buffer length.
+            FArrayWidth[i] = 8;
+            at = (at + 7) / 8 * 8;
         }
         FArrayOffset[i] = at;
         at += static_cast<std::size_t>(FArrayWidth[i]) * rows;
@@ -539,7 +585,7 @@ bool TODBCStatement::PlanArrayReads() {
               setAttr(SQL_ATTR_ROW_STATUS_PTR, FRowStatus.data());
     for (int i = 0; ok && i < columns; ++i)
         ok = SQLSucceeded(ODBC_CALL(SQLBindCol, StmtHandle, static_cast<SQLUSMALLINT>(i + 1),
-                                    FArrayDouble[static_cast<std::size_t>(i)] ? SQL_C_DOUBLE : SQL_C_CHAR,
+                                    FArrayCType[static_cast<std::size_t>(i)],
                                     FArrayData.data() + FArrayOffset[i], FArrayWidth[i],
                                     FArrayIndicator.data() + static_cast<std::size_t>(i) * rows));
     if (ok) {
@@ -553,15 +599,15 @@ bool TODBCStatement::PlanArrayReads() {
     return false;
 }
 
-std::vector<bool> TODBCStatement::NativeDoubleColumns(const std::vector<SQLLEN>& TextWidths) {
+std::vector<SQLSMALLINT> TODBCStatement::NativeColumns(const std::vector<SQLLEN>& TextWidths) {
     const auto columns = static_cast<std::size_t>(ColumnList.Count());
-    std::vector<bool> native(columns, false);
-    if (!Connection->BinaryDoubles) return native;
-    // The connector describes a DOUBLE(M,D) and a ZEROFILL double just like a plain DOUBLE,
-    // but writes their values with fixed decimals and padding; only the definition of the
-    // column tells them apart. So a column qualifies only when it is a table's or a view's
-    // column (an expression or a derived table's column has no database) that is signed and
-    // whose type, as the table stands for this session, is a plain "double".
+    std::vector<SQLSMALLINT> native(columns, SQL_C_CHAR);
+    if (!Connection->BinaryNumbers) return native;
+    // The connector describes a DOUBLE(M,D), a ZEROFILL double or integer and a YEAR just
+    // like plain ones, but writes their values with fixed decimals or padding; only the
+    // definition of the column tells them apart. So a column qualifies only when it is a
+    // table's or a view's column (an expression or a derived table's column has no database)
+    // whose type, as the table stands for this session, is a plain "double" or integer.
     struct TOrigin {
         std::string Catalog, Table, Column;
     };
@@ -576,13 +622,9 @@ std::vector<bool> TODBCStatement::NativeDoubleColumns(const std::vector<SQLLEN>&
     };
     bool any = false;
     for (std::size_t i = 0; i < columns; ++i) {
-        if (slots_[i].SqlType != SQL_DOUBLE || TextWidths[i] < MinDoubleTextWidth) continue;
+        const SQLSMALLINT type = slots_[i].SqlType;
+        if (ExpectedCType(type) == SQL_C_CHAR || (type == SQL_DOUBLE && TextWidths[i] < MinDoubleTextWidth)) continue;
         const auto column = static_cast<SQLUSMALLINT>(i + 1);
-        SQLLEN isUnsigned = SQL_TRUE;
-        if (!SQLSucceeded(ODBC_CALL(SQLColAttribute, StmtHandle, column, SQL_DESC_UNSIGNED, nullptr, 0, nullptr,
-                                    &isUnsigned)) ||
-            isUnsigned != SQL_FALSE)
-            continue;
         TOrigin origin{name(column, SQL_DESC_CATALOG_NAME), name(column, SQL_DESC_BASE_TABLE_NAME),
                        name(column, SQL_DESC_BASE_COLUMN_NAME)};
         if (origin.Catalog.empty() || origin.Table.empty() || origin.Column.empty()) continue;
@@ -596,7 +638,7 @@ std::vector<bool> TODBCStatement::NativeDoubleColumns(const std::vector<SQLLEN>&
     SQLHSTMT look = SQL_NULL_HSTMT;
     if (!SQLSucceeded(ODBC_CALL(SQLAllocHandle, SQL_HANDLE_STMT, Connection->DbcHandle, &look))) return native;
     constexpr SQLULEN lookRows = 64;
-    constexpr SQLLEN fieldWidth = 257, typeWidth = 16; // a longer type is no plain double
+    constexpr SQLLEN fieldWidth = 257, typeWidth = 32; // a longer type is no plain one
     std::vector<char> fields(lookRows * fieldWidth), types(lookRows * typeWidth);
     std::vector<SQLLEN> fieldLength(lookRows), typeLength(lookRows);
     SQLULEN fetched = 0;
@@ -612,23 +654,28 @@ std::vector<bool> TODBCStatement::NativeDoubleColumns(const std::vector<SQLLEN>&
         std::string sql = "SHOW COLUMNS FROM " + Backquoted(table.Table) + " FROM " + Backquoted(table.Catalog);
         ODBC_CALL(SQLFreeStmt, look, SQL_CLOSE);
         if (!SQLSucceeded(ODBC_CALL(SQLExecDirect, look, reinterpret_cast<SQLCHAR*>(sql.data()), SQL_NTS))) break;
-        std::vector<std::string> doubles;
+        std::vector<std::pair<std::string, SQLSMALLINT>> plain;
         for (;;) {
             fetched = 0;
             const SQLRETURN ret = ODBC_CALL(SQLFetch, look);
             if (!SQLSucceeded(ret)) break;
             for (SQLULEN row = 0; row < std::min(fetched, lookRows); ++row) {
                 const SQLLEN fieldBytes = fieldLength[row], typeBytes = typeLength[row];
-                if (fieldBytes <= 0 || fieldBytes >= fieldWidth || typeBytes != 6) continue;
-                if (!SameText(std::string_view(types.data() + row * typeWidth, 6), "double")) continue;
-                doubles.emplace_back(fields.data() + row * fieldWidth, static_cast<std::size_t>(fieldBytes));
+                if (fieldBytes <= 0 || fieldBytes >= fieldWidth || typeBytes <= 0 || typeBytes >= typeWidth) continue;
+                const SQLSMALLINT cType =
+                    NativeCTypeOf(std::string_view(types.data() + row * typeWidth, static_cast<std::size_t>(typeBytes)));
+                if (cType != SQL_C_CHAR)
+                    plain.emplace_back(std::string(fields.data() + row * fieldWidth, static_cast<std::size_t>(fieldBytes)),
+                                       cType);
             }
         }
         for (std::size_t i = first; i < columns; ++i) {
             if (origins[i].Table != table.Table || origins[i].Catalog != table.Catalog) continue;
             looked[i] = true;
-            for (const std::string& column : doubles)
-                if (SameText(column, origins[i].Column)) native[i] = true;
+            const SQLSMALLINT expected = ExpectedCType(slots_[i].SqlType);
+            for (const auto& [column, cType] : plain)
+                if (SameText(column, origins[i].Column) && (cType == expected || (expected == SQL_C_SBIGINT && cType == SQL_C_UBIGINT)))
+                    native[i] = cType;
         }
     }
     ODBC_CALL(SQLFreeHandle, SQL_HANDLE_STMT, look);
@@ -683,20 +730,22 @@ void TODBCStatement::FillArrayBlock(bool Fetched) {
             field = TFieldRef{FFill->ArenaUsed, 0, indicator == SQL_NULL_DATA};
             if (field.Null) continue;
             TodBytes& arena = FFill->Arena;
-            if (FArrayDouble[i]) {
-                double value;
-                std::memcpy(&value, FArrayData.data() + FArrayOffset[i] + row * sizeof value, sizeof value);
+            if (FArrayCType[i] != SQL_C_CHAR) {
+                const auto width = static_cast<std::size_t>(FArrayWidth[i]);
+                const char* cell = FArrayData.data() + FArrayOffset[i] + row * width;
+                double value = 0;
+                if (FArrayCType[i] == SQL_C_DOUBLE) std::memcpy(&value, cell, sizeof value);
                 if (!std::isfinite(value)) {
                     FFill->Failed = true;
                     FFill->Error = "A value of column " + ColumnList[static_cast<int>(i)].Name + " is not a finite number";
                     return;
                 }
-                if (arena.size() < FFill->ArenaUsed + sizeof value)
-                    arena.resize(std::max(FFill->ArenaUsed + sizeof value, arena.size() * 2));
-                std::memcpy(arena.data() + FFill->ArenaUsed, &value, sizeof value);
-                field.Length = sizeof value;
-                field.Double = true;
-                FFill->ArenaUsed += sizeof value;
+                if (arena.size() < FFill->ArenaUsed + width)
+                    arena.resize(std::max(FFill->ArenaUsed + width, arena.size() * 2));
+                std::memcpy(arena.data() + FFill->ArenaUsed, cell, width);
+                field.Length = width;
+                field.CType = FArrayCType[i];
+                FFill->ArenaUsed += width;
                 continue;
             }
             const SQLLEN room = FArrayWidth[i] - 1;
@@ -981,9 +1030,9 @@ bool TODBCStatement::ColumnIsBinary(int Index) const {
     return slots_[Index].Binary;
 }
 
-bool TODBCStatement::ColumnReadAsDouble(int Index) const {
-    if (Index < 0 || Index >= ColumnList.Count() || !FArrayRows) return false;
-    return FArrayDouble[static_cast<std::size_t>(Index)];
+SQLSMALLINT TODBCStatement::ColumnCType(int Index) const {
+    if (Index < 0 || Index >= ColumnList.Count() || !FArrayRows) return SQL_C_CHAR;
+    return FArrayCType[static_cast<std::size_t>(Index)];
 }
 
 std::optional<SQLLEN> TODBCStatement::ColumnAttribute(int Index, SQLUSMALLINT Field) {
@@ -1012,16 +1061,32 @@ std::string_view TODBCStatement::RawField(int Index, bool& Null) const {
     const TFieldRef& field = FShow->Fields[static_cast<std::size_t>(FCurrent * ColumnList.Count() + Index)];
     Null = field.Null;
     if (field.Null) return {};
-    if (field.Double) {
-        // Made here rather than on the worker, whose fetching is the longer part of a read.
-        double value;
-        std::memcpy(&value, FShow->Arena.data() + field.Offset, sizeof value);
-        const std::size_t at = static_cast<std::size_t>(Index) * MariaDBDoubleTextMax;
-        if (FDoubleText.size() < at + MariaDBDoubleTextMax)
-            FDoubleText.resize(static_cast<std::size_t>(ColumnList.Count()) * MariaDBDoubleTextMax);
-        return std::string_view(FDoubleText.data() + at, MariaDBDoubleText(value, FDoubleText.data() + at));
-    }
+    if (field.CType != SQL_C_CHAR) return NumberText(Index, field.CType, FShow->Arena.data() + field.Offset);
     return std::string_view(FShow->Arena.data() + field.Offset, field.Length);
+}
+
+std::string_view TODBCStatement::NumberText(int Index, SQLSMALLINT CType, const char* Cell) const {
+    // Made here rather than on the worker, whose fetching is the longer part of a read.
+    const std::size_t at = static_cast<std::size_t>(Index) * MariaDBDoubleTextMax;
+    if (FNumberText.size() < at + MariaDBDoubleTextMax)
+        FNumberText.resize(static_cast<std::size_t>(ColumnList.Count()) * MariaDBDoubleTextMax);
+    char* text = FNumberText.data() + at;
+    if (CType == SQL_C_DOUBLE) {
+        double value;
+        std::memcpy(&value, Cell, sizeof value);
+        return std::string_view(text, MariaDBDoubleText(value, text));
+    }
+    std::to_chars_result written;
+    if (CType == SQL_C_UBIGINT) {
+        std::uint64_t value;
+        std::memcpy(&value, Cell, sizeof value);
+        written = std::to_chars(text, text + MariaDBDoubleTextMax, value);
+    } else {
+        std::int64_t value;
+        std::memcpy(&value, Cell, sizeof value);
+        written = std::to_chars(text, text + MariaDBDoubleTextMax, value);
+    }
+    return std::string_view(text, static_cast<std::size_t>(written.ptr - text));
 }
 
 std::string_view TODBCStatement::FieldView(int Index) {

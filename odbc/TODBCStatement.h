@@ -80,9 +80,9 @@ class TODBCStatement {
     // Binary, varbinary and long varbinary columns (blobs; MariaDB reports wider bit columns
     // so): read as raw bytes.
     bool ColumnIsBinary(int Index) const;
-    // The column of the current result is fetched as a binary double and its text written
-    // here (TODBC::BinaryDoubles).
-    bool ColumnReadAsDouble(int Index) const;
+    // How a column of the current result is fetched: SQL_C_CHAR (the driver's text), or the
+    // binary C type whose text is written here (TODBC::BinaryNumbers).
+    SQLSMALLINT ColumnCType(int Index) const;
     // A numeric column attribute (SQL_DESC_AUTO_UNIQUE_VALUE and the like) asked of the
     // driver on the connection's worker thread; nullopt outside the columns or when refused.
     std::optional<SQLLEN> ColumnAttribute(int Index, SQLUSMALLINT Field);
@@ -168,7 +168,8 @@ class TODBCStatement {
         std::size_t Offset = 0;
         std::size_t Length = 0;
         bool Null = true;
-        bool Double = false; // the arena holds the binary double; its text is made when read
+        // SQL_C_CHAR, or the binary number the arena holds, whose text is made when read.
+        SQLSMALLINT CType = SQL_C_CHAR;
     };
     // Rows read ahead: values in one arena, reused from block to block.
     struct TBlock {
@@ -201,9 +202,12 @@ class TODBCStatement {
     // arrays of rows where the driver can fetch them so, else one row at a time.
     void PlanReads();
     bool PlanArrayReads();
-    // Per column: a plain DOUBLE whose text this program can write exactly as the connector
-    // would (see PlanArrayReads), so that it is fetched as a binary double.
-    std::vector<bool> NativeDoubleColumns(const std::vector<SQLLEN>& TextWidths);
+    // Per column: the C type to fetch it as. A binary one for a plain DOUBLE or integer
+    // column whose text this program writes exactly as the connector would (see the
+    // definition), SQL_C_CHAR for the others.
+    std::vector<SQLSMALLINT> NativeColumns(const std::vector<SQLLEN>& TextWidths);
+    // The text of a binary value of a column, in that column's scratch.
+    std::string_view NumberText(int Index, SQLSMALLINT CType, const char* Cell) const;
     // Back to one row per fetch with nothing bound to arrays.
     void EndArrayReads();
     // Takes the rows of the rowset the driver fetched (fetching it first unless Fetched).
@@ -224,8 +228,8 @@ class TODBCStatement {
     std::vector<std::size_t> FArrayOffset; // per column: where its values start in FArrayData
     std::vector<SQLLEN> FArrayWidth;       // per column: bytes per value, the terminator included
     std::vector<SQLLEN> FArrayIndicator;   // column by column: FArrayRows cells each
-    std::vector<bool> FArrayDouble;        // per column: fetched as SQL_C_DOUBLE, its text made here
-    mutable std::vector<char> FDoubleText; // per column: the text of its current binary double
+    std::vector<SQLSMALLINT> FArrayCType;  // per column: SQL_C_CHAR, or a binary number whose text is made here
+    mutable std::vector<char> FNumberText; // per column: the text of its current binary number
     bool growPending_ = false;
     bool FFailed = false;
     std::string FLastError;

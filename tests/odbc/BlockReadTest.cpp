@@ -269,7 +269,7 @@ std::vector<bool> ReadAsDouble(TODBC& Conn, const std::string& SQL) {
     TODBCStatement st(&Conn, false, false);
     EXPECT_TRUE(st.ExecSQL(SQL)) << st.LastError();
     std::vector<bool> native;
-    for (int i = 0; i < st.ColumnCount(); ++i) native.push_back(st.ColumnReadAsDouble(i));
+    for (int i = 0; i < st.ColumnCount(); ++i) native.push_back(st.ColumnCType(i) == SQL_C_DOUBLE);
     return native;
 }
 
@@ -319,8 +319,57 @@ TEST(BlockReads, MariaDBDoublesReadAsBinaryGiveTheConnectorsText) {
     EXPECT_EQ(ReadAsDouble(conn, hidden), (std::vector<bool>{false, false}));
     EXPECT_GT(ExpectSameRows(conn, hidden), 1000u);
 
-    conn.BinaryDoubles = false;
+    conn.BinaryNumbers = false;
     EXPECT_EQ(ReadAsDouble(conn, all), std::vector<bool>(8, false));
+}
+
+// Which columns of a select's result the statement fetches as binary values (not text).
+std::vector<bool> ReadAsBinary(TODBC& Conn, const std::string& SQL) {
+    TODBCStatement st(&Conn, false, false);
+    EXPECT_TRUE(st.ExecSQL(SQL)) << st.LastError();
+    std::vector<bool> native;
+    for (int i = 0; i < st.ColumnCount(); ++i) native.push_back(st.ColumnCType(i) != SQL_C_CHAR);
+    return native;
+}
+
+// Integers without zero fill are fetched as binary numbers and written as digits here;
+// zero-filled ones and years keep the connector's text, which pads them, and dates theirs
+// (the connector gives a zero date to a binary date as NULL).
+TEST(BlockReads, MariaDBIntegersReadAsBinaryGiveTheConnectorsText) {
+    const std::string dsn = FreshMariaDBDatabase("ferro_block_ints");
+    MariaDBExec(dsn,
+                "create table t(id int primary key, ti tinyint, si smallint, mi mediumint, i int, bi bigint, "
+                "ubi bigint unsigned, ui int unsigned, flag bool, zf int(6) zerofill, y year, "
+                "ut tinyint unsigned, d date);"
+                "insert into t select n, (n % 256) - 128, (n * 7919 % 65536) - 32768, "
+                "(n * 104729 % 16777216) - 8388608, n * 2654435761 % 4294967296 - 2147483648, "
+                "cast(n as decimal(30)) * 11400714819323198485 % 18446744073709551616 - 9223372036854775808, "
+                "cast(n as decimal(30)) * 11400714819323198485 % 18446744073709551616, n * 2654435761 % 4294967296, n % 2, "
+                "n % 1000000, if(n % 7 = 0, 0, 1901 + n % 255), n % 256, '0001-01-01' + interval n * 401 day "
+                "from (select cast(seq as signed) n from seq_1_to_9000) q;"
+                // The extremes of each type, and NULL in every column.
+                "insert into t values (9001, -128, -32768, -8388608, -2147483648, -9223372036854775808, "
+                "18446744073709551615, 4294967295, 1, 999999, 2155, 255, '9999-12-31'),"
+                "(9002, 127, 32767, 8388607, 2147483647, 9223372036854775807, 0, 0, 0, 0, 0, 0, '1000-01-01'),"
+                "(9003, null, null, null, null, null, null, null, null, null, null, null, null);"
+                // Zero dates and dates with a zero month or day, which a lax mode lets in.
+                "set session sql_mode = '';"
+                "insert into t(id, d) values (9004, '0000-00-00'), (9005, '2024-00-00'), (9006, '2024-05-00'), "
+                "(9007, '0000-01-01');"
+                "create view v as select id, i, i + 1 next, zf from t;");
+    TODBC conn;
+    ASSERT_TRUE(conn.Connect(dsn, "", ""));
+    const std::string all = "select * from t order by id";
+    const std::vector<bool> expected{true, true, true, true, true, true, true, true, true, false, false, true, false};
+    EXPECT_EQ(ReadAsBinary(conn, all), expected);
+    EXPECT_EQ(ExpectSameRows(conn, all), 9007u);
+    // A view's column traces back to its table; an expression does not.
+    const std::string view = "select * from v order by id";
+    EXPECT_EQ(ReadAsBinary(conn, view), (std::vector<bool>{true, true, false, false}));
+    EXPECT_EQ(ExpectSameRows(conn, view), 9007u);
+    conn.BinaryNumbers = false;
+    EXPECT_EQ(ReadAsBinary(conn, all), std::vector<bool>(expected.size(), false));
+    EXPECT_EQ(ExpectSameRows(conn, all), 9007u);
 }
 
 TEST(BlockReads, MariaDBLongAndBinaryColumnsComeOneRowAtATime) {
