@@ -378,14 +378,16 @@ void TFirebirdWriter::AppendField(std::string& Out, const TFieldData& Field, con
     // A floating-point value whose text Firebird would read one step off, or refuse (beyond
     // its scale of 308), goes as a product it computes exactly.
     // A float column narrows that double, and refuses one beyond the largest float.
-    std::string wide, product;
-    if (Column.SqlType == SQL_REAL && !Field.Null && !Column.Binary && WidenedFloatText(Field.Bytes, wide)) {
-        AppendField(Out, TFieldData{wide, false}, TResultColumn{{}, Column.Type, SQL_DOUBLE, false});
-        return;
-    }
-    if (!Field.Null && !Column.Binary && IsFloatSqlType(Column.SqlType) && ExactProductText(Field.Bytes, product)) {
-        Out += product;
-        return;
+    if (!Field.Null && !Column.Binary && IsFloatSqlType(Column.SqlType)) {
+        std::string text;
+        if (Column.SqlType == SQL_REAL && WidenedFloatText(Field.Bytes, text)) {
+            AppendField(Out, TFieldData{text, false}, TResultColumn{{}, Column.Type, SQL_DOUBLE, false});
+            return;
+        }
+        if (ExactProductText(Field.Bytes, text)) {
+            Out += text;
+            return;
+        }
     }
     TDialectWriter::AppendField(Out, Field, Column);
 }

@@ -744,7 +744,6 @@ void TODBCStatement::FillArrayBlock(bool Fetched) {
                     arena.resize(std::max(FFill->ArenaUsed + width, arena.size() * 2));
                 std::memcpy(arena.data() + FFill->ArenaUsed, cell, width);
                 field.Length = width;
-                field.CType = FArrayCType[i];
                 FFill->ArenaUsed += width;
                 continue;
             }
@@ -1061,7 +1060,11 @@ std::string_view TODBCStatement::RawField(int Index, bool& Null) const {
     const TFieldRef& field = FShow->Fields[static_cast<std::size_t>(FCurrent * ColumnList.Count() + Index)];
     Null = field.Null;
     if (field.Null) return {};
-    if (field.CType != SQL_C_CHAR) return NumberText(Index, field.CType, FShow->Arena.data() + field.Offset);
+    // A column fetched as a binary number has its 8 bytes in the arena; its text is made here.
+    if (FArrayRows) {
+        const SQLSMALLINT cType = FArrayCType[static_cast<std::size_t>(Index)];
+        if (cType != SQL_C_CHAR) return NumberText(Index, cType, FShow->Arena.data() + field.Offset);
+    }
     return std::string_view(FShow->Arena.data() + field.Offset, field.Length);
 }
 

@@ -168,8 +168,6 @@ class TODBCStatement {
         std::size_t Offset = 0;
         std::size_t Length = 0;
         bool Null = true;
-        // SQL_C_CHAR, or the binary number the arena holds, whose text is made when read.
-        SQLSMALLINT CType = SQL_C_CHAR;
     };
     // Rows read ahead: values in one arena, reused from block to block.
     struct TBlock {
