@@ -161,6 +161,11 @@ void TDialectWriter::IndexableType(std::string&, std::string&, std::size_t) cons
 std::string TDialectWriter::TypeText(TExportDialect Source, bool OracleSelect, bool TimestampOverride,
                                      const TCatalogueField& Field, std::string* Note) const {
     std::string text = LowerCase(Field("type_name"));
+    // MySQL's zero fill only pads how a number is shown: the tables know the type without it,
+    // and only a type that keeps its own name keeps it.
+    constexpr std::string_view zeroFill = " zerofill";
+    bool zeroFilled = text.ends_with(zeroFill);
+    if (zeroFilled) text.resize(text.size() - zeroFill.size());
     std::string note;
     for (const TColInfo& entry : TypeTable(Source)) {
         if (entry.SourceType != text) continue;
@@ -168,7 +173,10 @@ std::string TDialectWriter::TypeText(TExportDialect Source, bool OracleSelect, b
         const std::string length = entry.HasLength ? Field(LengthColumn(entry, OracleSelect)) : std::string();
         // A NUMBER without declared precision holds any number; decimal(,) would not load.
         if (entry.SourceType == "number" && length.empty()) break;
-        if (!entry.TargetType.empty()) text = entry.TargetType;
+        if (!entry.TargetType.empty()) {
+            text = entry.TargetType;
+            zeroFilled = false;
+        }
         if (entry.HasLength) {
             if (entry.HasScale) {
                 const std::string scale = Field(ScaleColumn());
@@ -179,6 +187,7 @@ std::string TDialectWriter::TypeText(TExportDialect Source, bool OracleSelect, b
         }
         break;
     }
+    if (zeroFilled) text += zeroFill;
     FinishType(text, Source, TimestampOverride, note);
     // A type name that is not a plain type (words, digits, parentheses, commas) could end the
     // statement; the driver's own name goes in as text then.
